@@ -1,0 +1,3 @@
+#include "AircraftLogging.h"
+
+Q_LOGGING_CATEGORY(lcAircraft, "zelk.aircraft", QtCriticalMsg)

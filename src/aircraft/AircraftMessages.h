@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// What the register operations tell the user.
+inline const QString kErrorTitle = QStringLiteral("Error");
+inline const QString kWarningTitle = QStringLiteral("Warning");
+
+inline const QString kDirectoryNotFoundText = QStringLiteral("Directory \"%1\" not found");
+inline const QString kUnableToCreateDirectoryText =
+    QStringLiteral("Unable to create directory \"%1\"");
+inline const QString kNoReadWriteAccessText =
+    QStringLiteral("No read/write access to directory \"%1\"");
+inline const QString kBuildAircraftDirText = QStringLiteral("KORALibBuildAircraftDir(): %1");
+inline const QString kFailedAircraftDirectoryText =
+    QStringLiteral("Failed to create aircraft directory");
+inline const QString kFailedEngineDirectoryText =
+    QStringLiteral("Failed to create engine directory");
+inline const QString kUnableToDeleteAircraftText =
+    QStringLiteral("Unable to fully delete this aircraft directory");
+
+inline const QString kNoAircraftIdText = QStringLiteral("No aircraftID specified");
+inline const QString kAircraftExistsText = QStringLiteral("Aircraft ID \"%1\" already exists");
+inline const QString kAircraftNotFoundText = QStringLiteral("Aircraft ID \"%1\" not found");
+// %2 is one of the reasons below.
+inline const QString kInvalidAircraftIdText = QStringLiteral("Aircraft ID \"%1\" is not valid: %2");
+inline const QString kIdTooLongReason = QStringLiteral("it is longer than %1 characters");
+inline const QString kIdControlCharacterReason = QStringLiteral("it holds a control character");
+inline const QString kIdReservedCharacterReason =
+    QStringLiteral("it holds \"%1\", which a directory name cannot hold");
+inline const QString kIdDotDotReason =
+    QStringLiteral("it holds \"..\", which could lead outside the data directory");
+inline const QString kIdNotEightBitReason =
+    QStringLiteral("it holds a character that the aircraft record cannot store");
+
+inline const QString kNoEngineTypeText = QStringLiteral("No engine type specified");
+inline const QString kEngineTypeExistsText = QStringLiteral("Engine Type \"%1\" already exists");
+inline const QString kEngineTypeNotFoundText = QStringLiteral("Engine Type \"%1\" not found");
+inline const QString kEngineTypeTooLongText =
+    QStringLiteral("Engine Type \"%1\" is not valid: an engine type holds at most %2 characters "
+                   "of 8-bit text");
+
+inline const QString kUnableToOpenImportFileText =
+    QStringLiteral("Unable to open the specified input file");
+inline const QString kImportLineWithoutIdText =
+    QStringLiteral("Line %1: no aircraft ID; the line was skipped");
+inline const QString kImportLineInvalidIdText = QStringLiteral("Line %1: %2; the line was skipped");
+inline const QString kImportLineTooLongText =
+    QStringLiteral("Line %1 is longer than %2 characters; the rest of the line was ignored");

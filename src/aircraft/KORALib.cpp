@@ -1,0 +1,231 @@
+#include "KORALib.h"
+
+#include "AircraftIdentifier.h"
+#include "AircraftImportParser.h"
+#include "AircraftLogging.h"
+#include "AircraftMessages.h"
+#include "AircraftPaths.h"
+#include "BrixAircraftSettings.h"
+#include "FixedText.h"
+#include "Notifier.h"
+#include "RegisterKeys.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+QString engineTypeKey(int index) {
+    return kEngineTypeKeyPattern.arg(index);
+}
+
+QStringList registeredIds(QSettings& settings) {
+    settings.beginGroup(kAircraftInfoGroup);
+    const QStringList ids = settings.childKeys();
+    settings.endGroup();
+    return ids;
+}
+
+QString matchingId(const QStringList& ids, const QString& id) {
+    if (ids.contains(id))
+        return id;
+    for (const QString& registered : ids) {
+        if (registered.compare(id, Qt::CaseInsensitive) == 0)
+            return registered;
+    }
+    return {};
+}
+
+} // namespace
+
+bool KORALibCheckDir(const QString& path, bool create, Notifier& notifier) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!QFileInfo(absolute).isDir()) {
+        if (!create) {
+            notifier.critical(kErrorTitle, kDirectoryNotFoundText.arg(path));
+            return false;
+        }
+        if (!QDir().mkpath(absolute) || !QFileInfo(absolute).isDir()) {
+            notifier.critical(kErrorTitle, kUnableToCreateDirectoryText.arg(path));
+            return false;
+        }
+    }
+    const QFileInfo info(absolute);
+    if (!info.isReadable() || !info.isWritable()) {
+        notifier.critical(kErrorTitle, kNoReadWriteAccessText.arg(path));
+        return false;
+    }
+    return true;
+}
+
+bool KORALibBuildAircraftDir(const QString& dataDirectory, Notifier& notifier) {
+    BrixAircraftSettings settings;
+    const QStringList ids = registeredIds(settings);
+    for (const QString& id : ids) {
+        QString failure;
+        if (!KORALibCheckDir(aircraftDirectory(dataDirectory, id), true, notifier))
+            failure = kFailedAircraftDirectoryText;
+        else if (!KORALibCheckDir(engineDirectory(dataDirectory, id, 1), true, notifier) ||
+                 !KORALibCheckDir(engineDirectory(dataDirectory, id, 2), true, notifier))
+            failure = kFailedEngineDirectoryText;
+        if (!failure.isEmpty()) {
+            notifier.critical(kErrorTitle, kBuildAircraftDirText.arg(failure));
+            return false;
+        }
+    }
+    return true;
+}
+
+AircraftRecord KORALibReadAircraft(const QString& id) {
+    BrixAircraftSettings settings;
+    return AircraftRecord::fromBytes(settings.value(kAircraftInfoPrefix + id).toByteArray());
+}
+
+bool KORALibWriteAircraft(const QString& id, const AircraftRecord& record) {
+    if (isBlankAircraftId(id) || !aircraftIdProblem(id).isEmpty()) {
+        qCWarning(lcAircraft) << "refused to write a record under" << id;
+        return false;
+    }
+    BrixAircraftSettings settings;
+    settings.setValue(kAircraftInfoPrefix + id, record.toBytes());
+    return true;
+}
+
+int KORALibCountAircraft() {
+    BrixAircraftSettings settings;
+    return static_cast<int>(registeredIds(settings).size());
+}
+
+AircraftList KORALibListAircraft() {
+    BrixAircraftSettings settings;
+    AircraftList list;
+    list.items = registeredIds(settings);
+    if (!list.items.isEmpty()) {
+        const QString last = settings.value(kLastAircraftKey).toString();
+        list.selectedIndex = std::max<int>(0, static_cast<int>(list.items.indexOf(last)));
+    }
+    return list;
+}
+
+bool KORALibDeleteAircraft(const QString& id, Notifier& notifier) {
+    // The identifier names a directory that is removed with everything in it: never one that
+    // could lie outside the data directory.
+    if (isBlankAircraftId(id)) {
+        notifier.critical(kErrorTitle, kNoAircraftIdText);
+        return false;
+    }
+    if (const QString problem = aircraftIdProblem(id); !problem.isEmpty()) {
+        notifier.critical(kErrorTitle, invalidAircraftIdMessage(id, problem));
+        return false;
+    }
+    BrixAircraftSettings settings;
+    const QString key = kAircraftInfoPrefix + id;
+    bool removed = true;
+    if (settings.contains(key)) {
+        QDir().rmdir(engineDirectory(id, 1));
+        QDir().rmdir(engineDirectory(id, 2));
+        const QString directory = aircraftDirectory(id);
+        if (!QDir(directory).removeRecursively()) {
+            notifier.critical(kErrorTitle, kUnableToDeleteAircraftText);
+            removed = false;
+        }
+    }
+    settings.remove(key);
+    return removed;
+}
+
+QStringList KORALibListEngineTypes() {
+    BrixAircraftSettings settings;
+    QStringList types;
+    for (int index = 0; settings.contains(engineTypeKey(index)); ++index)
+        types.append(settings.value(engineTypeKey(index)).toString());
+    return types;
+}
+
+int KORALibCountEngineTypes() {
+    BrixAircraftSettings settings;
+    int count = 0;
+    for (const QString& key : settings.childKeys()) {
+        if (key.startsWith(kEngineTypeKeyPrefix, Qt::CaseSensitive))
+            ++count;
+    }
+    return count;
+}
+
+bool KORALibRemoveEngineType(const QString& type) {
+    BrixAircraftSettings settings;
+    int index = 0;
+    bool matched = false;
+    for (; settings.contains(engineTypeKey(index)); ++index) {
+        if (settings.value(engineTypeKey(index)).toString() == type) {
+            matched = true;
+            break;
+        }
+    }
+    if (!matched)
+        return false;
+    settings.remove(engineTypeKey(index));
+    for (; settings.contains(engineTypeKey(index + 1)); ++index) {
+        settings.setValue(engineTypeKey(index), settings.value(engineTypeKey(index + 1)));
+        settings.remove(engineTypeKey(index + 1));
+    }
+    return true;
+}
+
+int KORALibImportAircraft(const QString& path, Notifier& notifier) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        notifier.critical(kErrorTitle, kUnableToOpenImportFileText);
+        return -1;
+    }
+    BrixAircraftSettings settings;
+    QStringList registered = registeredIds(settings);
+    AircraftImportParser parser(file);
+    ImportLine line;
+    int imported = 0;
+    while (parser.next(line)) {
+        if (isSkippedImportLine(line.text))
+            continue;
+        const QString lineNumber = QString::number(line.lineNumber);
+        if (line.truncated) {
+            notifier.warning(kWarningTitle, kImportLineTooLongText.arg(
+                                                lineNumber, QString::number(kImportLineLength)));
+        }
+        const ImportedFields fields = parseImportLine(line.text);
+        const QString id = QString::fromLatin1(fields.aircraftId());
+        if (isBlankAircraftId(id)) {
+            notifier.warning(kWarningTitle, kImportLineWithoutIdText.arg(lineNumber));
+            continue;
+        }
+        if (const QString problem = aircraftIdProblem(id, kImportedAircraftIdLength);
+            !problem.isEmpty()) {
+            notifier.warning(kWarningTitle, kImportLineInvalidIdText.arg(
+                                                lineNumber, invalidAircraftIdMessage(id, problem)));
+            continue;
+        }
+        // One aircraft whatever the letter case, as on the file systems and in the registry
+        // where the data directory usually lives: the record keeps the registered spelling.
+        QString key = matchingId(registered, id);
+        if (key.isEmpty()) {
+            key = id;
+            registered.append(id);
+        }
+        AircraftRecord record = fields.toRecord();
+        writeFixedText(record.aircraftId, key);
+        settings.setValue(kAircraftInfoPrefix + key, record.toBytes());
+        settings.setValue(kLastAircraftKey, key);
+        // Directories that cannot be made here are reported at the next start-up.
+        QDir().mkpath(engineDirectory(key, 1));
+        QDir().mkpath(engineDirectory(key, 2));
+        ++imported;
+    }
+    return imported;
+}
+
+QString registeredAircraftId(const QString& id) {
+    BrixAircraftSettings settings;
+    return matchingId(registeredIds(settings), id);
+}

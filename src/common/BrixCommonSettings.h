@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QSettings>
+
+// The common store: inactivity time-out, password and fonts.
+class BrixCommonSettings : public QSettings {
+public:
+    BrixCommonSettings();
+};

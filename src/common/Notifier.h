@@ -1,0 +1,15 @@
+#pragma once
+
+class QString;
+
+// How core code speaks to the user. The program answers with message boxes, brix-cli
+// prints to standard error, tests record what was said.
+class Notifier {
+public:
+    virtual ~Notifier() = default;
+    virtual void critical(const QString& title, const QString& text) = 0;
+    virtual void warning(const QString& title, const QString& text) = 0;
+    virtual void information(const QString& title, const QString& text) = 0;
+    // True for yes.
+    virtual bool question(const QString& title, const QString& text) = 0;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The few socket calls the link worker needs, over POSIX sockets. Failures report the
+// socket error codes of SocketErrors.h, so the texts are the same on every system.
+class TcpSocket {
+public:
+    TcpSocket() = default;
+    ~TcpSocket();
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    // Takes `host` as a dotted IPv4 address, else resolves it and takes the first IPv4
+    // address. The address is in network order.
+    static bool lookupAddress(const QString& host, quint32& address, int& error);
+    static QString dottedAddress(quint32 address);
+
+    bool create(int& error);
+    bool connectTo(quint32 address, int port, int& error);
+    bool setReceiveTimeout(int milliseconds, int& error);
+    bool setSendTimeout(int milliseconds, int& error);
+    // Linger on with a time of 0: the close resets the connection at once.
+    bool setAbortiveClose(int& error);
+    // Sends every byte; false on the first failure or time-out.
+    bool sendAll(const unsigned char* data, qint64 size, int& error);
+    // Bytes received (at most `size`), 0 when the peer has closed its side, -1 on failure
+    // or time-out.
+    qint64 receive(unsigned char* data, qint64 size, int& error);
+    // Waits up to `milliseconds` for data or the peer's close: 1 ready, 0 nothing yet,
+    // -1 failure.
+    int waitReadable(int milliseconds, int& error);
+    bool shutdownSend(int& error);
+    bool close(int& error);
+
+    bool isOpen() const { return descriptor_ >= 0; }
+    int descriptor() const { return descriptor_; }
+
+private:
+    int descriptor_ = -1;
+};

@@ -1,0 +1,322 @@
+#include "TCPHandler.h"
+
+#include "CommunicationLog.h"
+#include "LinkLogging.h"
+#include "Protocol.h"
+#include "SocketErrors.h"
+#include "SocketLayer.h"
+#include "UnitLink.h"
+
+#include <QTemporaryFile>
+#include <QtEndian>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+const QString kStartupFailurePrefix = QStringLiteral("error: TCPHandler_(): ");
+const QString kLookupFailedText = QStringLiteral("LookupAddress() failed.");
+const QString kConnectFailedText = QStringLiteral("EstablishConnection() failed.");
+const QString kReceiveTimeoutFailedText = QStringLiteral("SetSocketRcvTimeout() failed.");
+const QString kSendTimeoutFailedText = QStringLiteral("SetSocketSendTimeout() failed.");
+const QString kTemporaryFileFailedText = QStringLiteral("failed to open temporary file");
+const QString kSendFailedText = QStringLiteral("send() failed.");
+const QString kResponseSizeFailedText = QStringLiteral("Failed to retrieve response size.");
+const QString kReceiveFailedText = QStringLiteral("recv() failed.");
+const QString kInvalidResponseText =
+    QStringLiteral("Invalid response detected, or unit returned error");
+
+// How often a wait for the unit looks at the abort flag.
+constexpr int kAbortPollMs = 50;
+// Bound on the wait for the unit's side to close when the worker ends.
+constexpr int kShutdownReceiveTimeoutMs = 2000;
+
+class Worker {
+public:
+    explicit Worker(UnitLink& link) : link_(link) {}
+
+    int run();
+
+private:
+    struct Failure {
+        QString text;
+    };
+
+    void startUp();
+    void connectSocket();
+    void serveCommands();
+    // One command; throws Failure. Returns the response file name (empty after an abort).
+    QString carryOut(const UnitLink::Command& command);
+    void receiveExactly(unsigned char* data, qint64 size, const QString& failureText);
+    // Waits for data, watching the abort flag. False when aborted.
+    bool waitForData(const QString& failureText);
+    void reconnectAfterAbort();
+    void dropConnection();
+    void shutdownConnection();
+
+    UnitLink& link_;
+    TcpSocket socket_;
+    quint32 address_ = 0;
+    int port_ = 0;
+};
+
+int Worker::run() {
+    try {
+        startUp();
+    } catch (const Failure& failure) {
+        const QString text = kStartupFailurePrefix + failure.text;
+        logStatus(text, LinkStatusError);
+        if (socket_.isOpen()) {
+            int error = 0;
+            socket_.close(error);
+        }
+        link_.publishStatus(LinkStatusError, text);
+        return -1;
+    }
+
+    serveCommands();
+
+    if (socket_.isOpen()) {
+        qCDebug(lcLink, "Shutting down connection...");
+        shutdownConnection();
+    }
+    qCDebug(lcLink, "Terminates use of the socket library");
+    qCDebug(lcLink, "All done!");
+    qCWarning(lcLink, "TCPHandler(): thread has exited");
+    logStatus(kThreadExitedText, LinkStatusThreadExited);
+    link_.publishStatus(LinkStatusThreadExited, kThreadExitedText);
+    return 0;
+}
+
+void Worker::startUp() {
+    const QString host = link_.host();
+    port_ = link_.port();
+    qCDebug(lcLink, "Looking up remote host address (%s)...", qUtf8Printable(host));
+    int error = 0;
+    if (!TcpSocket::lookupAddress(host, address_, error)) {
+        qCWarning(lcLink) << socketErrorText(QStringLiteral("LookupAddress()"), error);
+        throw Failure{kLookupFailedText};
+    }
+    qCDebug(lcLink) << TcpSocket::dottedAddress(address_) + QLatin1Char(':') +
+                           QString::number(port_);
+    qCDebug(lcLink, "Connecting to remote host...");
+    connectSocket();
+    qCDebug(lcLink, "*** connected to remote host using socket #%d ***", socket_.descriptor());
+    logStatus(kThreadInitialisedText, LinkStatusThreadInitialised);
+    link_.publishStatus(LinkStatusThreadInitialised, kThreadInitialisedText);
+}
+
+// Opens the connection with the link's time-outs; every connection, the first one and
+// those reopened later, gets the same.
+void Worker::connectSocket() {
+    int error = 0;
+    if (!socket_.create(error)) {
+        qCWarning(lcLink, "error: EstablishConnection(): socket() = INVALID_SOCKET");
+        throw Failure{kConnectFailedText};
+    }
+    if (!socket_.connectTo(address_, port_, error)) {
+        qCWarning(lcLink, "error: EstablishConnection(): socket() = SOCKET_ERROR");
+        qCWarning(lcLink) << socketErrorText(QStringLiteral("EstablishConnection()"), error);
+        socket_.close(error);
+        throw Failure{kConnectFailedText};
+    }
+    const int timeout = link_.socketTimeoutMs;
+    if (!socket_.setReceiveTimeout(timeout, error)) {
+        socket_.close(error);
+        throw Failure{kReceiveTimeoutFailedText};
+    }
+    if (!socket_.setSendTimeout(timeout, error)) {
+        socket_.close(error);
+        throw Failure{kSendTimeoutFailedText};
+    }
+}
+
+void Worker::serveCommands() {
+    for (;;) {
+        link_.commandEvent.wait(AutoResetEvent::kInfinite);
+        if (link_.stopRequested)
+            return;
+        const UnitLink::Command command = link_.takeCommand();
+        link_.clearResponseFile();
+        link_.abortRequested = false;
+        link_.bytesReceived = 0;
+        link_.responseSize = 0;
+        try {
+            const QString file = carryOut(command);
+            link_.complete(command.sequence, LinkStatusOk, kStatusOkText, file);
+        } catch (const Failure& failure) {
+            logStatus(failure.text, LinkStatusError);
+            link_.complete(command.sequence, LinkStatusError, failure.text, QString());
+        }
+    }
+}
+
+QString Worker::carryOut(const UnitLink::Command& command) {
+    QTemporaryFile raw;
+    if (!raw.open())
+        throw Failure{kTemporaryFileFailedText};
+
+    // A connection lost by an earlier command is reopened here, so that the next command
+    // after an unplugged cable works again without restarting the worker.
+    if (!socket_.isOpen()) {
+        try {
+            connectSocket();
+        } catch (const Failure&) {
+            throw Failure{kSendFailedText};
+        }
+    }
+
+    const quint32 length = qFromBigEndian<quint32>(command.packet.data());
+    int error = 0;
+    if (length > quint32(kCommandBufferSize) ||
+        !socket_.sendAll(command.packet.data(), length, error)) {
+        dropConnection();
+        throw Failure{kSendFailedText};
+    }
+    qCDebug(lcLink, "Sent command (%d Bytes).  Waiting for response...", int(length));
+
+    unsigned char sizeField[4];
+    if (!waitForData(kResponseSizeFailedText)) {
+        reconnectAfterAbort();
+        return QString();
+    }
+    receiveExactly(sizeField, 4, kResponseSizeFailedText);
+    const quint32 declaredSize = qFromBigEndian<quint32>(sizeField);
+    qCDebug(lcLink, "Response message size = %u Bytes", declaredSize);
+    link_.bytesReceived = 4;
+    // A size the unit may not announce leaves the stream at an unknown place: nothing is
+    // received for it and the connection is started afresh for the next command.
+    if (declaredSize > kMaxDeclaredSize || declaredSize < quint32(kResponseHeaderSize)) {
+        dropConnection();
+        throw Failure{kInvalidResponseText};
+    }
+    link_.responseSize = int(declaredSize);
+    if (raw.write(reinterpret_cast<const char*>(sizeField), 4) != 4)
+        throw Failure{kTemporaryFileFailedText};
+
+    unsigned char chunk[kReceiveChunkSize];
+    const qint64 expected = qint64(declaredSize) - 4;
+    qint64 received = 0;
+    while (received < expected) {
+        if (!waitForData(kReceiveFailedText)) {
+            reconnectAfterAbort();
+            return QString();
+        }
+        const qint64 count =
+            socket_.receive(chunk, std::min<qint64>(kReceiveChunkSize, expected - received), error);
+        if (count <= 0) {
+            // The unit closed its side or the receive failed: the rest of this response
+            // will never arrive on this connection.
+            dropConnection();
+            throw Failure{kReceiveFailedText};
+        }
+        if (raw.write(reinterpret_cast<const char*>(chunk), count) != count) {
+            dropConnection();
+            throw Failure{kTemporaryFileFailedText};
+        }
+        received += count;
+        link_.bytesReceived = int(received + 4);
+        if (lcLink().isDebugEnabled() && count >= 4) {
+            qCDebug(lcLink, "%d / %d\t%#x...%#x", int(received + 4), int(declaredSize),
+                    qFromBigEndian<quint32>(chunk), qFromBigEndian<quint32>(chunk + count - 4));
+        }
+    }
+    if (!raw.flush())
+        throw Failure{kTemporaryFileFailedText};
+
+    QString file;
+    if (parseResponse(file, raw, declaredSize) != 0) {
+        if (!file.isEmpty())
+            QFile::remove(file);
+        throw Failure{kInvalidResponseText};
+    }
+    return file;
+}
+
+void Worker::receiveExactly(unsigned char* data, qint64 size, const QString& failureText) {
+    qint64 received = 0;
+    int error = 0;
+    while (received < size) {
+        if (received > 0 && !waitForData(failureText))
+            throw Failure{failureText};
+        const qint64 count = socket_.receive(data + received, size - received, error);
+        if (count <= 0) {
+            dropConnection();
+            throw Failure{failureText};
+        }
+        received += count;
+    }
+}
+
+bool Worker::waitForData(const QString& failureText) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(int(link_.socketTimeoutMs));
+    int error = 0;
+    for (;;) {
+        if (link_.abortRequested)
+            return false;
+        const int ready = socket_.waitReadable(kAbortPollMs, error);
+        if (ready > 0)
+            return true;
+        if (ready < 0 || std::chrono::steady_clock::now() >= deadline) {
+            dropConnection();
+            throw Failure{failureText};
+        }
+    }
+}
+
+void Worker::reconnectAfterAbort() {
+    int error = 0;
+    socket_.setAbortiveClose(error);
+    socket_.shutdownSend(error);
+    socket_.close(error);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kReconnectPauseMs));
+    try {
+        connectSocket();
+    } catch (const Failure&) {
+        throw Failure{kConnectFailedText};
+    }
+}
+
+void Worker::dropConnection() {
+    if (!socket_.isOpen())
+        return;
+    int error = 0;
+    socket_.setAbortiveClose(error);
+    socket_.close(error);
+}
+
+void Worker::shutdownConnection() {
+    int error = 0;
+    if (!socket_.shutdownSend(error)) {
+        qCWarning(lcLink) << socketErrorText(
+            QStringLiteral("ShutdownConnection(): shutdown() failed"), error);
+        socket_.close(error);
+        return;
+    }
+    socket_.setReceiveTimeout(kShutdownReceiveTimeoutMs, error);
+    unsigned char piece[kReceiveChunkSize];
+    for (;;) {
+        const qint64 count = socket_.receive(piece, sizeof piece, error);
+        if (count == 0)
+            break;
+        if (count < 0) {
+            qCWarning(lcLink) << socketErrorText(
+                QStringLiteral("ShutdownConnection(): recv() failed"), error);
+            socket_.close(error);
+            return;
+        }
+        qCWarning(lcLink, "FYI, received %d unexpected bytes during shutdown", int(count));
+    }
+    if (!socket_.close(error))
+        qCWarning(lcLink) << socketErrorText(
+            QStringLiteral("ShutdownConnection(): closesocket() failed"), error);
+}
+
+} // namespace
+
+int TCPHandler(UnitLink* link) {
+    Worker worker(*link);
+    return worker.run();
+}

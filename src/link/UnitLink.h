@@ -1,0 +1,104 @@
+#pragma once
+
+#include "AutoResetEvent.h"
+#include "Protocol.h"
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <mutex>
+
+enum LinkStatusCode : int {
+    LinkStatusOk = 0,
+    LinkStatusThreadInitialised = 1,
+    LinkStatusWorking = 2,
+    LinkStatusThreadExited = 3,
+    LinkStatusError = 4,
+};
+
+inline const QString kStatusOkText = QStringLiteral("OK");
+inline const QString kThreadInitialisedText = QStringLiteral("thread initialised");
+inline const QString kWorkingText = QStringLiteral("working");
+inline const QString kThreadExitedText = QStringLiteral("Thread has exited");
+
+// Socket time-out of the link, for sending and receiving.
+inline constexpr int kLinkSocketTimeoutMs = 300000;
+
+// The one request record through which every screen talks to the unit. The screens fill
+// it from the GUI thread; the link worker (TCPHandler) carries the commands out.
+//
+// Each submission gets a sequence number that the worker echoes with its outcome. A
+// completion whose number is not the last one submitted belongs to a command that a
+// screen has given up on: it is dropped and never taken for the next command's.
+class UnitLink {
+public:
+    UnitLink();
+    UnitLink(const UnitLink&) = delete;
+    UnitLink& operator=(const UnitLink&) = delete;
+
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> abortRequested{false};
+    // Response bytes received so far (the 4-byte size field included) and the size the
+    // unit announced, for progress displays only.
+    std::atomic<int> bytesReceived{0};
+    std::atomic<int> responseSize{0};
+    // Send and receive time-out of every connection the worker opens; tests shorten it.
+    std::atomic<int> socketTimeoutMs{kLinkSocketTimeoutMs};
+
+    AutoResetEvent commandEvent;
+    AutoResetEvent doneEvent;
+
+    // Address of the unit. Read by a worker when it starts, so a change reaches the unit
+    // through the next worker.
+    void setAddress(const QString& host, int port);
+    QString host() const;
+    int port() const;
+
+    int statusCode() const;
+    QString statusText() const;
+    QString responseFile() const;
+    void clearResponseFile();
+
+    // `statusText` "working" and `statusCode` 2.
+    void markWorking();
+    // Clears the status before a worker is started (code 0, empty text).
+    void resetStatus();
+
+    // Submits one command: resets doneEvent, marks working, builds the packet, signals
+    // the worker. Returns the command's sequence number, or 0 when the payload does not
+    // fit a packet (nothing is submitted then).
+    quint64 submit(quint32 code, const quint32* payload, int payloadLength);
+    // Asks the worker to end; returns the sequence number that its end will echo.
+    quint64 requestStop();
+    void requestAbort() { abortRequested = true; }
+
+    // Waits up to `timeoutMs` (0 polls) for the outcome of command `sequence`. True once
+    // the worker has reported it; statusCode() then holds that outcome.
+    bool waitForCompletion(quint64 sequence, int timeoutMs);
+
+    // For the worker ------------------------------------------------------------------
+    struct Command {
+        std::array<unsigned char, kCommandBufferSize> packet;
+        quint64 sequence = 0;
+    };
+    // A copy of the packet last submitted, with its sequence number.
+    Command takeCommand() const;
+    // Reports the outcome of command `sequence` and signals doneEvent. An outcome of a
+    // command that is no longer the last one submitted is dropped, and its response file
+    // removed, since nobody will read it.
+    void complete(quint64 sequence, int code, const QString& text, const QString& file);
+    // Reports a status of the worker itself (connected, ended, start-up failure): it
+    // stands for every command submitted so far.
+    void publishStatus(int code, const QString& text);
+
+private:
+    mutable std::mutex mutex_;
+    QString host_;
+    int port_;
+    std::array<unsigned char, kCommandBufferSize> commandBuffer_;
+    quint64 submittedSequence_ = 0;
+    quint64 completedSequence_ = 0;
+    int statusCode_ = LinkStatusOk;
+    QString statusText_;
+    QString responseFile_;
+};

@@ -1,0 +1,107 @@
+#include "UnitConnection.h"
+
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "CommunicationView.h"
+#include "Notifier.h"
+#include "Protocol.h"
+#include "UnitLink.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kDecodeTitle = QStringLiteral("DecodePN()");
+const QString kDecodeOpenFailedText = QStringLiteral("Failed to open %1 (error = %2)");
+const QString kFileFormatErrorTitle = QStringLiteral("File Format Error");
+const QString kFileFormatErrorText = QStringLiteral("Error decoding Part Number message");
+const QString kErrorTitle = QStringLiteral("Error");
+const QString kAddressTooLongText =
+    QStringLiteral("The unit address \"%1\" is longer than %2 characters. Correct the IP "
+                   "address in the communication settings.");
+
+} // namespace
+
+UnitConnection::UnitConnection() : link_(std::make_shared<UnitLink>()) {}
+
+UnitConnection::~UnitConnection() {
+    stopWorker(kStopWaitMs);
+}
+
+bool UnitConnection::stopWorker(int timeoutMs) {
+    if (!worker_.isRunning())
+        return true;
+    // A worker that is ending on its own at this moment never sees the request; waiting
+    // for the thread rather than for its reply covers both.
+    link_->requestStop();
+    return worker_.waitForEnd(timeoutMs);
+}
+
+void UnitConnection::loadAddressFromSettings(Notifier& notifier) {
+    BrixAircraftSettings settings;
+    QString host = settings.value(kIpAddressKey, kDefaultIpAddress).toString();
+    const int port = settings.value(kPortKey, kDefaultPort).toInt();
+    if (host.size() > kMaxIpAddressLength) {
+        notifier.critical(kErrorTitle, kAddressTooLongText.arg(host).arg(kMaxIpAddressLength));
+        host.clear();
+    }
+    link_->setAddress(host, port);
+}
+
+bool UnitConnection::checkCommunication(CommunicationView& view, Notifier& notifier) {
+    link_->stopRequested = false;
+    view.setStatus(kCheckingCommunicationText);
+    if (worker_.isRunning())
+        return getPartNumbers(view, notifier);
+
+    link_->doneEvent.reset();
+    link_->resetStatus();
+    worker_.start(link_);
+    view.setWaitCursor(true);
+    const bool signalled = link_->doneEvent.wait(kConnectWaitMs);
+    view.setWaitCursor(false);
+    if (signalled && link_->statusCode() == LinkStatusThreadInitialised)
+        return getPartNumbers(view, notifier);
+
+    view.setStatus(kUnableToCommunicateText);
+    view.clearPartNumberItems();
+    view.showCommunicationFailure();
+    return false;
+}
+
+bool UnitConnection::getPartNumbers(CommunicationView& view, Notifier& notifier) {
+    view.setStatus(kGettingPartNumbersText);
+    const quint32 payload[] = {0};
+    const quint64 sequence = link_->submit(ReadPartNumbersCommand, payload, sizeof payload);
+    bool result = false;
+    QString text = kUnableToCommunicateText;
+    if (!link_->waitForCompletion(sequence, kPartNumbersWaitMs) ||
+        link_->statusCode() != LinkStatusOk) {
+        view.showCommunicationFailure();
+    } else {
+        DecodePN(link_->responseFile(), partNumbers_, notifier);
+        link_->clearResponseFile();
+        text = kCommunicationOkText;
+        result = true;
+    }
+    view.clearPartNumberItems();
+    view.setStatus(text);
+    return result;
+}
+
+void DecodePN(const QString& responseFile, PartNumberRecord& record, Notifier& notifier) {
+    record.clear();
+    QFile file(responseFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        notifier.critical(kDecodeTitle,
+                          kDecodeOpenFailedText.arg(responseFile).arg(int(file.error())));
+    } else {
+        char header[kResponseHeaderSize];
+        if (file.read(header, sizeof header) != qint64(sizeof header) ||
+            file.read(record.data(), PartNumberRecord::kSize) != PartNumberRecord::kSize)
+            notifier.critical(kFileFormatErrorTitle, kFileFormatErrorText);
+        file.close();
+    }
+    if (!responseFile.isEmpty() && QFile::exists(responseFile))
+        QFile::remove(responseFile);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "LinkWorker.h"
+#include "PartNumberRecord.h"
+
+#include <QString>
+#include <memory>
+
+class CommunicationView;
+class Notifier;
+class UnitLink;
+
+inline const QString kCheckingCommunicationText = QStringLiteral("Checking communication status");
+inline const QString kUnableToCommunicateText =
+    QStringLiteral("Unable to communicate with the unit.  Check cabling");
+inline const QString kGettingPartNumbersText = QStringLiteral("Getting Part Numbers");
+inline const QString kCommunicationOkText = QStringLiteral("Communication OK!");
+
+inline constexpr int kConnectWaitMs = 2000;
+inline constexpr int kPartNumbersWaitMs = 5000;
+inline constexpr int kStopWaitMs = 2000;
+
+// The program's side of the unit link: the request record, the handle of its worker and
+// the unit's part numbers. The main window owns one; brix-cli too.
+class UnitConnection {
+public:
+    UnitConnection();
+    // Stops the worker, waiting at most kStopWaitMs.
+    ~UnitConnection();
+    UnitConnection(const UnitConnection&) = delete;
+    UnitConnection& operator=(const UnitConnection&) = delete;
+
+    UnitLink& link() { return *link_; }
+    const PartNumberRecord& partNumbers() const { return partNumbers_; }
+    LinkWorker& worker() { return worker_; }
+
+    // Reads the unit's address and port from the settings into the request record. An
+    // address longer than the record holds is refused with a message and left empty, so
+    // that no connection is attempted to a cut address.
+    void loadAddressFromSettings(Notifier& notifier);
+
+    // Makes sure a worker is running and connected, then reads the part numbers.
+    bool checkCommunication(CommunicationView& view, Notifier& notifier);
+    // Sends command 1 and decodes its response into the part-number record.
+    bool getPartNumbers(CommunicationView& view, Notifier& notifier);
+    // Asks the worker to end and waits up to `timeoutMs`; true when it has ended.
+    bool stopWorker(int timeoutMs);
+
+private:
+    std::shared_ptr<UnitLink> link_;
+    LinkWorker worker_;
+    PartNumberRecord partNumbers_;
+};
+
+// Reads the response file of command 1 into `record` (zeroed first) and deletes the file.
+void DecodePN(const QString& responseFile, PartNumberRecord& record, Notifier& notifier);

@@ -1,0 +1,22 @@
+#include "DataDirectoryPreparation.h"
+
+#include "ApplicationSettings.h"
+#include "KORALib.h"
+#include "Notifier.h"
+
+bool prepareDataDirectory(Notifier& notifier) {
+    const QString path = dataDirectory();
+    // Refused rather than cut: a shortened path would silently point somewhere else.
+    if (path.size() > kMaxDataDirLength) {
+        notifier.critical(kDataDirectoryErrorTitle,
+                          kDataDirectoryTooLongText.arg(path).arg(kMaxDataDirLength));
+        return false;
+    }
+    setCurrentDataDirectory(path);
+
+    if (!KORALibCheckDir(path, true, notifier) ||
+        !KORALibCheckDir(path + kSoftwareUploadsFolder, true, notifier) ||
+        !KORALibCheckDir(path + kConfigurationUploadsFolder, true, notifier))
+        return false;
+    return KORALibBuildAircraftDir(path, notifier);
+}

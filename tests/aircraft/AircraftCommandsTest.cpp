@@ -1,0 +1,135 @@
+#include "AircraftCommands.h"
+#include "AircraftPaths.h"
+#include "KORALib.h"
+#include "RegisterFixture.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AircraftCommandsTest : public RegisterFixture {
+protected:
+    int run(const QStringList& arguments) {
+        output.clear();
+        QTextStream out(&output);
+        return runAircraftCommand(arguments, notifier, out);
+    }
+    QString output;
+};
+
+TEST_F(AircraftCommandsTest, RecordRoundTripsThroughAddSetShowAndRemove) {
+    ASSERT_EQ(run({"add", "N123"}), 0);
+    ASSERT_EQ(run({"set", "N123", "--engine", "2", "--type", "CFM56-7", "--sn", "874513", "--date",
+                   "2019-04-02", "--download", "on", "--erase-accel", "on"}),
+              0);
+    ASSERT_EQ(run({"set", "n123", "--comments", "line one\nback\\slash"}), 0);
+    ASSERT_EQ(run({"show", "N123"}), 0);
+    EXPECT_EQ(output, QStringLiteral("aircraftId: N123\n"
+                                     "shopId: \n"
+                                     "engine1.type: \n"
+                                     "engine1.serialNumber: \n"
+                                     "engine1.installDate: \n"
+                                     "engine1.download: off\n"
+                                     "engine1.eraseData: off\n"
+                                     "engine1.eraseHistory: off\n"
+                                     "engine1.eraseAccel: off\n"
+                                     "engine2.type: CFM56-7\n"
+                                     "engine2.serialNumber: 874513\n"
+                                     "engine2.installDate: 2019-04-02\n"
+                                     "engine2.download: on\n"
+                                     "engine2.eraseData: off\n"
+                                     "engine2.eraseHistory: off\n"
+                                     "engine2.eraseAccel: on\n"
+                                     "comments: line one\\nback\\\\slash\n"));
+    ASSERT_EQ(run({"set", "N123", "--engine", "2", "--download", "off"}), 0);
+    EXPECT_EQ(KORALibReadAircraft(QStringLiteral("N123")).engines[1].downloadBearing4, 0);
+
+    ASSERT_EQ(run({"remove", "N123"}), 0);
+    EXPECT_EQ(KORALibCountAircraft(), 0);
+    EXPECT_FALSE(QFileInfo::exists(aircraftDirectory(QStringLiteral("N123"))));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(AircraftCommandsTest, ListMarksTheSelectedAircraft) {
+    EXPECT_EQ(run({"list"}), 0);
+    EXPECT_EQ(output, QString());
+    ASSERT_EQ(run({"add", "B2"}), 0);
+    ASSERT_EQ(run({"add", "A1"}), 0);
+    EXPECT_EQ(run({"list"}), 0);
+    // Store order, the last added aircraft selected.
+    QString expected;
+    for (const QString& id : KORALibListAircraft().items)
+        expected +=
+            (id == QStringLiteral("A1") ? QStringLiteral("* ") : QStringLiteral("  ")) + id + '\n';
+    EXPECT_EQ(output, expected);
+
+    ASSERT_EQ(run({"remove", "A1"}), 0);
+    EXPECT_EQ(run({"list"}), 0);
+    EXPECT_EQ(output, QStringLiteral("* B2\n"));
+}
+
+TEST_F(AircraftCommandsTest, UnregisteredAircraftAndRefusedValuesFailWithAMessage) {
+    ASSERT_EQ(run({"add", "N1"}), 0);
+    EXPECT_EQ(run({"show", "N2"}), 1);
+    EXPECT_EQ(run({"remove", "N2"}), 1);
+    EXPECT_EQ(run({"set", "N2", "--comments", "x"}), 1);
+    EXPECT_EQ(run({"set", "N1", "--engine", "1", "--sn", "12345678901"}), 1);
+    EXPECT_EQ(run({"add", "N1"}), 1);
+    EXPECT_EQ(notifier.messages,
+              (QList<RecordingNotifier::Message>{
+                  error(QStringLiteral("Aircraft ID \"N2\" not found")),
+                  error(QStringLiteral("Aircraft ID \"N2\" not found")),
+                  error(QStringLiteral("Aircraft ID \"N2\" not found")),
+                  error(QStringLiteral(
+                      "The value of --sn is longer than 10 characters; nothing was changed")),
+                  error(QStringLiteral("Aircraft ID \"N1\" already exists"))}));
+    EXPECT_EQ(KORALibReadAircraft(QStringLiteral("N1")).engines[0].serialNumber[0], '\0');
+}
+
+TEST_F(AircraftCommandsTest, UsageErrorsChangeNothing) {
+    ASSERT_EQ(run({"add", "N1"}), 0);
+    const QList<QStringList> wrong = {
+        {},
+        {"fly"},
+        {"list", "extra"},
+        {"show"},
+        {"set", "N1"},
+        {"set", "N1", "--type", "CFM56-7"},
+        {"set", "N1", "--engine", "3", "--type", "X"},
+        {"set", "N1", "--engine", "1", "--download", "yes"},
+        {"set", "N1", "--engine", "1", "--colour", "red"},
+        {"set", "N1", "--engine", "1", "--sn"},
+    };
+    for (const QStringList& arguments : wrong) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        notifier.messages.clear();
+        EXPECT_EQ(run(arguments), 2);
+        ASSERT_EQ(notifier.messages.size(), 1);
+        EXPECT_EQ(notifier.messages[0].title, QStringLiteral("Error"));
+        EXPECT_TRUE(notifier.messages[0].text.contains(QStringLiteral("usage: brix-cli aircraft")));
+    }
+    QByteArray expected(2699, '\0');
+    expected.replace(0, 2, "N1");
+    EXPECT_EQ(KORALibReadAircraft(QStringLiteral("N1")).toBytes(), expected);
+}
+
+TEST_F(AircraftCommandsTest, ImportAndEngineTypeCommands) {
+    const QString path = QDir::homePath() + QStringLiteral("/fleet.csv");
+    writeFile(path, "N1,S1\nN2,S2\n");
+    EXPECT_EQ(run({"import", path}), 0);
+    EXPECT_EQ(output, QStringLiteral("Imported 2 aircraft\n"));
+    EXPECT_EQ(run({"import", path + QStringLiteral(".missing")}), 1);
+
+    ASSERT_EQ(run({"add-type", "CFM56-3"}), 0);
+    ASSERT_EQ(run({"add-type", "CFM56-7"}), 0);
+    EXPECT_EQ(run({"add-type", "cfm56-3"}), 1);
+    EXPECT_EQ(run({"remove-type", "CFM56-3"}), 0);
+    EXPECT_EQ(run({"remove-type", "CFM56-3"}), 1);
+    EXPECT_EQ(run({"types"}), 0);
+    EXPECT_EQ(output, QStringLiteral("CFM56-7\n"));
+    EXPECT_EQ(notifier.messages.last(), error(QStringLiteral("Engine Type \"CFM56-3\" not found")));
+}
+
+} // namespace

@@ -1,0 +1,41 @@
+#include "SettingsSandbox.h"
+
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "BrixCommonSettings.h"
+
+#include <QDir>
+#include <QUuid>
+
+void resetSettingsAndHome() {
+    {
+        BrixAircraftSettings settings;
+        settings.clear();
+        settings.sync();
+    }
+    {
+        BrixCommonSettings settings;
+        settings.clear();
+        settings.sync();
+    }
+    QDir home = QDir::home();
+    for (const QFileInfo& entry :
+         home.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (entry.fileName() == QStringLiteral(".config"))
+            continue;
+        if (entry.isDir())
+            QDir(entry.absoluteFilePath()).removeRecursively();
+        else
+            QFile::remove(entry.absoluteFilePath());
+    }
+    setCurrentDataDirectory(QString());
+}
+
+QString freshDataDirectory() {
+    const QString path = QDir::homePath() + QStringLiteral("/data-") +
+                         QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    BrixAircraftSettings settings;
+    settings.setValue(kDataDirKey, path);
+    setCurrentDataDirectory(path);
+    return path;
+}

@@ -1,0 +1,19 @@
+// Every test program starts here: it gives the process a home and a settings folder of
+// its own, so that no test ever reads or writes the developer's settings, log or data.
+#include "StoreNames.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    useApplicationStoreNames();
+    return RUN_ALL_TESTS();
+}

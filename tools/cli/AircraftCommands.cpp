@@ -1,0 +1,287 @@
+#include "AircraftCommands.h"
+
+#include "AircraftMessages.h"
+#include "AircraftRecord.h"
+#include "FixedText.h"
+#include "KORALib.h"
+#include "Notifier.h"
+#include "RegisterEditing.h"
+
+#include <QTextStream>
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailed = 1;
+constexpr int kUsageError = 2;
+
+const QString kUsageText = QStringLiteral(
+    "usage: brix-cli aircraft COMMAND\n"
+    "  list                  registered aircraft, one a line; \"*\" marks the selected one\n"
+    "  show ID               the aircraft's record, one \"field: value\" line each\n"
+    "  add ID                register an aircraft\n"
+    "  remove ID             remove an aircraft and its data directory\n"
+    "  import FILE           import aircraft from a comma-separated file\n"
+    "  set ID [--engine N] [--type T] [--sn S] [--date D] [--download on|off]\n"
+    "         [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
+    "         [--comments TEXT]\n"
+    "                        change a record; engine fields need --engine 1 or 2\n"
+    "  types                 engine types, one a line\n"
+    "  add-type TYPE         append an engine type\n"
+    "  remove-type TYPE      remove an engine type");
+const QString kUsageErrorText = QStringLiteral("%1\n\n%2");
+const QString kUnknownCommandText = QStringLiteral("Unknown command \"%1\"");
+const QString kWrongArgumentsText = QStringLiteral("Wrong arguments for \"%1\"");
+const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
+const QString kMissingValueText = QStringLiteral("Option \"%1\" needs a value");
+const QString kBadEngineText = QStringLiteral("--engine takes 1 or 2, not \"%1\"");
+const QString kBadSwitchText = QStringLiteral("%1 takes on or off, not \"%2\"");
+const QString kEngineNeededText = QStringLiteral("%1 needs --engine 1 or 2");
+const QString kNothingToSetText = QStringLiteral("Nothing to set");
+const QString kValueTooLongText =
+    QStringLiteral("The value of %1 is longer than %2 characters; nothing was changed");
+const QString kValueNotEightBitText =
+    QStringLiteral("The value of %1 holds a character that the aircraft record cannot store; "
+                   "nothing was changed");
+const QString kImportedText = QStringLiteral("Imported %1 aircraft");
+
+int usageError(Notifier& notifier, const QString& problem) {
+    notifier.critical(kErrorTitle, kUsageErrorText.arg(problem, kUsageText));
+    return kUsageError;
+}
+
+// One line per value, whatever the value holds.
+QString escaped(QString text) {
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return text;
+}
+
+QString onOff(std::uint8_t value) {
+    return value != 0 ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+// The registered spelling, or a reported failure.
+std::optional<QString> registeredOrReport(const QString& id, Notifier& notifier) {
+    const QString registered = registeredAircraftId(id);
+    if (registered.isEmpty()) {
+        notifier.critical(kErrorTitle, kAircraftNotFoundText.arg(id));
+        return std::nullopt;
+    }
+    return registered;
+}
+
+int listAircraft(QTextStream& out) {
+    const AircraftList list = KORALibListAircraft();
+    for (int index = 0; index < list.items.size(); ++index)
+        out << (index == list.selectedIndex ? "* " : "  ") << list.items[index] << '\n';
+    return kSuccess;
+}
+
+int showAircraft(const QString& id, Notifier& notifier, QTextStream& out) {
+    const std::optional<QString> registered = registeredOrReport(id, notifier);
+    if (!registered)
+        return kFailed;
+    const AircraftRecord record = KORALibReadAircraft(*registered);
+    out << "aircraftId: " << escaped(readFixedText(record.aircraftId)) << '\n';
+    out << "shopId: " << escaped(readFixedText(record.shopId)) << '\n';
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        const EngineRecord& block = record.engines[engine];
+        const QString prefix = QStringLiteral("engine%1.").arg(engine + 1);
+        out << prefix << "type: " << escaped(readFixedText(block.engineType)) << '\n';
+        out << prefix << "serialNumber: " << escaped(readFixedText(block.serialNumber)) << '\n';
+        out << prefix << "installDate: " << escaped(readFixedText(block.installDate)) << '\n';
+        out << prefix << "download: " << onOff(block.downloadBearing4) << '\n';
+        out << prefix << "eraseData: " << onOff(block.eraseBearing4) << '\n';
+        out << prefix << "eraseHistory: " << onOff(block.eraseBearing4History) << '\n';
+        out << prefix << "eraseAccel: " << onOff(block.eraseAccelHistory) << '\n';
+    }
+    out << "comments: " << escaped(readFixedText(record.comments)) << '\n';
+    return kSuccess;
+}
+
+int removeAircraft(const QString& id, Notifier& notifier) {
+    const std::optional<QString> registered = registeredOrReport(id, notifier);
+    if (!registered)
+        return kFailed;
+    return KORALibDeleteAircraft(*registered, notifier) ? kSuccess : kFailed;
+}
+
+int importAircraft(const QString& path, Notifier& notifier, QTextStream& out) {
+    const int imported = KORALibImportAircraft(path, notifier);
+    if (imported < 0)
+        return kFailed;
+    out << kImportedText.arg(imported) << '\n';
+    return kSuccess;
+}
+
+// A change that "set" makes once every option has been checked, so that a refused option
+// leaves the record as it was.
+using RecordChange = std::function<void(AircraftRecord&)>;
+
+// Refuses what the field cannot hold whole rather than cutting it.
+bool checkText(const QString& option, const QString& value, int capacity, Notifier& notifier) {
+    if (value.size() > capacity) {
+        notifier.critical(kErrorTitle, kValueTooLongText.arg(option, QString::number(capacity)));
+        return false;
+    }
+    if (!fitsFixedText(value, capacity)) {
+        notifier.critical(kErrorTitle, kValueNotEightBitText.arg(option));
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::uint8_t> parseSwitch(const QString& value) {
+    if (value == QStringLiteral("on"))
+        return 1;
+    if (value == QStringLiteral("off"))
+        return 0;
+    return std::nullopt;
+}
+
+int setAircraft(const QStringList& arguments, Notifier& notifier) {
+    const QString& command = arguments[0];
+    if (arguments.size() < 2)
+        return usageError(notifier, kWrongArgumentsText.arg(command));
+    const QString& id = arguments[1];
+
+    int engine = -1;
+    QList<QPair<QString, QString>> options;
+    for (int index = 2; index < arguments.size(); index += 2) {
+        const QString& option = arguments[index];
+        if (index + 1 >= arguments.size())
+            return usageError(notifier, kMissingValueText.arg(option));
+        const QString& value = arguments[index + 1];
+        if (option == QStringLiteral("--engine")) {
+            if (value != QStringLiteral("1") && value != QStringLiteral("2"))
+                return usageError(notifier, kBadEngineText.arg(value));
+            engine = value.toInt() - 1;
+        } else {
+            options.append({option, value});
+        }
+    }
+    if (options.isEmpty())
+        return usageError(notifier, kNothingToSetText);
+
+    // Texts are checked once the whole command line has been understood, so that a usage
+    // error is the only message a mistyped command gets.
+    QList<std::function<bool()>> textChecks;
+    const auto checkLater = [&](const QString& option, const QString& value, std::size_t size) {
+        const int capacity = static_cast<int>(size) - 1;
+        textChecks.append([&notifier, option, value, capacity] {
+            return checkText(option, value, capacity, notifier);
+        });
+    };
+    QList<RecordChange> changes;
+    for (const auto& [option, value] : options) {
+        if (option == QStringLiteral("--comments")) {
+            checkLater(option, value, sizeof(AircraftRecord::comments));
+            changes.append([value](AircraftRecord& r) { writeFixedText(r.comments, value); });
+            continue;
+        }
+        using EngineChange = std::function<void(EngineRecord&)>;
+        EngineChange change;
+        if (option == QStringLiteral("--type")) {
+            checkLater(option, value, sizeof(EngineRecord::engineType));
+            change = [value](EngineRecord& e) { writeFixedText(e.engineType, value); };
+        } else if (option == QStringLiteral("--sn")) {
+            checkLater(option, value, sizeof(EngineRecord::serialNumber));
+            change = [value](EngineRecord& e) { writeFixedText(e.serialNumber, value); };
+        } else if (option == QStringLiteral("--date")) {
+            checkLater(option, value, sizeof(EngineRecord::installDate));
+            change = [value](EngineRecord& e) { writeFixedText(e.installDate, value); };
+        } else {
+            std::uint8_t EngineRecord::*field = nullptr;
+            if (option == QStringLiteral("--download"))
+                field = &EngineRecord::downloadBearing4;
+            else if (option == QStringLiteral("--erase-data"))
+                field = &EngineRecord::eraseBearing4;
+            else if (option == QStringLiteral("--erase-history"))
+                field = &EngineRecord::eraseBearing4History;
+            else if (option == QStringLiteral("--erase-accel"))
+                field = &EngineRecord::eraseAccelHistory;
+            else
+                return usageError(notifier, kUnknownOptionText.arg(option));
+            const std::optional<std::uint8_t> on = parseSwitch(value);
+            if (!on)
+                return usageError(notifier, kBadSwitchText.arg(option, value));
+            change = [field, on](EngineRecord& e) { e.*field = *on; };
+        }
+        if (engine < 0)
+            return usageError(notifier, kEngineNeededText.arg(option));
+        changes.append([change, engine](AircraftRecord& r) { change(r.engines[engine]); });
+    }
+    for (const auto& check : textChecks) {
+        if (!check())
+            return kFailed;
+    }
+
+    const std::optional<QString> registered = registeredOrReport(id, notifier);
+    if (!registered)
+        return kFailed;
+    AircraftRecord record = KORALibReadAircraft(*registered);
+    for (const RecordChange& change : changes)
+        change(record);
+    return KORALibWriteAircraft(*registered, record) ? kSuccess : kFailed;
+}
+
+int removeEngineType(const QString& type, Notifier& notifier) {
+    if (!KORALibRemoveEngineType(type)) {
+        notifier.critical(kErrorTitle, kEngineTypeNotFoundText.arg(type));
+        return kFailed;
+    }
+    return kSuccess;
+}
+
+} // namespace
+
+int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
+    if (arguments.isEmpty())
+        return usageError(notifier, kWrongArgumentsText.arg(QStringLiteral("aircraft")));
+    const QString& command = arguments[0];
+    const qsizetype count = arguments.size();
+    const auto wrongArguments = [&] {
+        return usageError(notifier, kWrongArgumentsText.arg(command));
+    };
+
+    if (command == QStringLiteral("set"))
+        return setAircraft(arguments, notifier);
+    if (command == QStringLiteral("help") || command == QStringLiteral("--help")) {
+        out << kUsageText << '\n';
+        return kSuccess;
+    }
+    if (command == QStringLiteral("list") || command == QStringLiteral("types")) {
+        if (count != 1)
+            return wrongArguments();
+        if (command == QStringLiteral("list"))
+            return listAircraft(out);
+        for (const QString& type : KORALibListEngineTypes())
+            out << type << '\n';
+        return kSuccess;
+    }
+
+    static const QStringList kOneArgumentCommands = {
+        QStringLiteral("show"),   QStringLiteral("add"),      QStringLiteral("remove"),
+        QStringLiteral("import"), QStringLiteral("add-type"), QStringLiteral("remove-type")};
+    if (!kOneArgumentCommands.contains(command))
+        return usageError(notifier, kUnknownCommandText.arg(command));
+    if (count != 2)
+        return wrongArguments();
+    const QString& argument = arguments[1];
+    if (command == QStringLiteral("show"))
+        return showAircraft(argument, notifier, out);
+    if (command == QStringLiteral("add"))
+        return addAircraft(argument, notifier) ? kSuccess : kFailed;
+    if (command == QStringLiteral("remove"))
+        return removeAircraft(argument, notifier);
+    if (command == QStringLiteral("import"))
+        return importAircraft(argument, notifier, out);
+    if (command == QStringLiteral("add-type"))
+        return addEngineType(argument, notifier) ? kSuccess : kFailed;
+    return removeEngineType(argument, notifier);
+}

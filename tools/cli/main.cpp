@@ -1,0 +1,134 @@
+// brix-cli: the program's core on the command line, for scripted checks, register work and
+// end-to-end tests without a display.
+#include "AircraftCommands.h"
+#include "ApplicationSettings.h"
+#include "CommunicationView.h"
+#include "DataDirectoryPreparation.h"
+#include "SettingsMaintenance.h"
+#include "StderrNotifier.h"
+#include "StoreNames.h"
+#include "UnitConnection.h"
+#include "UnitLink.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+enum ExitStatus { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
+
+const char kUsage[] =
+    "usage: brix-cli [--host H] [--port P] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "  --host H, --port P   unit address for this run only (the settings are not changed)\n"
+    "\n"
+    "commands:\n"
+    "  check                              communication check and the unit's part numbers\n"
+    "  aircraft list                      registered aircraft, the selected one marked *\n"
+    "  aircraft show ID                   one aircraft record\n"
+    "  aircraft add ID | remove ID        add or remove an aircraft\n"
+    "  aircraft import FILE               import aircraft from a comma-separated file\n"
+    "  aircraft set ID --engine N [--type T] [--sn S] [--date D] [--download on|off]\n"
+    "      [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
+    "      [--comments TEXT]\n"
+    "  aircraft types | add-type T | remove-type T   the engine-type list\n";
+
+struct Options {
+    std::optional<QString> host;
+    std::optional<int> port;
+    QStringList command;
+};
+
+// The status bar of the command line is silent: the outcome is printed at the end.
+class QuietCommunicationView : public CommunicationView {
+public:
+    void setStatus(const QString&) override {}
+    void clearPartNumberItems() override {}
+    void setWaitCursor(bool) override {}
+    void showCommunicationFailure() override {}
+};
+
+void printUsage() {
+    std::fputs(kUsage, stderr);
+}
+
+std::optional<Options> parseOptions(const QStringList& arguments, Notifier& notifier) {
+    Options options;
+    int i = 0;
+    while (i < arguments.size() && arguments[i].startsWith(QStringLiteral("--"))) {
+        const QString& name = arguments[i];
+        if (i + 1 >= arguments.size())
+            return std::nullopt;
+        const QString& value = arguments[i + 1];
+        if (name == QStringLiteral("--host")) {
+            if (value.isEmpty() || value.size() > kMaxIpAddressLength) {
+                notifier.critical(QStringLiteral("Error"),
+                                  QStringLiteral("The unit address must be 1 to %1 characters")
+                                      .arg(kMaxIpAddressLength));
+                return std::nullopt;
+            }
+            options.host = value;
+        } else if (name == QStringLiteral("--port")) {
+            bool ok = false;
+            const int port = value.toInt(&ok);
+            if (!ok || port < 1 || port > 65535) {
+                notifier.critical(QStringLiteral("Error"),
+                                  QStringLiteral("The port must be a number from 1 to 65535"));
+                return std::nullopt;
+            }
+            options.port = port;
+        } else {
+            return std::nullopt;
+        }
+        i += 2;
+    }
+    options.command = arguments.mid(i);
+    if (options.command.isEmpty())
+        return std::nullopt;
+    return options;
+}
+
+int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
+    UnitConnection connection;
+    connection.loadAddressFromSettings(notifier);
+    UnitLink& link = connection.link();
+    link.setAddress(options.host.value_or(link.host()), options.port.value_or(link.port()));
+    QuietCommunicationView view;
+    if (!connection.checkCommunication(view, notifier)) {
+        out << kUnableToCommunicateText << Qt::endl;
+        return ExitFailure;
+    }
+    out << kCommunicationOkText << Qt::endl;
+    for (const QString& line : connection.partNumbers().headerLines())
+        out << line << Qt::endl;
+    return ExitSuccess;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    useApplicationStoreNames();
+    StderrNotifier notifier;
+    QTextStream out(stdout);
+
+    const std::optional<Options> options = parseOptions(app.arguments().mid(1), notifier);
+    if (!options) {
+        printUsage();
+        return ExitUsage;
+    }
+
+    // The same preparation as the program's start, so that both see the same settings.
+    performSettingsMaintenance();
+    prepareDataDirectory(notifier);
+
+    const QString& command = options->command.first();
+    if (command == QStringLiteral("check") && options->command.size() == 1)
+        return runCheck(*options, notifier, out);
+    if (command == QStringLiteral("aircraft"))
+        return runAircraftCommand(options->command.mid(1), notifier, out);
+    printUsage();
+    return ExitUsage;
+}

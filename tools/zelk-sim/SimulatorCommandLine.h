@@ -1,0 +1,30 @@
+#pragma once
+
+#include "SimulatorFault.h"
+#include "UnitSimulatorConfig.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+// Parsers of the simulator's command-line values. Each returns nothing and sets `error`
+// when the text is not acceptable.
+
+// "127.0.0.1:PORT", PORT 0 to 65535. Any other address is refused: the simulator must never
+// be reachable from outside this machine.
+std::optional<quint16> parseListenAddress(const QString& text, QString* error);
+
+// "CODE:KIND[:ARG[:TIMES]]": CODE a command code or "any"; KIND one of ack, size, blocktype,
+// raw, delay, silent, close, trickle; ARG a number (hex bytes for raw); TIMES a count or
+// "always" (the default).
+std::optional<SimulatorFault> parseFaultOption(const QString& text, QString* error);
+
+// "FIELD=TEXT" with FIELD one of boot-main, main-software, boot-dsp, dsp-software,
+// configuration and TEXT at most 16 Latin-1 characters.
+std::optional<std::pair<PartNumberField, QByteArray>> parsePartNumberOption(const QString& text,
+                                                                            QString* error);
+
+// A comma-separated list of flight slots 0 to 19; an empty text is an empty list.
+std::optional<QList<int>> parseSlotList(const QString& text, QString* error);
