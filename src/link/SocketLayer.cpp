@@ -123,6 +123,10 @@ TcpSocket::~TcpSocket() {
 }
 
 bool TcpSocket::lookupAddress(const QString& host, quint32& address, int& error) {
+    if (host.isEmpty()) {
+        error = SocketHostNotFound;
+        return false;
+    }
     const QByteArray name = host.toLatin1();
     in_addr dotted{};
     if (::inet_pton(AF_INET, name.constData(), &dotted) == 1) {

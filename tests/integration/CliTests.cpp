@@ -1,0 +1,179 @@
+// brix-cli as a technician's script runs it: a process of its own, with a home and settings
+// folder of its own that point at the simulated unit before it starts.
+#include "UnitSimulator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class BrixCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(simulator.start());
+        writeSetting(QStringLiteral("IP Address"), QStringLiteral("127.0.0.1"));
+        writeSetting(QStringLiteral("Port"), simulator.port());
+    }
+
+    QString configHome() const { return home.path() + QStringLiteral("/config"); }
+
+    void writeSetting(const QString& key, const QVariant& value) {
+        QSettings settings(configHome() + QStringLiteral("/Orvantis/ZELK.conf"),
+                           QSettings::IniFormat);
+        settings.setValue(key, value);
+    }
+
+    QVariant readSetting(const QString& key) {
+        QSettings settings(configHome() + QStringLiteral("/Orvantis/ZELK.conf"),
+                           QSettings::IniFormat);
+        return settings.value(key);
+    }
+
+    CliRun cli(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(BRIX_CLI_PATH), arguments);
+        CliRun run;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "brix-cli did not end";
+            return run;
+        }
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+    QTemporaryDir home;
+    UnitSimulator simulator;
+};
+
+TEST_F(BrixCli, CheckPrintsThePartNumbers) {
+    const CliRun run = cli({QStringLiteral("check")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("Communication OK!\n"
+                                      "Boot Main S/W PN:         ZK4711-BT-0102  \n"
+                                      "Main Software PN:         ZK4712-SW-0305-C\n"
+                                      "Boot DSP Software PN:     ZK4721-BT-0201  \n"
+                                      "DSP Software PN:          ZK4722-SW-0410  \n"
+                                      "CMFI Table PN:            ZK4730-CF-0007  \n"));
+    // The start wrote the program's defaults but kept the unit's address.
+    EXPECT_EQ(readSetting(QStringLiteral("IP Address")).toString(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(readSetting(QStringLiteral("Version")).toString(), QStringLiteral("1.2.24"));
+    EXPECT_TRUE(QDir(home.path() + QStringLiteral("/ZELK-data/SW_uploads")).exists());
+}
+
+TEST_F(BrixCli, CheckWithoutUnitFails) {
+    simulator.setRefuseConnections(true);
+    const CliRun run = cli({QStringLiteral("check")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QStringLiteral("Unable to communicate with the unit.  Check cabling\n"));
+    QFile log(home.path() + QStringLiteral("/brixCom.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("error: TCPHandler_(): EstablishConnection() failed."));
+}
+
+TEST_F(BrixCli, AddressOptionsApplyToOneRunOnly) {
+    writeSetting(QStringLiteral("Port"), 1); // nothing listens there
+    const CliRun run =
+        cli({QStringLiteral("--port"), QString::number(simulator.port()), QStringLiteral("check")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(readSetting(QStringLiteral("Port")).toInt(), 1);
+
+    EXPECT_EQ(
+        cli({QStringLiteral("--port"), QStringLiteral("x"), QStringLiteral("check")}).exitCode, 2);
+    EXPECT_EQ(cli({QStringLiteral("--host")}).exitCode, 2);
+    EXPECT_EQ(cli({}).exitCode, 2);
+    EXPECT_EQ(cli({QStringLiteral("frobnicate")}).exitCode, 2);
+}
+
+TEST_F(BrixCli, RegisterRoundTrip) {
+    EXPECT_EQ(
+        cli({QStringLiteral("aircraft"), QStringLiteral("add"), QStringLiteral("F-GZLK")}).exitCode,
+        0);
+    const CliRun duplicate =
+        cli({QStringLiteral("aircraft"), QStringLiteral("add"), QStringLiteral("f-gzlk")});
+    EXPECT_EQ(duplicate.exitCode, 1);
+    EXPECT_EQ(duplicate.err, QStringLiteral("Error: Aircraft ID \"F-GZLK\" already exists\n"));
+    const CliRun empty = cli({QStringLiteral("aircraft"), QStringLiteral("add"), QString()});
+    EXPECT_EQ(empty.err, QStringLiteral("Error: No aircraftID specified\n"));
+    const CliRun escape =
+        cli({QStringLiteral("aircraft"), QStringLiteral("add"), QStringLiteral("../etc")});
+    EXPECT_EQ(escape.exitCode, 1);
+    EXPECT_FALSE(QDir(home.path() + QStringLiteral("/etc_data")).exists());
+
+    EXPECT_EQ(cli({QStringLiteral("aircraft"), QStringLiteral("set"), QStringLiteral("F-GZLK"),
+                   QStringLiteral("--engine"), QStringLiteral("2"), QStringLiteral("--sn"),
+                   QStringLiteral("874212"), QStringLiteral("--download"), QStringLiteral("on")})
+                  .exitCode,
+              0);
+    const CliRun show =
+        cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLK")});
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_TRUE(show.out.contains(QStringLiteral("engine2.serialNumber: 874212\n")));
+    EXPECT_TRUE(show.out.contains(QStringLiteral("engine2.download: on\n")));
+    EXPECT_TRUE(show.out.contains(QStringLiteral("engine1.download: off\n")));
+    EXPECT_TRUE(QDir(home.path() + QStringLiteral("/ZELK-data/F-GZLK_data/engine_2")).exists());
+
+    EXPECT_EQ(
+        cli({QStringLiteral("aircraft"), QStringLiteral("add"), QStringLiteral("N123")}).exitCode,
+        0);
+    EXPECT_EQ(cli({QStringLiteral("aircraft"), QStringLiteral("list")}).out,
+              QStringLiteral("  F-GZLK\n* N123\n"));
+
+    EXPECT_EQ(cli({QStringLiteral("aircraft"), QStringLiteral("remove"), QStringLiteral("F-GZLK")})
+                  .exitCode,
+              0);
+    EXPECT_FALSE(QDir(home.path() + QStringLiteral("/ZELK-data/F-GZLK_data")).exists());
+    EXPECT_EQ(cli({QStringLiteral("aircraft"), QStringLiteral("list")}).out,
+              QStringLiteral("* N123\n"));
+}
+
+TEST_F(BrixCli, ImportAndEngineTypes) {
+    const QString file = home.path() + QStringLiteral("/fleet.csv");
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("# fleet\r\nF-GZLA, AF01, CFM56-7, 874001, 2021-04-01, CFM56-7, 874002, "
+              "2021-04-02, spare engine on 2\r\n\r\nF-GZLB\r\n");
+    csv.close();
+    const CliRun run = cli({QStringLiteral("aircraft"), QStringLiteral("import"), file});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    const CliRun second =
+        cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLB")});
+    EXPECT_TRUE(second.out.contains(QStringLiteral("shopId: \n"))) << "nothing is inherited";
+    const CliRun first =
+        cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLA")});
+    EXPECT_TRUE(first.out.contains(QStringLiteral("comments: spare engine on 2\n")));
+
+    EXPECT_EQ(
+        cli({QStringLiteral("aircraft"), QStringLiteral("add-type"), QStringLiteral("LEAP-1B")})
+            .exitCode,
+        0);
+    EXPECT_EQ(cli({QStringLiteral("aircraft"), QStringLiteral("types")}).out,
+              QStringLiteral("CFM56-3\nCFM56-7\nLEAP-1B\n"));
+    EXPECT_EQ(readSetting(QStringLiteral("EngineType_2")).toString(), QStringLiteral("LEAP-1B"));
+    EXPECT_EQ(
+        cli({QStringLiteral("aircraft"), QStringLiteral("remove-type"), QStringLiteral("CFM56-3")})
+            .exitCode,
+        0);
+    EXPECT_EQ(cli({QStringLiteral("aircraft"), QStringLiteral("types")}).out,
+              QStringLiteral("CFM56-7\nLEAP-1B\n"));
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+// The communication check as the main window and brix-cli run it, against the simulated
+// unit.
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "CommunicationView.h"
+#include "Protocol.h"
+#include "RecordingNotifier.h"
+#include "SettingsSandbox.h"
+#include "UnitConnection.h"
+#include "UnitLink.h"
+#include "UnitSimulator.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingView : public CommunicationView {
+public:
+    void setStatus(const QString& text) override { statuses.append(text); }
+    void clearPartNumberItems() override { ++clearedItems; }
+    void setWaitCursor(bool on) override { cursor.append(on); }
+    void showCommunicationFailure() override { ++failuresShown; }
+
+    QStringList statuses;
+    int clearedItems = 0;
+    QList<bool> cursor;
+    int failuresShown = 0;
+};
+
+class CommunicationCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSettingsAndHome();
+        ASSERT_TRUE(simulator.start());
+        BrixAircraftSettings settings;
+        settings.setValue(kIpAddressKey, QStringLiteral("127.0.0.1"));
+        settings.setValue(kPortKey, simulator.port());
+        settings.sync();
+        connection.loadAddressFromSettings(notifier);
+    }
+
+    UnitSimulator simulator;
+    UnitConnection connection;
+    RecordingView view;
+    RecordingNotifier notifier;
+};
+
+TEST_F(CommunicationCheck, StartsTheWorkerAndReadsThePartNumbers) {
+    ASSERT_TRUE(connection.checkCommunication(view, notifier));
+    EXPECT_EQ(view.statuses, QStringList({kCheckingCommunicationText, kGettingPartNumbersText,
+                                          kCommunicationOkText}));
+    EXPECT_EQ(view.cursor, QList<bool>({true, false}));
+    EXPECT_EQ(view.failuresShown, 0);
+    EXPECT_EQ(view.clearedItems, 1);
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(connection.partNumbers().field(PartNumberRecord::MainSoftware), "ZK4712-SW-0305-C");
+    EXPECT_EQ(connection.partNumbers().paddedField(PartNumberRecord::CmfiTable),
+              "ZK4730-CF-0007  ");
+    EXPECT_FALSE(QFile::exists(responseFilePath())) << "the response file is deleted";
+
+    // A second check finds the worker connected: no connection wait, same connection.
+    RecordingView again;
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(connection.checkCommunication(again, notifier));
+    EXPECT_TRUE(again.cursor.isEmpty());
+    EXPECT_EQ(again.statuses.last(), kCommunicationOkText);
+    EXPECT_EQ(simulator.connectionsAccepted(), 1);
+    EXPECT_EQ(simulator.receivedCommands().size(), 2);
+}
+
+TEST_F(CommunicationCheck, NoUnitShowsTheFailure) {
+    simulator.setRefuseConnections(true);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(connection.checkCommunication(view, notifier));
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_EQ(view.statuses, QStringList({kCheckingCommunicationText, kUnableToCommunicateText}));
+    EXPECT_EQ(view.failuresShown, 1);
+    EXPECT_EQ(view.clearedItems, 1);
+
+    // Once the unit is there, the next check starts a new worker.
+    simulator.setRefuseConnections(false);
+    RecordingView later;
+    EXPECT_TRUE(connection.checkCommunication(later, notifier));
+    EXPECT_EQ(later.statuses.last(), kCommunicationOkText);
+}
+
+TEST_F(CommunicationCheck, UnitErrorOnPartNumbersFailsTheCheck) {
+    simulator.addFault({ReadPartNumbersCommand, FaultKind::AckError, 2, {}, 1});
+    EXPECT_FALSE(connection.checkCommunication(view, notifier));
+    EXPECT_EQ(view.failuresShown, 1);
+    EXPECT_EQ(view.statuses.last(), kUnableToCommunicateText);
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(CommunicationCheck, SilentUnitFailsAfterTheWait) {
+    ASSERT_TRUE(connection.checkCommunication(view, notifier));
+    simulator.addFault({ReadPartNumbersCommand, FaultKind::NoAnswer, 0, {}, 1});
+    RecordingView stalled;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(connection.getPartNumbers(stalled, notifier));
+    EXPECT_GE(timer.elapsed(), kPartNumbersWaitMs - 100);
+    EXPECT_EQ(stalled.failuresShown, 1);
+    EXPECT_EQ(stalled.statuses.last(), kUnableToCommunicateText);
+}
+
+TEST_F(CommunicationCheck, HeaderOnlyAnswerIsAFormatErrorButCommunicates) {
+    QByteArray header = QByteArray::fromHex("0000000c0000000000000000");
+    simulator.addFault({ReadPartNumbersCommand, FaultKind::RawResponse, 0, header, 1});
+    EXPECT_TRUE(connection.checkCommunication(view, notifier));
+    EXPECT_EQ(view.statuses.last(), kCommunicationOkText);
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0].title, QStringLiteral("File Format Error"));
+    EXPECT_EQ(connection.partNumbers().field(PartNumberRecord::MainSoftware), QByteArray());
+}
+
+TEST_F(CommunicationCheck, StoppedWorkerIsReplacedByTheNextCheck) {
+    ASSERT_TRUE(connection.checkCommunication(view, notifier));
+    ASSERT_TRUE(connection.stopWorker(kStopWaitMs));
+    EXPECT_EQ(connection.link().statusCode(), LinkStatusThreadExited);
+    RecordingView next;
+    EXPECT_TRUE(connection.checkCommunication(next, notifier));
+    EXPECT_EQ(next.cursor, QList<bool>({true, false})) << "a new worker was started";
+    EXPECT_EQ(simulator.connectionsAccepted(), 2);
+}
+
+TEST_F(CommunicationCheck, OverlongAddressIsRefusedAndNothingConnects) {
+    BrixAircraftSettings().setValue(kIpAddressKey, QStringLiteral("127.000.000.001.example.invalid"
+                                                                  "x"));
+    connection.loadAddressFromSettings(notifier);
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0].title, QStringLiteral("Error"));
+    EXPECT_TRUE(notifier.messages[0].text.contains(QStringLiteral("longer than 31 characters")));
+    EXPECT_TRUE(connection.link().host().isEmpty());
+    EXPECT_FALSE(connection.checkCommunication(view, notifier));
+    EXPECT_EQ(simulator.connectionsAccepted(), 0);
+}
+
+} // namespace
