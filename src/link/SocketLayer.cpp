@@ -227,6 +227,20 @@ qint64 TcpSocket::receive(unsigned char* data, qint64 size, int& error) {
     }
 }
 
+qint64 TcpSocket::tryReceive(unsigned char* data, qint64 size, int& error) {
+    for (;;) {
+        const ssize_t result = ::recv(descriptor_, data, size_t(size), MSG_DONTWAIT);
+        if (result >= 0)
+            return result;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return kNothingYet;
+        if (errno != EINTR) {
+            error = lastError();
+            return kFailed;
+        }
+    }
+}
+
 int TcpSocket::waitReadable(int milliseconds, int& error) {
     pollfd entry{};
     entry.fd = descriptor_;

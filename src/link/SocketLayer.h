@@ -28,6 +28,11 @@ public:
     // Bytes received (at most `size`), 0 when the peer has closed its side, -1 on failure
     // or time-out.
     qint64 receive(unsigned char* data, qint64 size, int& error);
+    static constexpr qint64 kFailed = -1;
+    static constexpr qint64 kNothingYet = -2;
+    // Takes what has arrived without waiting: bytes received (at most `size`), 0 when the
+    // peer has closed its side, kNothingYet, or kFailed.
+    qint64 tryReceive(unsigned char* data, qint64 size, int& error);
     // Waits up to `milliseconds` for data or the peer's close: 1 ready, 0 nothing yet,
     // -1 failure.
     int waitReadable(int milliseconds, int& error);

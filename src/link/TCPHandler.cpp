@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -42,6 +43,7 @@ private:
     struct Failure {
         QString text;
     };
+    struct Aborted {};
 
     void startUp();
     void connectSocket();
@@ -49,8 +51,8 @@ private:
     // One command; throws Failure. Returns the response file name (empty after an abort).
     QString carryOut(const UnitLink::Command& command);
     void receiveExactly(unsigned char* data, qint64 size, const QString& failureText);
-    // Waits for data, watching the abort flag. False when aborted.
-    bool waitForData(const QString& failureText);
+    QString receiveResponse(QTemporaryFile& raw);
+    qint64 receiveSome(unsigned char* data, qint64 size, const QString& failureText);
     void reconnectAfterAbort();
     void dropConnection();
     void shutdownConnection();
@@ -59,6 +61,7 @@ private:
     TcpSocket socket_;
     quint32 address_ = 0;
     int port_ = 0;
+    std::vector<unsigned char> chunk_ = std::vector<unsigned char>(kReceiveChunkSize);
 };
 
 int Worker::run() {
@@ -176,12 +179,17 @@ QString Worker::carryOut(const UnitLink::Command& command) {
     }
     qCDebug(lcLink, "Sent command (%d Bytes).  Waiting for response...", int(length));
 
-    unsigned char sizeField[4];
-    if (!waitForData(kResponseSizeFailedText)) {
+    try {
+        return receiveResponse(raw);
+    } catch (const Aborted&) {
         reconnectAfterAbort();
         return QString();
     }
-    receiveExactly(sizeField, 4, kResponseSizeFailedText);
+}
+
+QString Worker::receiveResponse(QTemporaryFile& raw) {
+    unsigned char sizeField[4];
+    receiveExactly(sizeField, sizeof sizeField, kResponseSizeFailedText);
     const quint32 declaredSize = qFromBigEndian<quint32>(sizeField);
     qCDebug(lcLink, "Response message size = %u Bytes", declaredSize);
     link_.bytesReceived = 4;
@@ -195,23 +203,13 @@ QString Worker::carryOut(const UnitLink::Command& command) {
     if (raw.write(reinterpret_cast<const char*>(sizeField), 4) != 4)
         throw Failure{kTemporaryFileFailedText};
 
-    unsigned char chunk[kReceiveChunkSize];
     const qint64 expected = qint64(declaredSize) - 4;
     qint64 received = 0;
     while (received < expected) {
-        if (!waitForData(kReceiveFailedText)) {
-            reconnectAfterAbort();
-            return QString();
-        }
         const qint64 count =
-            socket_.receive(chunk, std::min<qint64>(kReceiveChunkSize, expected - received), error);
-        if (count <= 0) {
-            // The unit closed its side or the receive failed: the rest of this response
-            // will never arrive on this connection.
-            dropConnection();
-            throw Failure{kReceiveFailedText};
-        }
-        if (raw.write(reinterpret_cast<const char*>(chunk), count) != count) {
+            receiveSome(chunk_.data(), std::min<qint64>(kReceiveChunkSize, expected - received),
+                        kReceiveFailedText);
+        if (raw.write(reinterpret_cast<const char*>(chunk_.data()), count) != count) {
             dropConnection();
             throw Failure{kTemporaryFileFailedText};
         }
@@ -219,7 +217,8 @@ QString Worker::carryOut(const UnitLink::Command& command) {
         link_.bytesReceived = int(received + 4);
         if (lcLink().isDebugEnabled() && count >= 4) {
             qCDebug(lcLink, "%d / %d\t%#x...%#x", int(received + 4), int(declaredSize),
-                    qFromBigEndian<quint32>(chunk), qFromBigEndian<quint32>(chunk + count - 4));
+                    qFromBigEndian<quint32>(chunk_.data()),
+                    qFromBigEndian<quint32>(chunk_.data() + count - 4));
         }
     }
     if (!raw.flush())
@@ -235,31 +234,30 @@ QString Worker::carryOut(const UnitLink::Command& command) {
 }
 
 void Worker::receiveExactly(unsigned char* data, qint64 size, const QString& failureText) {
-    qint64 received = 0;
-    int error = 0;
-    while (received < size) {
-        if (received > 0 && !waitForData(failureText))
-            throw Failure{failureText};
-        const qint64 count = socket_.receive(data + received, size - received, error);
-        if (count <= 0) {
-            dropConnection();
-            throw Failure{failureText};
-        }
-        received += count;
-    }
+    for (qint64 received = 0; received < size;)
+        received += receiveSome(data + received, size - received, failureText);
 }
 
-bool Worker::waitForData(const QString& failureText) {
+// Takes what has arrived, waiting for more when nothing has, while watching the abort flag
+// and the link's time-out. Returns a count above 0; throws Aborted or Failure otherwise.
+qint64 Worker::receiveSome(unsigned char* data, qint64 size, const QString& failureText) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(int(link_.socketTimeoutMs));
     int error = 0;
     for (;;) {
         if (link_.abortRequested)
-            return false;
-        const int ready = socket_.waitReadable(kAbortPollMs, error);
-        if (ready > 0)
-            return true;
-        if (ready < 0 || std::chrono::steady_clock::now() >= deadline) {
+            throw Aborted{};
+        const qint64 count = socket_.tryReceive(data, size, error);
+        if (count > 0)
+            return count;
+        // The unit closed its side or the receive failed: the rest of this response will
+        // never arrive on this connection.
+        if (count == 0 || count == TcpSocket::kFailed) {
+            dropConnection();
+            throw Failure{failureText};
+        }
+        if (socket_.waitReadable(kAbortPollMs, error) < 0 ||
+            std::chrono::steady_clock::now() >= deadline) {
             dropConnection();
             throw Failure{failureText};
         }
@@ -296,9 +294,8 @@ void Worker::shutdownConnection() {
         return;
     }
     socket_.setReceiveTimeout(kShutdownReceiveTimeoutMs, error);
-    unsigned char piece[kReceiveChunkSize];
     for (;;) {
-        const qint64 count = socket_.receive(piece, sizeof piece, error);
+        const qint64 count = socket_.receive(chunk_.data(), qint64(chunk_.size()), error);
         if (count == 0)
             break;
         if (count < 0) {

@@ -2,7 +2,9 @@
 
 class UnitLink;
 
-inline constexpr int kReceiveChunkSize = 1024;
+// Largest piece taken from the socket at a time; a response is written to its temporary
+// file piece by piece and never held whole.
+inline constexpr int kReceiveChunkSize = 64 * 1024;
 // Pause between the abortive close after an abort and the new connection.
 inline constexpr int kReconnectPauseMs = 500;
 
