@@ -11,6 +11,8 @@ void LinkWorker::start(std::shared_ptr<UnitLink> link) {
     release();
     state_ = std::make_shared<State>();
     state_->running = true;
+    link_ = link;
+    link_->workerEnded = false;
     thread_ = std::thread([state = state_, link = std::move(link)] {
         state->exitCode = TCPHandler(link.get());
         {
@@ -22,7 +24,7 @@ void LinkWorker::start(std::shared_ptr<UnitLink> link) {
 }
 
 bool LinkWorker::isRunning() const {
-    if (!state_)
+    if (!state_ || link_->workerEnded)
         return false;
     std::lock_guard lock(state_->mutex);
     return state_->running;
@@ -45,8 +47,8 @@ int LinkWorker::exitCode() const {
 void LinkWorker::release() {
     if (!thread_.joinable())
         return;
-    if (isRunning())
-        thread_.detach();
-    else
+    if (waitForEnd(0))
         thread_.join();
+    else
+        thread_.detach();
 }

@@ -20,7 +20,8 @@ public:
     // Starts a worker on `link` (which it keeps alive while it runs). Replaces a previous
     // handle; call only when isRunning() is false.
     void start(std::shared_ptr<UnitLink> link);
-    // True from start() until the worker function has returned.
+    // True from start() until the worker reports its end (it may take a moment more to
+    // return; waitForEnd() waits for that).
     bool isRunning() const;
     // Waits up to `timeoutMs` for the worker function to return; true when it has.
     bool waitForEnd(int timeoutMs) const;
@@ -38,5 +39,6 @@ private:
         std::atomic<int> exitCode{0};
     };
     std::shared_ptr<State> state_;
+    std::shared_ptr<UnitLink> link_;
     std::thread thread_;
 };

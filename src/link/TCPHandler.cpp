@@ -74,6 +74,7 @@ int Worker::run() {
             int error = 0;
             socket_.close(error);
         }
+        link_.workerEnded = true;
         link_.publishStatus(LinkStatusError, text);
         return -1;
     }
@@ -88,6 +89,7 @@ int Worker::run() {
     qCDebug(lcLink, "All done!");
     qCWarning(lcLink, "TCPHandler(): thread has exited");
     logStatus(kThreadExitedText, LinkStatusThreadExited);
+    link_.workerEnded = true;
     link_.publishStatus(LinkStatusThreadExited, kThreadExitedText);
     return 0;
 }

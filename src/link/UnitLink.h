@@ -44,6 +44,10 @@ public:
     std::atomic<int> responseSize{0};
     // Send and receive time-out of every connection the worker opens; tests shorten it.
     std::atomic<int> socketTimeoutMs{kLinkSocketTimeoutMs};
+    // False while a worker serves commands; set by the worker just before it reports its
+    // end, so that a check made in the moment between that report and the thread's return
+    // does not take the ending worker for a live one.
+    std::atomic<bool> workerEnded{true};
 
     AutoResetEvent commandEvent;
     AutoResetEvent doneEvent;
