@@ -1,5 +1,6 @@
 #include "AircraftIdentifier.h"
 #include "AircraftMessages.h"
+#include "Notifier.h"
 
 #include <string_view>
 
@@ -33,4 +34,16 @@ bool isBlankAircraftId(const QString& id) {
 
 QString invalidAircraftIdMessage(const QString& id, const QString& problem) {
     return kInvalidAircraftIdText.arg(id, problem);
+}
+
+bool checkAircraftId(const QString& id, Notifier& notifier) {
+    if (isBlankAircraftId(id)) {
+        notifier.critical(kErrorTitle, kNoAircraftIdText);
+        return false;
+    }
+    if (const QString problem = aircraftIdProblem(id); !problem.isEmpty()) {
+        notifier.critical(kErrorTitle, invalidAircraftIdMessage(id, problem));
+        return false;
+    }
+    return true;
 }

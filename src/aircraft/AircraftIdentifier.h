@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class Notifier;
+
 // An aircraft identifier names a settings key and a directory below the data directory, so
 // it must not be able to point anywhere else, and the data directory must stay portable to
 // the Windows PCs and archives it travels to.
@@ -19,3 +21,7 @@ bool isBlankAircraftId(const QString& id);
 
 // The full critical message for an identifier that aircraftIdProblem refuses.
 QString invalidAircraftIdMessage(const QString& id, const QString& problem);
+
+// Reports a blank or refused identifier as a critical "Error" message; true when it can be
+// used.
+bool checkAircraftId(const QString& id, Notifier& notifier);

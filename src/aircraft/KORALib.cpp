@@ -113,14 +113,8 @@ AircraftList KORALibListAircraft() {
 bool KORALibDeleteAircraft(const QString& id, Notifier& notifier) {
     // The identifier names a directory that is removed with everything in it: never one that
     // could lie outside the data directory.
-    if (isBlankAircraftId(id)) {
-        notifier.critical(kErrorTitle, kNoAircraftIdText);
+    if (!checkAircraftId(id, notifier))
         return false;
-    }
-    if (const QString problem = aircraftIdProblem(id); !problem.isEmpty()) {
-        notifier.critical(kErrorTitle, invalidAircraftIdMessage(id, problem));
-        return false;
-    }
     BrixAircraftSettings settings;
     const QString key = kAircraftInfoPrefix + id;
     bool removed = true;

@@ -10,14 +10,8 @@
 #include "RegisterKeys.h"
 
 bool addAircraft(const QString& id, Notifier& notifier) {
-    if (isBlankAircraftId(id)) {
-        notifier.critical(kErrorTitle, kNoAircraftIdText);
+    if (!checkAircraftId(id, notifier))
         return false;
-    }
-    if (const QString problem = aircraftIdProblem(id); !problem.isEmpty()) {
-        notifier.critical(kErrorTitle, invalidAircraftIdMessage(id, problem));
-        return false;
-    }
     if (const QString existing = registeredAircraftId(id); !existing.isEmpty()) {
         notifier.critical(kErrorTitle, kAircraftExistsText.arg(existing));
         return false;
