@@ -4,6 +4,10 @@
 
 // Paths of the data directory layout, absolute and with "/" separators.
 
+// Folders below the data directory that hold the files offered for upload to the unit.
+inline const QString kSoftwareUploadsFolder = QStringLiteral("/SW_uploads");
+inline const QString kConfigurationUploadsFolder = QStringLiteral("/HW_config");
+
 // The current data directory taken at start-up; when nothing has taken it yet (brix-cli, a
 // tool) the "DataDir" setting, so that paths never end up relative to "/".
 QString registerDataDirectory();

@@ -1,5 +1,6 @@
 #include "DataDirectoryPreparation.h"
 
+#include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "KORALib.h"
 #include "Notifier.h"

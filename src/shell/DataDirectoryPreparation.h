@@ -10,9 +10,6 @@ inline const QString kDataDirectoryTooLongText =
     QStringLiteral("The data directory \"%1\" is longer than %2 characters. Choose a shorter "
                    "\"DataDir\" setting.");
 
-inline const QString kSoftwareUploadsFolder = QStringLiteral("/SW_uploads");
-inline const QString kConfigurationUploadsFolder = QStringLiteral("/HW_config");
-
 // Takes the data directory from the settings as the current one and makes sure it exists
 // with its upload folders and every registered aircraft's directories. Each failure has
 // already been reported (by the directory check or here) when it returns false; the
