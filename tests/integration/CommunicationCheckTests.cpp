@@ -41,8 +41,10 @@ protected:
         connection.loadAddressFromSettings(notifier);
     }
 
-    UnitSimulator simulator;
+    // The unit goes first when a test ends, so that a worker still waiting on it is released
+    // at once rather than left behind.
     UnitConnection connection;
+    UnitSimulator simulator;
     RecordingView view;
     RecordingNotifier notifier;
 };
