@@ -2,8 +2,10 @@
 // end-to-end tests without a display.
 #include "AircraftCommands.h"
 #include "ApplicationSettings.h"
-#include "CommunicationView.h"
+#include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
+#include "DownloadCommand.h"
+#include "QuietCommunicationView.h"
 #include "SettingsMaintenance.h"
 #include "StderrNotifier.h"
 #include "StoreNames.h"
@@ -26,6 +28,8 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  check                              communication check and the unit's part numbers\n"
+    "  download ID [--engine N] [--timing]  download, convert and erase as the register asks\n"
+    "  convert RESPONSE_FILE ID ENGINE    convert a saved download response into the three files\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
     "  aircraft add ID | remove ID        add or remove an aircraft\n"
@@ -39,15 +43,6 @@ struct Options {
     std::optional<QString> host;
     std::optional<int> port;
     QStringList command;
-};
-
-// The status bar of the command line is silent: the outcome is printed at the end.
-class QuietCommunicationView : public CommunicationView {
-public:
-    void setStatus(const QString&) override {}
-    void clearPartNumberItems() override {}
-    void setWaitCursor(bool) override {}
-    void showCommunicationFailure() override {}
 };
 
 void printUsage() {
@@ -90,11 +85,16 @@ std::optional<Options> parseOptions(const QStringList& arguments, Notifier& noti
     return options;
 }
 
-int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
-    UnitConnection connection;
+// The settings' address, or the one given for this run.
+void loadAddress(UnitConnection& connection, const Options& options, Notifier& notifier) {
     connection.loadAddressFromSettings(notifier);
     UnitLink& link = connection.link();
     link.setAddress(options.host.value_or(link.host()), options.port.value_or(link.port()));
+}
+
+int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
+    UnitConnection connection;
+    loadAddress(connection, options, notifier);
     QuietCommunicationView view;
     if (!connection.checkCommunication(view, notifier)) {
         out << kUnableToCommunicateText << Qt::endl;
@@ -127,6 +127,13 @@ int main(int argc, char** argv) {
     const QString& command = options->command.first();
     if (command == QStringLiteral("check") && options->command.size() == 1)
         return runCheck(*options, notifier, out);
+    if (command == QStringLiteral("download")) {
+        UnitConnection connection;
+        loadAddress(connection, *options, notifier);
+        return runDownloadCommand(options->command.mid(1), connection, notifier, out);
+    }
+    if (command == QStringLiteral("convert"))
+        return runConvertCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("aircraft"))
         return runAircraftCommand(options->command.mid(1), notifier, out);
     printUsage();

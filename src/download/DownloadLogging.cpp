@@ -1,0 +1,3 @@
+#include "DownloadLogging.h"
+
+Q_LOGGING_CATEGORY(lcDownload, "zelk.download", QtCriticalMsg)

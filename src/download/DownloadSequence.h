@@ -1,0 +1,181 @@
+#pragma once
+
+#include "AircraftRecord.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <cstdint>
+
+class DownloadView;
+class Notifier;
+class PartNumberRecord;
+class UnitLink;
+
+enum DownloadStepKind : int {
+    DownloadDataStep = 0,
+    PostProcessStep = 1,
+    EraseDataStep = 2,
+    EraseHistoryStep = 3,
+    EraseAccelHistoryStep = 4,
+    DoneStep = 5,
+};
+
+// One entry of the step list.
+struct DownloadStep {
+    int kind = DoneStep;
+    int engineIndex = 0;
+    // Non-zero: perform the step; zero: it ends "Not requested".
+    std::uint8_t requested = 0;
+    // Erase steps: ticks left before the step times out, and the time-out itself.
+    int ticksLeft = 0;
+    int ticksLimit = 0;
+};
+
+enum class DownloadOutcome { Pending, Completed, NotRequested, Timeout, Failed, NotPerformed };
+
+// Status line texts, kind 0..4; each outcome is appended to one of them.
+inline const QString kDownloadLineText = QStringLiteral("Bearing 4 Data Download          ... ");
+inline const QString kPostProcessLineText = QStringLiteral("Bearing 4 Post-Processing        ... ");
+inline const QString kEraseDataLineText = QStringLiteral("Bearing 4 Data Memory Erase      ... ");
+inline const QString kEraseHistoryLineText =
+    QStringLiteral("Bearing 4 Defect History Erase   ... ");
+inline const QString kEraseAccelHistoryLineText =
+    QStringLiteral("Accel Line Defect History Erase  ... ");
+
+inline const QString kCompletedText = QStringLiteral("Completed");
+inline const QString kNotRequestedText = QStringLiteral("Not requested");
+inline const QString kTimeoutText = QStringLiteral("Timeout");
+inline const QString kFailedText = QStringLiteral("Failed");
+inline const QString kNotPerformedText = QStringLiteral("Not performed - data not saved");
+
+inline const QString kDownloadingText = QStringLiteral("Downloading Bearing 4 Data for Engine %1");
+inline const QString kPostProcessingText =
+    QStringLiteral("Post-processing Bearing 4 Data for Engine %1");
+inline const QString kErasingDataText = QStringLiteral(
+    "Erasing Bearing 4 Data for Engine %1 (seconds spent performing erase function)");
+inline const QString kErasingHistoryText =
+    QStringLiteral("Erasing Bearing 4 Defect Detection History for Engine %1 (seconds spent "
+                   "performing erase function)");
+inline const QString kErasingAccelHistoryText =
+    QStringLiteral("Erasing Accel line defect detection history for Engine %1 (seconds spent "
+                   "performing erase function)");
+inline const QString kProcessingCompleteText = QStringLiteral("Processing complete");
+
+inline const QString kCancelButtonText = QStringLiteral("Cancel (F5)");
+inline const QString kDoneButtonText = QStringLiteral("Done (F5)");
+
+// Erase time-outs in 100-ms ticks.
+inline constexpr int kEraseDataTicks = 3000;
+inline constexpr int kEraseHistoryTicks = 600;
+inline constexpr int kEraseAccelHistoryTicks = 600;
+
+// The automatic download's step sequence: download, post-process and the three erases of
+// engine 1, then of engine 2, as the aircraft's record asks. The progress dialog's 100-ms
+// timer and brix-cli call tick(); the sequence polls the link and never blocks, except
+// that post-processing runs to its end within one tick.
+class DownloadSequence {
+public:
+    static constexpr int kStepCount = 11;
+    static constexpr int kStepsPerEngine = 5;
+    static constexpr int kTickMs = 100;
+
+    struct Options {
+        int eraseDataTicks = kEraseDataTicks;
+        int eraseHistoryTicks = kEraseHistoryTicks;
+        int eraseAccelHistoryTicks = kEraseAccelHistoryTicks;
+        // Empty: the register's data directory.
+        QString dataDirectory;
+    };
+
+    enum class State { NotStarted, Running, Done, Cancelled };
+
+    // Builds the step list from `record`. Nothing is shown or sent before start(). The
+    // link, the part numbers, the view and the notifier must outlive the sequence.
+    DownloadSequence(UnitLink& link, const PartNumberRecord& partNumbers,
+                     const AircraftRecord& record, DownloadView& view, Notifier& notifier,
+                     Options options);
+    DownloadSequence(UnitLink& link, const PartNumberRecord& partNumbers,
+                     const AircraftRecord& record, DownloadView& view, Notifier& notifier);
+    DownloadSequence(const DownloadSequence&) = delete;
+    DownloadSequence& operator=(const DownloadSequence&) = delete;
+
+    static std::array<DownloadStep, kStepCount> buildSteps(const AircraftRecord& record,
+                                                           const Options& options);
+
+    // Shows the initial texts and starts the first step; steps that are not requested end
+    // at once, so a record with every switch off is done on return.
+    void start();
+    // One 100-ms tick. Does nothing unless running, or while post-processing is under way
+    // (the dialog keeps dispatching its timer then).
+    void tick();
+    // The button while running: asks the link to drop what it receives and ends the run.
+    // Whatever the link reports later for this run is ignored. Safe to call from within
+    // post-processing; the conversion then finishes and nothing follows it.
+    void cancel();
+    // Waits until the command in progress has an outcome or `timeoutMs` has passed; true
+    // when it has one (or none is in progress). Lets brix-cli tick as soon as the unit
+    // answers instead of sleeping out the tick.
+    bool waitForLink(int timeoutMs);
+    // After a cancel: waits up to `timeoutMs` for the link to end the dropped command and
+    // removes a response file it may still have left. True when the link is free.
+    bool settleAfterCancel(int timeoutMs);
+
+    State state() const { return state_; }
+    bool isRunning() const { return state_ == State::Running; }
+    // "Cancel (F5)" until the end, then "Done (F5)".
+    QString buttonText() const;
+    const std::array<DownloadStep, kStepCount>& steps() const { return steps_; }
+    int currentStepIndex() const { return current_; }
+    QString statusLine(int engineIndex, int kind) const;
+    DownloadOutcome outcome(int engineIndex, int kind) const;
+    // True when a step failed, timed out or was not performed.
+    bool anyStepFailed() const;
+
+    // Time spent waiting for the downloads and converting them, over both engines.
+    qint64 transferMilliseconds() const { return transferMs_; }
+    qint64 conversionMilliseconds() const { return conversionMs_; }
+
+private:
+    void startCurrentStep();
+    bool startDownload(const DownloadStep& step);
+    void postProcess(const DownloadStep& step);
+    bool startErase(DownloadStep& step);
+    void tickDownload(const DownloadStep& step);
+    void tickErase(DownloadStep& step);
+    void endStep(const DownloadStep& step, DownloadOutcome outcome);
+    void advance();
+    void finish();
+    void discardResponseFileOfPending();
+    QString takeResponseFile(int engineIndex, const QString& path);
+
+    UnitLink& link_;
+    const PartNumberRecord& partNumbers_;
+    AircraftRecord record_;
+    DownloadView& view_;
+    Notifier& notifier_;
+    QString dataDirectory_;
+
+    std::array<DownloadStep, kStepCount> steps_;
+    int current_ = 0;
+    State state_ = State::NotStarted;
+    bool postProcessing_ = false;
+
+    // The command this run waits for; 0 when none.
+    quint64 pending_ = 0;
+    bool percentDisplay_ = true;
+    int shownValue_ = 0;
+
+    QString lines_[AircraftRecord::kEngineCount][kStepsPerEngine];
+    DownloadOutcome outcomes_[AircraftRecord::kEngineCount][kStepsPerEngine] = {};
+    QString responseFiles_[AircraftRecord::kEngineCount];
+    bool downloaded_[AircraftRecord::kEngineCount] = {};
+    // The engine's data is on disk whole: only then may its data memory be erased.
+    bool dataSaved_[AircraftRecord::kEngineCount] = {};
+
+    QElapsedTimer transferTimer_;
+    qint64 transferMs_ = 0;
+    qint64 conversionMs_ = 0;
+};

@@ -1,0 +1,613 @@
+// The automatic download against the simulated unit: the step sequence as the dialog and
+// brix-cli tick it, the checks before it, and brix-cli download itself.
+#include "AircraftPaths.h"
+#include "AircraftRecord.h"
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "CommunicationView.h"
+#include "DownloadCommand.h"
+#include "DownloadSequence.h"
+#include "DownloadView.h"
+#include "FixedText.h"
+#include "KORALib.h"
+#include "PreDownloadChecks.h"
+#include "Protocol.h"
+#include "RecordingNotifier.h"
+#include "RegisterEditing.h"
+#include "RegisterKeys.h"
+#include "SettingsSandbox.h"
+#include "UnitConnection.h"
+#include "UnitLink.h"
+#include "UnitSimulator.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+#include <QThread>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const QString kAircraft = QStringLiteral("F-GZLK");
+constexpr qint64 kRawFileSize = 304 + 20 * 137736 + 8;
+// Bound of a whole run against the simulator; a run on loopback takes a second or two.
+constexpr int kRunBoundMs = 60000;
+constexpr int kTestTickMs = 20;
+
+struct EngineSwitches {
+    bool download = false;
+    bool eraseData = false;
+    bool eraseHistory = false;
+    bool eraseAccel = false;
+};
+constexpr EngineSwitches kAllOn{true, true, true, true};
+constexpr EngineSwitches kDownloadOnly{true, false, false, false};
+constexpr EngineSwitches kAllOff{};
+
+struct EndedStep {
+    int engineIndex;
+    int kind;
+    QString line;
+    bool operator==(const EndedStep&) const = default;
+};
+
+class RecordingView : public DownloadView {
+public:
+    void setStatusLine(int engineIndex, int kind, const QString& text) override {
+        lines[engineIndex][kind] = text;
+    }
+    void setActivity(const QString& text) override { activities.append(text); }
+    void showPercent(int value) override { percents.append(value); }
+    void showSeconds(int value, int maximum) override { seconds.append({value, maximum}); }
+    void stepEnded(int engineIndex, int kind, const QString& line) override {
+        ended.append({engineIndex, kind, line});
+    }
+    void finished() override { ++finishedCount; }
+
+    QString lines[2][5];
+    QStringList activities;
+    QList<int> percents;
+    QList<std::pair<int, int>> seconds;
+    QList<EndedStep> ended;
+    int finishedCount = 0;
+};
+
+class SilentCommunicationView : public CommunicationView {
+public:
+    void setStatus(const QString&) override {}
+    void clearPartNumberItems() override {}
+    void setWaitCursor(bool) override {}
+    void showCommunicationFailure() override {}
+};
+
+QString line(int kind, const char* outcome) {
+    static const char* const texts[] = {
+        "Bearing 4 Data Download          ... ", "Bearing 4 Post-Processing        ... ",
+        "Bearing 4 Data Memory Erase      ... ", "Bearing 4 Defect History Erase   ... ",
+        "Accel Line Defect History Erase  ... "};
+    return QString::fromLatin1(texts[kind]) + QString::fromLatin1(outcome);
+}
+
+QStringList filesIn(const QString& directory, const QString& pattern) {
+    return QDir(directory).entryList({pattern}, QDir::Files);
+}
+
+// What the link left in the home directory: response files, kept or forgotten.
+QStringList responseFilesInHome() {
+    return QDir::home().entryList({QStringLiteral("ZELK-*")}, QDir::Files);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class DownloadRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSettingsAndHome();
+        ASSERT_TRUE(simulator.start());
+        {
+            BrixAircraftSettings settings;
+            settings.setValue(kIpAddressKey, QStringLiteral("127.0.0.1"));
+            settings.setValue(kPortKey, simulator.port());
+        }
+        dataDirectory = freshDataDirectory();
+        ASSERT_TRUE(addAircraft(kAircraft, notifier));
+        connection.loadAddressFromSettings(notifier);
+        ASSERT_TRUE(connection.checkCommunication(communicationView, notifier));
+        simulator.clearReceivedCommands();
+        ASSERT_TRUE(notifier.messages.isEmpty());
+    }
+
+    AircraftRecord registerSwitches(EngineSwitches engine1, EngineSwitches engine2,
+                                    const char* serial1 = "874211",
+                                    const char* serial2 = "874212") {
+        AircraftRecord record = KORALibReadAircraft(kAircraft);
+        const EngineSwitches switches[] = {engine1, engine2};
+        const char* serials[] = {serial1, serial2};
+        for (int engine = 0; engine < 2; ++engine) {
+            EngineRecord& entry = record.engines[engine];
+            writeFixedText(entry.engineType, QStringLiteral("CFM56-7"));
+            writeFixedText(entry.serialNumber, QString::fromLatin1(serials[engine]));
+            entry.downloadBearing4 = switches[engine].download;
+            entry.eraseBearing4 = switches[engine].eraseData;
+            entry.eraseBearing4History = switches[engine].eraseHistory;
+            entry.eraseAccelHistory = switches[engine].eraseAccel;
+        }
+        EXPECT_TRUE(KORALibWriteAircraft(kAircraft, record));
+        return record;
+    }
+
+    std::unique_ptr<DownloadSequence> makeSequence(const AircraftRecord& record,
+                                                   DownloadSequence::Options options = {}) {
+        return std::make_unique<DownloadSequence>(connection.link(), connection.partNumbers(),
+                                                  record, view, notifier, options);
+    }
+
+    // Ticks as the dialog's timer would, faster; fails when the run does not end in time.
+    bool tickUntilEnd(DownloadSequence& sequence, int boundMs = kRunBoundMs) {
+        QElapsedTimer timer;
+        timer.start();
+        while (sequence.isRunning()) {
+            if (timer.elapsed() > boundMs) {
+                ADD_FAILURE() << "the run did not end within " << boundMs << " ms";
+                return false;
+            }
+            QThread::msleep(kTestTickMs);
+            sequence.tick();
+        }
+        return true;
+    }
+
+    QString engineDir(int engine) const {
+        return engineDirectory(dataDirectory, kAircraft, engine);
+    }
+
+    void expectConvertedFiles(int engine) {
+        const QStringList raw = filesIn(engineDir(engine), QStringLiteral("n4orig_*.raw"));
+        ASSERT_EQ(raw.size(), 1) << "engine " << engine;
+        EXPECT_EQ(QFileInfo(engineDir(engine) + QLatin1Char('/') + raw[0]).size(), kRawFileSize);
+        EXPECT_EQ(filesIn(engineDir(engine), QStringLiteral("n4ss_*.dat")).size(), 1);
+        EXPECT_EQ(filesIn(engineDir(engine), QStringLiteral("n4ts_*.dat")).size(), 1);
+    }
+
+    QList<quint32> codesReceived() const {
+        QList<quint32> codes;
+        for (const ReceivedCommand& command : simulator.receivedCommands())
+            codes.append(command.code);
+        return codes;
+    }
+
+    // The unit goes first when a test ends, so that a worker still waiting on it is
+    // released at once.
+    UnitConnection connection;
+    UnitSimulator simulator;
+    RecordingNotifier notifier;
+    SilentCommunicationView communicationView;
+    RecordingView view;
+    QString dataDirectory;
+};
+
+TEST_F(DownloadRun, AllSwitchesOffOpensDone) {
+    auto sequence = makeSequence(registerSwitches(kAllOff, kAllOff));
+    EXPECT_EQ(sequence->buttonText(), QStringLiteral("Cancel (F5)"));
+    sequence->start();
+
+    EXPECT_EQ(sequence->state(), DownloadSequence::State::Done);
+    EXPECT_EQ(sequence->buttonText(), QStringLiteral("Done (F5)"));
+    EXPECT_EQ(view.activities.last(), QStringLiteral("Processing complete"));
+    EXPECT_EQ(view.finishedCount, 1);
+    ASSERT_EQ(view.ended.size(), 10);
+    for (int engine = 0; engine < 2; ++engine)
+        for (int kind = 0; kind < 5; ++kind) {
+            EXPECT_EQ(view.lines[engine][kind], line(kind, "Not requested"));
+            EXPECT_EQ(view.ended[engine * 5 + kind],
+                      (EndedStep{engine, kind, view.lines[engine][kind]}));
+        }
+    EXPECT_FALSE(sequence->anyStepFailed());
+    EXPECT_TRUE(simulator.receivedCommands().isEmpty());
+}
+
+TEST_F(DownloadRun, StepListFollowsTheRecordWithItsTimeOuts) {
+    const AircraftRecord record =
+        registerSwitches({true, false, true, false}, {false, true, false, true});
+    const auto steps = DownloadSequence::buildSteps(record, {});
+    const int kinds[] = {0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 5};
+    const int requested[] = {1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0};
+    const int ticks[] = {0, 0, 3000, 600, 600, 0, 0, 3000, 600, 600, 0};
+    for (int i = 0; i < DownloadSequence::kStepCount; ++i) {
+        EXPECT_EQ(steps[i].kind, kinds[i]) << i;
+        EXPECT_EQ(steps[i].requested != 0, requested[i] != 0) << i;
+        EXPECT_EQ(steps[i].ticksLimit, ticks[i]) << i;
+        EXPECT_EQ(steps[i].ticksLeft, ticks[i]) << i;
+        if (i < 10) {
+            EXPECT_EQ(steps[i].engineIndex, i / 5) << i;
+        }
+    }
+}
+
+TEST_F(DownloadRun, DownloadOnlyWritesTheEngineFilesAndErasesNothing) {
+    auto sequence = makeSequence(registerSwitches(kDownloadOnly, kAllOff));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][0], line(0, "Completed"));
+    EXPECT_EQ(view.lines[0][1], line(1, "Completed"));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not requested"));
+    EXPECT_EQ(view.lines[1][0], line(0, "Not requested"));
+    expectConvertedFiles(1);
+    EXPECT_TRUE(QDir(engineDir(2)).isEmpty());
+    EXPECT_TRUE(responseFilesInHome().isEmpty()) << "the converted response is deleted";
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+
+    const QList<ReceivedCommand> commands = simulator.receivedCommands();
+    ASSERT_EQ(commands.size(), 1);
+    EXPECT_EQ(commands[0].code, quint32(DownloadBearing4Command));
+    EXPECT_EQ(commands[0].payload, QList<quint32>({1, 0}));
+
+    EXPECT_TRUE(
+        view.activities.contains(QStringLiteral("Downloading Bearing 4 Data for Engine 1")));
+    EXPECT_TRUE(
+        view.activities.contains(QStringLiteral("Post-processing Bearing 4 Data for Engine 1")));
+    EXPECT_EQ(view.percents.last(), 100) << "the conversion ends at 100";
+    EXPECT_GT(sequence->transferMilliseconds(), 0);
+    EXPECT_FALSE(sequence->anyStepFailed());
+}
+
+TEST_F(DownloadRun, EverythingOnBothEnginesDownloadsThenErases) {
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOn));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    for (int engine = 0; engine < 2; ++engine)
+        for (int kind = 0; kind < 5; ++kind)
+            EXPECT_EQ(view.lines[engine][kind], line(kind, "Completed"));
+    for (int engine = 1; engine <= 2; ++engine) {
+        expectConvertedFiles(engine);
+        EXPECT_TRUE(simulator.isErased(engine, UnitMemory::Bearing4Data));
+        EXPECT_TRUE(simulator.isErased(engine, UnitMemory::Bearing4History));
+        EXPECT_TRUE(simulator.isErased(engine, UnitMemory::AccelHistory));
+    }
+    EXPECT_EQ(codesReceived(), QList<quint32>({96, 101, 102, 103, 96, 101, 102, 103}));
+    EXPECT_EQ(simulator.receivedCommands()[5].payload, QList<quint32>({2}));
+    EXPECT_TRUE(responseFilesInHome().isEmpty());
+    EXPECT_TRUE(notifier.messages.isEmpty());
+
+    EXPECT_TRUE(view.activities.contains(QStringLiteral(
+        "Erasing Bearing 4 Data for Engine 2 (seconds spent performing erase function)")));
+    EXPECT_TRUE(view.activities.contains(
+        QStringLiteral("Erasing Bearing 4 Defect Detection History for Engine 1 (seconds spent "
+                       "performing erase function)")));
+    EXPECT_TRUE(view.activities.contains(
+        QStringLiteral("Erasing Accel line defect detection history for Engine 2 (seconds spent "
+                       "performing erase function)")));
+    EXPECT_TRUE(view.seconds.contains(std::pair(0, 300)));
+    EXPECT_TRUE(view.seconds.contains(std::pair(0, 60)));
+    // After an erase the counting display goes back to a full percentage.
+    EXPECT_EQ(view.percents.last(), 100);
+    EXPECT_EQ(view.activities.last(), QStringLiteral("Processing complete"));
+    EXPECT_EQ(sequence->buttonText(), QStringLiteral("Done (F5)"));
+    EXPECT_FALSE(sequence->anyStepFailed());
+}
+
+TEST_F(DownloadRun, UnansweredEraseTimesOutCountingSecondsAndTheNextStepRuns) {
+    simulator.addFault({EraseBearing4HistoryCommand, FaultKind::NoAnswer, 0, {}, 1});
+    DownloadSequence::Options options;
+    options.eraseHistoryTicks = 30;
+    auto sequence = makeSequence(registerSwitches({false, false, true, true}, kAllOff), options);
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][3], line(3, "Timeout"));
+    EXPECT_EQ(view.lines[0][4], line(4, "Completed"));
+    EXPECT_TRUE(simulator.isErased(1, UnitMemory::AccelHistory))
+        << "the next erase reached the unit";
+    // 30 ticks are 3 s; the first second shows 1.
+    const QList<std::pair<int, int>> counted(view.seconds.begin(), view.seconds.begin() + 4);
+    EXPECT_EQ(counted, (QList<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+    EXPECT_TRUE(sequence->anyStepFailed());
+}
+
+TEST_F(DownloadRun, LateAnswerOfATimedOutEraseIsNotTakenForTheNextOne) {
+    // The history erase answers after its time-out; the accel erase is refused. Taking the
+    // late "OK" for the accel erase would report an erase the unit never made.
+    simulator.addFault({EraseBearing4HistoryCommand, FaultKind::Delay, 1500, {}, 1});
+    simulator.addFault({EraseAccelHistoryCommand, FaultKind::AckError, 3, {}, 1});
+    DownloadSequence::Options options;
+    options.eraseHistoryTicks = 5;
+    auto sequence = makeSequence(registerSwitches({false, false, true, true}, kAllOff), options);
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][3], line(3, "Timeout"));
+    EXPECT_EQ(view.lines[0][4], line(4, "Failed"));
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::AccelHistory));
+}
+
+TEST_F(DownloadRun, EraseAnsweredWithAnErrorFails) {
+    simulator.addFault({EraseAccelHistoryCommand, FaultKind::AckError, 2, {}, 1});
+    auto sequence =
+        makeSequence(registerSwitches({false, false, true, true}, {false, false, false, true}));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][3], line(3, "Completed"));
+    EXPECT_EQ(view.lines[0][4], line(4, "Failed"));
+    EXPECT_EQ(view.lines[1][4], line(4, "Completed")) << "the run goes on after a failure";
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::AccelHistory));
+    EXPECT_TRUE(simulator.isErased(2, UnitMemory::AccelHistory));
+    EXPECT_TRUE(sequence->anyStepFailed());
+    EXPECT_TRUE(responseFilesInHome().isEmpty());
+}
+
+TEST_F(DownloadRun, FailedDownloadKeepsTheUnitDataButErasesTheHistoriesAsAsked) {
+    simulator.addFault({DownloadBearing4Command, FaultKind::AckError, 3, {}, 1});
+    auto sequence = makeSequence(registerSwitches(kAllOn, kDownloadOnly));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][0], line(0, "Failed"));
+    EXPECT_EQ(view.lines[0][1], line(1, "Failed"));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not performed - data not saved"));
+    EXPECT_EQ(view.lines[0][3], line(3, "Completed"));
+    EXPECT_EQ(view.lines[0][4], line(4, "Completed"));
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0],
+              (RecordingNotifier::Message{
+                  QStringLiteral("critical"), QStringLiteral("ReformatData()"),
+                  QStringLiteral("No data available or unit returned an error.")}));
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
+    EXPECT_EQ(simulator.eraseCount(1, UnitMemory::Bearing4Data), 0);
+    EXPECT_TRUE(simulator.isErased(1, UnitMemory::Bearing4History));
+    EXPECT_TRUE(simulator.isErased(1, UnitMemory::AccelHistory));
+    EXPECT_TRUE(QDir(engineDir(1)).isEmpty());
+    // Engine 2 is not held back by engine 1's failure.
+    EXPECT_EQ(view.lines[1][1], line(1, "Completed"));
+    expectConvertedFiles(2);
+    EXPECT_TRUE(sequence->anyStepFailed());
+}
+
+TEST_F(DownloadRun, ShortResponseKeepsTheUnitData) {
+    // A well-formed answer that holds only the first five flight slots.
+    constexpr int kSlots = 5;
+    QByteArray response = UnitSimulator::downloadResponse(1, simulator.config());
+    response.truncate(12 + 36 + kSlots * 138872);
+    qToBigEndian<quint32>(quint32(response.size()), response.data());
+    simulator.addFault({DownloadBearing4Command, FaultKind::RawResponse, 0, response, 1});
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOff));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][0], line(0, "Completed"));
+    EXPECT_EQ(view.lines[0][1], line(1, "Failed"));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not performed - data not saved"));
+    EXPECT_EQ(simulator.eraseCount(1, UnitMemory::Bearing4Data), 0);
+    ASSERT_FALSE(notifier.messages.isEmpty());
+    EXPECT_EQ(notifier.messages[0].title, QStringLiteral("ReformatData()"));
+    EXPECT_TRUE(notifier.messages[0].text.startsWith(QStringLiteral("Only 5 of the 20")));
+    // What did arrive is saved.
+    EXPECT_EQ(filesIn(engineDir(1), QStringLiteral("n4orig_*.raw")).size(), 1);
+}
+
+TEST_F(DownloadRun, UnwritableEngineDirectoryKeepsTheResponseAndErasesNothing) {
+    // A file where the engine directory belongs cannot be written into, even by root.
+    ASSERT_TRUE(QDir(engineDir(1)).removeRecursively());
+    {
+        QFile blocker(engineDir(1));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOn));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][1], line(1, "Failed"));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not performed - data not saved"));
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
+    EXPECT_TRUE(simulator.isErased(1, UnitMemory::Bearing4History)) << "histories are not data";
+    for (int kind = 0; kind < 5; ++kind)
+        EXPECT_EQ(view.lines[1][kind], line(kind, "Completed"));
+
+    // Engine 1's response survived engine 2's download, whole, where the message says.
+    const QStringList kept = responseFilesInHome();
+    ASSERT_EQ(kept.size(), 1);
+    const QString keptPath = QDir::home().filePath(kept[0]);
+    const auto expected =
+        UnitSimulator::hostOrderResponse(UnitSimulator::downloadResponse(1, simulator.config()));
+    ASSERT_TRUE(expected.has_value());
+    EXPECT_TRUE(readAll(keptPath) == *expected);
+    bool told = false;
+    for (const auto& message : notifier.messages)
+        told = told || message.text.contains(keptPath);
+    EXPECT_TRUE(told) << "the technician is told where the data is";
+    EXPECT_TRUE(sequence->anyStepFailed());
+}
+
+TEST_F(DownloadRun, CancelDuringTheDownloadDropsItAndTheLinkStaysUsable) {
+    simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOn));
+    sequence->start();
+    QElapsedTimer timer;
+    timer.start();
+    while (connection.link().bytesReceived < 1000) {
+        ASSERT_LT(timer.elapsed(), 10000) << "the download did not start";
+        QThread::msleep(kTestTickMs);
+        sequence->tick();
+    }
+    sequence->cancel();
+    EXPECT_EQ(sequence->state(), DownloadSequence::State::Cancelled);
+    EXPECT_TRUE(connection.link().abortRequested);
+    ASSERT_TRUE(sequence->settleAfterCancel(5000));
+
+    // Whatever the link reports now belongs to nobody.
+    const int endedBefore = int(view.ended.size());
+    for (int i = 0; i < 5; ++i) {
+        QThread::msleep(kTestTickMs);
+        sequence->tick();
+    }
+    EXPECT_EQ(view.ended.size(), endedBefore);
+    EXPECT_EQ(view.finishedCount, 0);
+    EXPECT_EQ(view.lines[0][0], line(0, "")) << "the interrupted step has no outcome";
+    EXPECT_TRUE(notifier.messages.isEmpty()) << "no conversion ran";
+    EXPECT_TRUE(QDir(engineDir(1)).isEmpty());
+    EXPECT_TRUE(responseFilesInHome().isEmpty());
+    EXPECT_EQ(codesReceived(), QList<quint32>({96}));
+
+    SilentCommunicationView again;
+    EXPECT_TRUE(connection.getPartNumbers(again, notifier));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+// The pre-download dialog's OK.
+class PreDownload : public DownloadRun {};
+
+TEST_F(PreDownload, SerialNumbersAreCheckedOnlyForEnginesToBeDownloaded) {
+    AircraftRecord record = registerSwitches(kDownloadOnly, kDownloadOnly, "12", "1");
+    EXPECT_FALSE(checkSerialNumbers(record, notifier));
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0],
+              (RecordingNotifier::Message{
+                  QStringLiteral("critical"), QStringLiteral("Error"),
+                  QStringLiteral("Invalid engine 1 serial number.\n\nEnter min. 3 characters.")}));
+
+    record.engines[0].downloadBearing4 = 0;
+    EXPECT_EQ(engineWithShortSerialNumber(record), 1);
+    writeFixedText(record.engines[1].serialNumber, QStringLiteral("123"));
+    EXPECT_EQ(engineWithShortSerialNumber(record), -1) << "three characters are enough";
+    record.engines[1].downloadBearing4 = 0;
+    writeFixedText(record.engines[1].serialNumber, QString());
+    EXPECT_TRUE(checkSerialNumbers(record, notifier)) << "nothing to download, nothing to check";
+}
+
+TEST_F(PreDownload, TheRecordIsStoredEvenWhenTheCheckFails) {
+    BrixAircraftSettings().setValue(kLastAircraftKey, QStringLiteral("other"));
+    AircraftRecord record = registerSwitches(kAllOff, kDownloadOnly);
+    writeFixedText(record.comments, QStringLiteral("edited"));
+    writeFixedText(record.engines[1].serialNumber, QStringLiteral("x"));
+    EXPECT_FALSE(confirmAircraftForDownload(kAircraft, record, notifier));
+    EXPECT_EQ(notifier.messages.last().text,
+              QStringLiteral("Invalid engine 2 serial number.\n\nEnter min. 3 characters."));
+    EXPECT_EQ(readFixedText(KORALibReadAircraft(kAircraft).comments), QStringLiteral("edited"));
+    EXPECT_EQ(BrixAircraftSettings().value(kLastAircraftKey).toString(), kAircraft);
+}
+
+TEST_F(PreDownload, ChoosingATypeSetsBothEngines) {
+    AircraftRecord record = registerSwitches(kAllOff, kAllOff);
+    writeFixedText(record.engines[0].engineType, QStringLiteral("CFM56-3"));
+    setEngineTypeOfBothEngines(record, QStringLiteral("CFM56-7B26-EXTRA-LONG"));
+    EXPECT_EQ(readFixedText(record.engines[0].engineType), QStringLiteral("CFM56-7B26-EXTRA"));
+    EXPECT_EQ(readFixedText(record.engines[1].engineType), QStringLiteral("CFM56-7B26-EXTRA"));
+}
+
+// brix-cli download, in-process on the same connection.
+class CliDownload : public DownloadRun {
+protected:
+    int download(const QStringList& arguments) {
+        output.clear();
+        QTextStream out(&output);
+        const int status = runDownloadCommand(arguments, connection, notifier, out);
+        out.flush();
+        return status;
+    }
+
+    QString output;
+};
+
+TEST_F(CliDownload, PrintsEachStepAsItEnds) {
+    registerSwitches(kAllOn, kDownloadOnly);
+    EXPECT_EQ(download({kAircraft}), 0);
+    EXPECT_EQ(output,
+              QStringLiteral("Engine 1: Bearing 4 Data Download          ... Completed\n"
+                             "Engine 1: Bearing 4 Post-Processing        ... Completed\n"
+                             "Engine 1: Bearing 4 Data Memory Erase      ... Completed\n"
+                             "Engine 1: Bearing 4 Defect History Erase   ... Completed\n"
+                             "Engine 1: Accel Line Defect History Erase  ... Completed\n"
+                             "Engine 2: Bearing 4 Data Download          ... Completed\n"
+                             "Engine 2: Bearing 4 Post-Processing        ... Completed\n"
+                             "Engine 2: Bearing 4 Data Memory Erase      ... Not requested\n"
+                             "Engine 2: Bearing 4 Defect History Erase   ... Not requested\n"
+                             "Engine 2: Accel Line Defect History Erase  ... Not requested\n"
+                             "Processing complete\n"));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    expectConvertedFiles(2);
+    EXPECT_EQ(BrixAircraftSettings().value(kLastAircraftKey).toString(), kAircraft);
+}
+
+TEST_F(CliDownload, OneEngineLeavesTheOtherAloneAndTheRegisterUnchanged) {
+    registerSwitches(kAllOn, kAllOn, "1", "874212");
+    EXPECT_EQ(download({kAircraft, QStringLiteral("--engine"), QStringLiteral("2")}), 0)
+        << "engine 1's short serial number does not matter";
+    EXPECT_TRUE(output.startsWith(
+        QStringLiteral("Engine 1: Bearing 4 Data Download          ... Not requested\n")));
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("Engine 2: Bearing 4 Data Memory Erase      ... Completed\n")));
+    EXPECT_EQ(simulator.eraseCount(1, UnitMemory::Bearing4Data), 0);
+    EXPECT_TRUE(simulator.isErased(2, UnitMemory::Bearing4Data));
+    EXPECT_EQ(KORALibReadAircraft(kAircraft).engines[0].downloadBearing4, 1);
+}
+
+TEST_F(CliDownload, FailuresEndWithStatusOne) {
+    registerSwitches(kAllOn, kAllOff);
+    simulator.addFault({EraseAccelHistoryCommand, FaultKind::AckError, 2, {}, 1});
+    EXPECT_EQ(download({kAircraft}), 1);
+    EXPECT_TRUE(
+        output.contains(QStringLiteral("Engine 1: Accel Line Defect History Erase  ... Failed\n")));
+    EXPECT_TRUE(output.endsWith(QStringLiteral("Processing complete\n")));
+
+    registerSwitches(kDownloadOnly, kAllOff, "AB");
+    EXPECT_EQ(download({kAircraft}), 1);
+    EXPECT_TRUE(output.isEmpty());
+    EXPECT_EQ(notifier.messages.last().text,
+              QStringLiteral("Invalid engine 1 serial number.\n\nEnter min. 3 characters."));
+
+    EXPECT_EQ(download({QStringLiteral("NOPE")}), 1);
+    EXPECT_EQ(notifier.messages.last().text, QStringLiteral("Aircraft ID \"NOPE\" not found"));
+    EXPECT_EQ(download({kAircraft, QStringLiteral("--engine"), QStringLiteral("3")}), 2);
+    EXPECT_EQ(download({}), 2);
+}
+
+TEST_F(CliDownload, NoUnitMeansNoDownload) {
+    registerSwitches(kAllOn, kAllOn);
+    UnitConnection unplugged;
+    unplugged.loadAddressFromSettings(notifier);
+    simulator.setRefuseConnections(true);
+    QTextStream out(&output);
+    EXPECT_EQ(runDownloadCommand({kAircraft}, unplugged, notifier, out), 1);
+    out.flush();
+    EXPECT_EQ(output, QStringLiteral("Unable to communicate with the unit.  Check cabling\n"));
+    EXPECT_EQ(codesReceived(), QList<quint32>());
+}
+
+TEST_F(CliDownload, InterruptCancelsTheTransfer) {
+    registerSwitches(kAllOn, kAllOn);
+    simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
+    // The handler is in place before the communication check, so before command 96.
+    std::thread interrupter([this] {
+        if (simulator.waitForCommands(2, 10000)) {
+            QThread::msleep(300);
+            ::kill(::getpid(), SIGINT);
+        } else {
+            ADD_FAILURE() << "the download did not start";
+            simulator.stop(); // ends the trickle, and with it the run
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const int status = download({kAircraft});
+    interrupter.join();
+    EXPECT_EQ(status, 1);
+    EXPECT_LT(timer.elapsed(), 15000);
+    EXPECT_EQ(output, QStringLiteral("Download cancelled\n"));
+    EXPECT_EQ(codesReceived(), QList<quint32>({1, 96}));
+    EXPECT_TRUE(QDir(engineDir(1)).isEmpty());
+    EXPECT_TRUE(responseFilesInHome().isEmpty());
+}
+
+} // namespace
