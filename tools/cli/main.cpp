@@ -5,7 +5,9 @@
 #include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
 #include "DownloadCommand.h"
+#include "FlightsCommand.h"
 #include "QuietCommunicationView.h"
+#include "SeriesCommand.h"
 #include "SettingsMaintenance.h"
 #include "StderrNotifier.h"
 #include "StoreNames.h"
@@ -30,6 +32,10 @@ const char kUsage[] =
     "  check                              communication check and the unit's part numbers\n"
     "  download ID [--engine N] [--timing]  download, convert and erase as the register asks\n"
     "  convert RESPONSE_FILE ID ENGINE    convert a saved download response into the three files\n"
+    "  flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]\n"
+    "                                     flight slots of the stored raw flight data files\n"
+    "  series --view steady|transient --param N [--bin B] [--sample S] [--flight F]\n"
+    "      [--window W] FILE:SLOT...      a view of up to 10 flights as CSV\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
     "  aircraft add ID | remove ID        add or remove an aircraft\n"
@@ -134,6 +140,10 @@ int main(int argc, char** argv) {
     }
     if (command == QStringLiteral("convert"))
         return runConvertCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("flights"))
+        return runFlightsCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("series"))
+        return runSeriesCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("aircraft"))
         return runAircraftCommand(options->command.mid(1), notifier, out);
     printUsage();

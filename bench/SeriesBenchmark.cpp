@@ -1,0 +1,64 @@
+// Building whole views of one simulator flight, as every replot of the viewer does: the
+// waterfall (26 or 10 spectra and their series) and, for scale, the parameter rows and the
+// time history of ten flights.
+#include "DownloadedData.h"
+#include "FlightDataElement.h"
+#include "PlotSeries.h"
+#include "RawFlightDataFile.h"
+#include "UnitSimulator.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QList<FlightDataElement> simulatorFlights(int count) {
+    const std::optional<QByteArray> response =
+        UnitSimulator::hostOrderResponse(UnitSimulator::downloadResponse(1, {}));
+    const DownloadedData data(response.value_or(QByteArray()));
+    QList<FlightDataElement> flights;
+    for (int slot = 0; slot < count; ++slot) {
+        FlightDataElement flight;
+        flight.flightNumber = data.flightNumber(slot);
+        flight.fileHeader = QByteArray(RawFlightDataFile::kHeaderSize, '\0');
+        flight.flightRecord = QByteArray(RawFlightDataFile::kRecordSize, '\0');
+        RawFlightDataFile::buildFlightRecord(data, slot, flight.flightRecord.data());
+        flights.append(flight);
+    }
+    return flights;
+}
+
+void buildView(benchmark::State& state, int plotType, int parameterType, int flightCount) {
+    const QList<FlightDataElement> flights = simulatorFlights(flightCount);
+    PlotSelection selection;
+    selection.plotType = plotType;
+    selection.parameterType = parameterType;
+    selection.flightNumber = flights.first().flightNumber;
+    selection.windowType = int(state.range(0));
+    for (auto _ : state) {
+        PlotView view = buildPlotView(selection, flights);
+        benchmark::DoNotOptimize(view);
+    }
+}
+
+void steadyStateWaterfall(benchmark::State& state) {
+    buildView(state, kSteadyStatePlot, kWaterfallType, 1);
+}
+void transientWaterfall(benchmark::State& state) {
+    buildView(state, kTransientPlot, kWaterfallType, 1);
+}
+void steadyStateSpectraOfTenFlights(benchmark::State& state) {
+    buildView(state, kSteadyStatePlot, kFftType, 10);
+}
+void steadyStateA4ROfTenFlights(benchmark::State& state) {
+    buildView(state, kSteadyStatePlot, kA4RType, 10);
+}
+
+} // namespace
+
+// The argument is the window type: 0 none, 1 Hann.
+BENCHMARK(steadyStateWaterfall)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(transientWaterfall)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(steadyStateSpectraOfTenFlights)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(steadyStateA4ROfTenFlights)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "RawFlightDataFile.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct FlightDataElement;
+
+// Reads one flight record (the 137736-byte block of a raw flight data file) the way the
+// viewer plots it. Every read is bounded: an index out of range, or a record shorter than the
+// layout, reads as zeros, so a damaged file can never make the viewer read past its copy.
+// The view does not own the bytes; keep the element or array alive while it is used.
+class FlightRecord {
+public:
+    static constexpr int kSize = RawFlightDataFile::kRecordSize;
+    static constexpr int kBinCount = RawFlightDataFile::kBinCount;                  // 26
+    static constexpr int kSteadyStateTypeCount = RawFlightDataFile::kBinValueCount; // 13
+    static constexpr int kTransientBinCount = RawFlightDataFile::kPhaseCount;       // 4
+    static constexpr int kTransientSampleCount = RawFlightDataFile::kTransientSampleCount;
+    static constexpr int kFirstTransientType = 6; // A4R: the transient blocks start here
+    static constexpr int kTransientTypeCount = RawFlightDataFile::kTransientValueCount; // 7
+    static constexpr int kAverageTypeCount = RawFlightDataFile::kPhaseAverageCount;     // 6
+    static constexpr int kTimeRecordLength = RawFlightDataFile::kTimeRecordLength;      // 1024
+
+    // A 16-bit sample in G: the unit's ±100 G range over the full 16 bits.
+    static constexpr double kGPerCount = 200.0 / 65535.0;
+
+    FlightRecord() = default;
+    explicit FlightRecord(QByteArrayView bytes) : bytes_(bytes) {}
+    explicit FlightRecord(const FlightDataElement& flight);
+
+    // Each fills values[0 .. count-1]; positions beyond the row, block or record are 0.
+    // Steady-state row of parameter type 0..12, one value per bin.
+    void steadyStateRow(int parameterType, int count, double* values) const;
+    // Time record of steady-state bin 0..25, in G.
+    void steadyStateTimeRecord(int bin, int count, double* values) const;
+    // Transient values of parameter type 6..12 in transient bin 0..3, one per sample.
+    void transientValues(int parameterType, int transientBin, int count, double* values) const;
+    // Transient averages of parameter type 0..5, one per transient bin.
+    void transientAverages(int parameterType, int count, double* values) const;
+    // Time record of transient bin 0..3, sample 0..9, in G.
+    void transientTimeRecord(int transientBin, int sample, int count, double* values) const;
+
+    // Single values, for the status rules; 0 outside the record.
+    float steadyStateValue(int parameterType, int bin) const;
+    float transientValue(int parameterType, int transientBin, int sample) const;
+
+private:
+    float floatAt(qsizetype offset) const;
+    void readFloats(qsizetype offset, int available, int count, double* values) const;
+    void readSamples(qsizetype offset, int available, int count, double* values) const;
+
+    QByteArrayView bytes_;
+};
+
+// A loaded flight's key: its flight number and, where known, its raw file's creation time
+// (two files may hold the same flight number).
+struct FlightKey {
+    qint32 flightNumber = 0;
+    std::optional<quint32> creationTime;
+};
+
+// The first loaded flight that matches the key, or null.
+const FlightDataElement* findLoadedFlight(const QList<FlightDataElement>& flights,
+                                          const FlightKey& key);
+// The record of the first loaded flight that matches; an empty record (all zeros) when none
+// does, which is what the viewer plots for a flight it cannot find.
+FlightRecord loadedFlightRecord(const QList<FlightDataElement>& flights, const FlightKey& key);
+
+// Data status of a loaded flight.
+enum class DataStatus { Ok, Suspect };
+
+inline const QString kDataStatusOkText = QStringLiteral("OK");
+inline const QString kDataStatusSuspectText = QStringLiteral("Suspect");
+// Names of the selection's indicator images.
+inline const QString kBadDataIndicator = QStringLiteral("BadData");
+inline const QString kGoodDataIndicator = QStringLiteral("GoodData");
+
+QString dataStatusText(DataStatus status);
+// Suspect when any of the 26 steady-state A4R values is negative: a negative amplitude
+// can only come from a faulty sensor or channel.
+DataStatus steadyStateStatus(const FlightDataElement& flight);
+// Suspect when any of the 280 transient parameter values is negative.
+DataStatus transientStatus(const FlightDataElement& flight);
+// True when any loaded flight has a suspect status of either kind.
+bool selectionHasSuspectData(const QList<FlightDataElement>& flights);
+// kBadDataIndicator or kGoodDataIndicator.
+QString selectionIndicatorName(const QList<FlightDataElement>& flights);

@@ -1,0 +1,285 @@
+#include "FlightSelection.h"
+
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "FixedText.h"
+#include "KORALib.h"
+#include "Notifier.h"
+#include "RawFlightDataFile.h"
+#include "RegisterKeys.h"
+#include "ViewerLogging.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Raw = RawFlightDataFile;
+
+static_assert(Raw::kMagic == kRawFileMagic);
+
+qint32 headerWord(const char* header, int offset) {
+    return qFromLittleEndian<qint32>(header + offset);
+}
+
+// The identifier stops at its terminator; a damaged header without one gives the field's
+// first 16 bytes, the longest identifier the register can hold.
+QString headerAircraftId(const char* header) {
+    const char* begin = header + Raw::kAircraftIdOffset;
+    const char* end = std::find(begin, begin + Raw::kTextFieldSize - 1, '\0');
+    return QString::fromLatin1(begin, end - begin);
+}
+
+bool isRecordComplete(int slot, qint64 fileSize) {
+    return Raw::kHeaderSize + qint64(slot + 1) * Raw::kRecordSize <= fileSize;
+}
+
+// The listed slots of a header whose file holds `fileSize` bytes.
+QList<FlightListElement> slotsOfHeader(const QString& path, const char* header, qint64 fileSize) {
+    const quint32 magic = qFromLittleEndian<quint32>(header + Raw::kMagicOffset);
+    if (magic != kRawFileMagic && magic != kRawFileMagicWithoutAlarms)
+        return {};
+    QList<FlightListElement> found;
+    const QString aircraftId = headerAircraftId(header);
+    const qint32 engineNumber = headerWord(header, Raw::kEngineNumberOffset);
+    for (int slot = 0; slot < Raw::kSlotCount && isRecordComplete(slot, fileSize); ++slot) {
+        const qint32 flightNumber = headerWord(header, Raw::kFlightNumbersOffset + 4 * slot);
+        if (flightNumber == 0)
+            continue;
+        found.append({path, aircraftId, engineNumber, flightNumber,
+                      headerWord(header, Raw::kMemoriesOffset + 4 * slot), slot});
+    }
+    return found;
+}
+
+// Unbuffered, so that a header read asks the system for its 304 bytes and no more.
+bool readHeader(QFile& file, char* header) {
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
+           file.read(header, Raw::kHeaderSize) == Raw::kHeaderSize;
+}
+
+// The header and the file's size with the least the system can do: open, one read, one
+// fstat, close (non-blocking, so that a pipe put in place of a file cannot hang the scan).
+// QFile asks for the file's status three times per file, which alone makes a
+// scan half as slow again; this is the only hot path of the listing.
+std::optional<qint64> readHeaderAndSize(const QString& path, char* header) {
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return std::nullopt;
+    struct stat status;
+    const bool complete = ::read(descriptor, header, Raw::kHeaderSize) == Raw::kHeaderSize &&
+                          ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    ::close(descriptor);
+    return complete ? std::optional<qint64>(status.st_size) : std::nullopt;
+}
+
+// The decimal digits at the start of the text; 0 when there are none.
+int leadingNumber(QStringView text) {
+    int value = 0;
+    for (const QChar character : text) {
+        if (character < QLatin1Char('0') || character > QLatin1Char('9'))
+            break;
+        value = value * 10 + (character.unicode() - '0');
+    }
+    return value;
+}
+
+// Names in the directory that end with `suffix` in any letter case (as "*_data" and "*.raw"
+// match on the technician's PC), in code-unit order whatever the locale and the file
+// system's own order. Matched by hand: a name filter costs a regular expression per
+// directory, which is most of a scan's time.
+QStringList sortedEntries(const QString& directory, QLatin1StringView suffix,
+                          QDir::Filters filters) {
+    QStringList names;
+    QDirIterator entries(directory, filters);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            names.append(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+QList<FlightListElement> listRawFlightDataFile(const QString& path) {
+    char header[Raw::kHeaderSize];
+    const std::optional<qint64> size = readHeaderAndSize(path, header);
+    return size ? slotsOfHeader(path, header, *size) : QList<FlightListElement>();
+}
+
+QList<FlightListElement> scanFlightSlots(const QString& dataDirectory) {
+    QList<FlightListElement> found;
+    const QString data = QDir(dataDirectory).absolutePath();
+    for (const QString& aircraftName :
+         sortedEntries(data, kAircraftDataSuffix, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        for (int engine = 1; engine <= 2; ++engine) {
+            // A missing engine directory simply lists nothing.
+            const QString engineDirectory = data + QLatin1Char('/') + aircraftName +
+                                            QLatin1Char('/') + kEngineDirectoryPattern.arg(engine);
+            for (const QString& fileName :
+                 sortedEntries(engineDirectory, kRawFileSuffix, QDir::Files))
+                found.append(listRawFlightDataFile(engineDirectory + QLatin1Char('/') + fileName));
+        }
+    }
+    qCDebug(lcViewer) << "listed" << found.size() << "flight slots below" << data;
+    return found;
+}
+
+QString flightEntryText(const FlightListElement& slot) {
+    const QString fileName = slot.filePath.mid(slot.filePath.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype underscore = fileName.indexOf(QLatin1Char('_'));
+    // A name without "_" has no date part; the entry then shows zeros.
+    const QStringView stamp =
+        underscore < 0 ? QStringView() : QStringView(fileName).mid(underscore + 1);
+    const auto part = [&stamp](qsizetype from, qsizetype length) {
+        return from < stamp.size() ? stamp.mid(from, std::min(length, stamp.size() - from))
+                                   : QStringView();
+    };
+    return QString::asprintf(kFlightEntryFormat, slot.flightNumber, leadingNumber(part(0, 2)),
+                             part(2, 3).toUtf8().constData(), leadingNumber(part(5, 4)),
+                             leadingNumber(part(10, 2)), leadingNumber(part(12, 2)));
+}
+
+std::optional<FlightDataElement> loadFlightSlot(const FlightListElement& slot) {
+    if (slot.slot < 0 || slot.slot >= Raw::kSlotCount)
+        return std::nullopt;
+    QFile file(slot.filePath);
+    QByteArray header(Raw::kHeaderSize, '\0');
+    if (!readHeader(file, header.data()))
+        return std::nullopt;
+    // The file must still hold this very flight in this slot, whole.
+    const QList<FlightListElement> listed =
+        slotsOfHeader(slot.filePath, header.constData(), file.size());
+    const auto same = std::find_if(listed.begin(), listed.end(), [&slot](const auto& now) {
+        return now.slot == slot.slot && now.flightNumber == slot.flightNumber &&
+               now.aircraftId == slot.aircraftId && now.engineNumber == slot.engineNumber &&
+               now.memoryType == slot.memoryType;
+    });
+    if (same == listed.end())
+        return std::nullopt;
+    QByteArray record(Raw::kRecordSize, '\0');
+    if (!file.seek(Raw::kHeaderSize + qint64(slot.slot) * Raw::kRecordSize) ||
+        file.read(record.data(), Raw::kRecordSize) != Raw::kRecordSize)
+        return std::nullopt;
+
+    FlightDataElement element;
+    element.aircraftId = slot.aircraftId;
+    element.engineNumber = slot.engineNumber;
+    element.flightNumber = slot.flightNumber;
+    element.memoryType = slot.memoryType;
+    element.fileHeader = header;
+    element.flightRecord = record;
+    element.filePath = slot.filePath;
+    element.slot = slot.slot;
+    return element;
+}
+
+FlightSelection::FlightSelection() : FlightSelection(dataDirectory()) {}
+
+FlightSelection::FlightSelection(const QString& dataDirectory) {
+    for (const QString& id : KORALibListAircraft().items)
+        aircraft_.append({KORALibReadAircraft(id)});
+    slots_ = scanFlightSlots(dataDirectory);
+    QSet<QString> seen;
+    for (const FlightListElement& slot : std::as_const(slots_)) {
+        if (!seen.contains(slot.aircraftId)) {
+            seen.insert(slot.aircraftId);
+            aircraftEntries_.append(slot.aircraftId);
+        }
+    }
+
+    BrixAircraftSettings settings;
+    memoryType_ = settings.value(kPlotMemoryTypeKey, 0).toUInt() == 1 ? 1 : 0;
+    if (!aircraftEntries_.isEmpty()) {
+        const QString last = settings.value(kLastAircraftKey).toString();
+        selectAircraft(seen.contains(last) ? last : aircraftEntries_.first());
+    }
+}
+
+const EngineFields& FlightSelection::engineFields(int engine) const {
+    return engineFields_[engine == 2 ? 1 : 0];
+}
+
+void FlightSelection::selectAircraft(const QString& aircraftId) {
+    selectedAircraft_ = aircraftId;
+    // Only a matching register record writes the fields; otherwise they keep what they show.
+    for (const AircraftInfoElement& info : std::as_const(aircraft_)) {
+        if (readFixedText(info.record.aircraftId) != aircraftId)
+            continue;
+        for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+            const EngineRecord& record = info.record.engines[engine];
+            engineFields_[engine] = {readFixedText(record.engineType),
+                                     readFixedText(record.serialNumber),
+                                     readFixedText(record.installDate)};
+        }
+    }
+    rebuildEntries();
+}
+
+void FlightSelection::selectEngine(int engine) {
+    engineNumber_ = engine == 2 ? 2 : 1;
+    rebuildEntries();
+}
+
+void FlightSelection::selectMemoryType(int memoryType) {
+    memoryType_ = memoryType == 0 ? 0 : 1;
+    BrixAircraftSettings settings;
+    settings.setValue(kPlotMemoryTypeKey, uint(memoryType_));
+    rebuildEntries();
+}
+
+void FlightSelection::rebuildEntries() {
+    entries_.clear();
+    for (int index = 0; index < slots_.size(); ++index) {
+        const FlightListElement& slot = slots_[index];
+        if (slot.flightNumber != 0 && slot.aircraftId == selectedAircraft_ &&
+            slot.engineNumber == engineNumber_ && slot.memoryType == memoryType_)
+            entries_.append({index, flightEntryText(slot)});
+    }
+}
+
+std::optional<QList<FlightDataElement>> FlightSelection::load(const QList<int>& selectedValues,
+                                                              Notifier& notifier) const {
+    {
+        BrixAircraftSettings settings;
+        settings.setValue(kLastAircraftKey, selectedAircraft_);
+    }
+    // List order, whatever order the values came in; values that are not in the list now
+    // cannot have been selected in it.
+    const QSet<int> chosen(selectedValues.begin(), selectedValues.end());
+    QList<int> values;
+    for (const FlightEntry& entry : entries_) {
+        if (chosen.contains(entry.value))
+            values.append(entry.value);
+    }
+    // Counted before anything is read: too many is the user's to correct, not ours to load.
+    if (values.size() > kMaxLoadedFlights) {
+        notifier.critical(kSelectionErrorTitle, kTooManyFlightsText.arg(kMaxLoadedFlights));
+        return std::nullopt;
+    }
+    QList<FlightDataElement> loaded;
+    for (const int value : std::as_const(values)) {
+        const FlightListElement& slot = slots_[value];
+        std::optional<FlightDataElement> element = loadFlightSlot(slot);
+        if (!element) {
+            notifier.warning(kSelectionWarningTitle,
+                             kFlightUnreadableText.arg(slot.flightNumber)
+                                 .arg(slot.slot)
+                                 .arg(QDir::toNativeSeparators(slot.filePath)));
+            continue;
+        }
+        loaded.append(std::move(*element));
+    }
+    return loaded;
+}

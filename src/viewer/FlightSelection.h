@@ -1,0 +1,134 @@
+#pragma once
+
+#include "AircraftRecord.h"
+#include "FlightDataElement.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+class Notifier;
+
+// One occupied flight slot of one raw flight data file, as found while scanning.
+struct FlightListElement {
+    QString filePath; // absolute
+    QString aircraftId;
+    qint32 engineNumber = 0;
+    qint32 flightNumber = 0;
+    qint32 memoryType = 0; // 0 pre-defect, 1 post-defect
+    // The slot itself (0..19): a file may hold one flight number in two slots, and loading
+    // must take the slot that was listed.
+    int slot = -1;
+};
+
+// A copy of one register record; only its engine fields are shown.
+struct AircraftInfoElement {
+    AircraftRecord record;
+};
+
+// The engine fields (TYPE, SN, INSTALL_DATE) of one engine of the selected aircraft.
+struct EngineFields {
+    QString engineType;
+    QString serialNumber;
+    QString installDate;
+    bool operator==(const EngineFields&) const = default;
+};
+
+// One entry of the flight list: its value names the slot among all listed slots.
+struct FlightEntry {
+    int value = -1;
+    QString text;
+    bool operator==(const FlightEntry&) const = default;
+};
+
+// Settings and texts of the flight selection.
+inline const QString kPlotMemoryTypeKey = QStringLiteral("Plot2D_MemType");
+// The scanned names: "*_data" directories, "*.raw" files.
+inline constexpr QLatin1StringView kAircraftDataSuffix("_data");
+inline constexpr QLatin1StringView kRawFileSuffix(".raw");
+inline const QString kEngineDirectoryPattern = QStringLiteral("engine_%1");
+// printf format: flight number, day, month text, year, hour, minute.
+inline constexpr char kFlightEntryFormat[] = "Flight: %04d   Date: %02d-%s-%d (%02d:%02d)";
+inline const QString kSelectionErrorTitle = QStringLiteral("Error");
+inline const QString kTooManyFlightsText =
+    QStringLiteral("Too many flights selected. Maximum allowed is %1");
+inline const QString kSelectionWarningTitle = QStringLiteral("Warning");
+// %1 flight number, %2 slot, %3 file.
+inline const QString kFlightUnreadableText =
+    QStringLiteral("Flight %1 (slot %2) can no longer be read from \"%3\" and is left out.");
+
+inline constexpr quint32 kRawFileMagic = 0xAEEAAEEB;
+inline constexpr quint32 kRawFileMagicWithoutAlarms = 0xAEEAAEEA;
+
+// Every occupied and complete slot of the raw files below the data directory: the
+// "*_data" directories, their "engine_1" and "engine_2" directories and the "*.raw" files in
+// them, each level in name order so that the listing is the same on every machine.
+QList<FlightListElement> scanFlightSlots(const QString& dataDirectory);
+
+// The occupied slots of one raw file whose record lies wholly within the file; nothing when
+// the file cannot be opened, its header is short or its first word is wrong. The file's
+// size decides which records are complete; no record is read.
+QList<FlightListElement> listRawFlightDataFile(const QString& path);
+
+// "Flight: 0042   Date: 05-MAR-2006 (14:32)": the flight number and the date and time in
+// the file name after its first "_". Only what the name holds is read.
+QString flightEntryText(const FlightListElement& slot);
+
+// Header and record of exactly the listed slot, or nothing when the file no longer holds
+// that flight there (gone, cut short, or its header changed).
+std::optional<FlightDataElement> loadFlightSlot(const FlightListElement& slot);
+
+// The flight selection without its window: the scanned slots, the register's records and
+// the state that the selection dialog's controls show and change.
+class FlightSelection {
+public:
+    static constexpr int kMaxLoadedFlights = 10;
+
+    // Reads the register and the memory setting, scans the data directory (dataDirectory()
+    // unless given) and makes the initial selection.
+    FlightSelection();
+    explicit FlightSelection(const QString& dataDirectory);
+
+    bool hasFlights() const { return !slots_.isEmpty(); }
+    const QList<FlightListElement>& flightSlots() const { return slots_; }
+    const QList<AircraftInfoElement>& aircraftInfo() const { return aircraft_; }
+    // The aircraft combo: each aircraft ID of the listed slots once, in order of discovery.
+    const QStringList& aircraftEntries() const { return aircraftEntries_; }
+
+    const QString& selectedAircraft() const { return selectedAircraft_; }
+    int engineNumber() const { return engineNumber_; }
+    int memoryType() const { return memoryType_; }
+    // Engine 1 or 2 of the selected aircraft.
+    const EngineFields& engineFields(int engine) const;
+    const QList<FlightEntry>& entries() const { return entries_; }
+
+    // The aircraft combo's text changed.
+    void selectAircraft(const QString& aircraftId);
+    // 1 or 2; anything else selects engine 1.
+    void selectEngine(int engine);
+    // 0 or 1 (anything else is 1); stored at once, since the viewer reads it too.
+    void selectMemoryType(int memoryType);
+
+    // Confirmation: loads the selected entries (their values) in list order. Nothing when
+    // more than kMaxLoadedFlights are selected: the dialog stays open. A flight that can no
+    // longer be read is left out and reported.
+    std::optional<QList<FlightDataElement>> load(const QList<int>& selectedValues,
+                                                 Notifier& notifier) const;
+
+private:
+    void rebuildEntries();
+
+    QList<FlightListElement> slots_;
+    QList<AircraftInfoElement> aircraft_;
+    QStringList aircraftEntries_;
+    QString selectedAircraft_;
+    int engineNumber_ = 1;
+    int memoryType_ = 0;
+    std::array<EngineFields, 2> engineFields_;
+    QList<FlightEntry> entries_;
+};

@@ -1,0 +1,296 @@
+#include "PlotSeries.h"
+
+#include "FlightDataElement.h"
+#include "FlightRecord.h"
+#include "Spectrum.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+struct ParameterText {
+    const char* menuText;
+    const char* axisTitle;
+};
+
+constexpr std::array<ParameterText, kParameterTypeCount> kParameterTexts = {{
+    {"A4R_avg", "A4R_avg"},
+    {"TR4R_avg", "TR4R_avg"},
+    {"TR4R_std", "TR4R_std"},
+    {"CN1_avg", "CN1_avg"},
+    {"CN2_avg", "CN2_avg"},
+    {"CDN_avg", "CDN_avg"},
+    {"A4R", "A4R"},
+    {"TR4R", "TR4R"},
+    {"N1", "N1 (RPM)"},
+    {"N2", "N2 (RPM)"},
+    {"CN1", "CN1"},
+    {"CN2", "CN2"},
+    {"CDN", "CDN"},
+    {"Time History", "Amplitude (G)"},
+    {"FFT", "Magnitude (G)"},
+    {"Waterfall FFT", "Bin"},
+}};
+
+struct TransientBinText {
+    const char* menuText;
+    const char* axisLabel;
+};
+
+constexpr std::array<TransientBinText, FlightRecord::kTransientBinCount> kTransientBinTexts = {{
+    {"TOC (Top Of Climb)", "TOC"},
+    {"TOD (Top Of Descent)", "TOD"},
+    {"AOD (All Other Decels)", "AOD"},
+    {"AOA (All Other Accels)", "AOA"},
+}};
+
+constexpr int kLastSteadyStateRowType = 12;
+constexpr int kLastAverageType = 5;
+// The transient view has no plot of these two averages.
+constexpr int kTR4RAverageType = 1;
+constexpr int kTR4RDeviationType = 2;
+
+enum class XRule { Bins, Time, Frequency };
+
+QList<double> xValues(XRule rule, int points) {
+    QList<double> x(points);
+    for (int k = 0; k < points; ++k) {
+        switch (rule) {
+        case XRule::Bins:
+            x[k] = k + 1;
+            break;
+        case XRule::Time:
+            x[k] = k * kSampleIntervalMs;
+            break;
+        case XRule::Frequency:
+            x[k] = k * kSpectrumSpacingHz;
+            break;
+        }
+    }
+    return x;
+}
+
+// One series per loaded flight, in list order, each from the flight's own record: a lookup
+// by flight number and creation time could pick another flight with the same key.
+template <typename Fill>
+void addFlightSeries(PlotView& view, const QList<FlightDataElement>& flights, XRule rule,
+                     int points, Fill fill) {
+    const QList<double> x = xValues(rule, points);
+    for (const FlightDataElement& flight : flights) {
+        PlotSeries series;
+        series.name = kFlightSeriesName.arg(flight.flightNumber);
+        series.x = x;
+        series.y.resize(points);
+        fill(FlightRecord(flight), series.y.data());
+        view.series.append(std::move(series));
+    }
+    view.seriesBuilt = true;
+}
+
+// Trace j of the waterfall: the spectrum of time record j lifted onto the level j + 1, and
+// shown only when the record holds any non-zero sample.
+template <typename ReadTrace>
+void addWaterfall(PlotView& view, const PlotSelection& selection,
+                  const QList<FlightDataElement>& flights, int traces, SpectrumView spectrumView,
+                  ReadTrace readTrace) {
+    const FlightRecord record = loadedFlightRecord(
+        flights, FlightKey{selection.flightNumber, selection.flightCreationTime});
+    const QList<double> x = xValues(XRule::Frequency, kSpectrumPoints);
+    QList<double> timeRecord(FlightRecord::kTimeRecordLength);
+    const bool steadyStateHann =
+        spectrumView == SpectrumView::SteadyState && selection.windowType == kHannWindow;
+    for (int j = 0; j < traces; ++j) {
+        readTrace(record, j, timeRecord.data());
+        PlotSeries trace;
+        trace.name = kWaterfallTraceName.arg(j + 1);
+        trace.x = x;
+        trace.y.resize(kSpectrumPoints);
+        trace.visible = std::any_of(timeRecord.cbegin(), timeRecord.cend(),
+                                    [](double value) { return value != 0.0; });
+        recordSpectrum(timeRecord.constData(), selection.windowType, spectrumView, trace.y.data());
+        const double level = j + 1;
+        for (double& y : trace.y)
+            y += level;
+        trace.y[0] = level;
+        if (steadyStateHann)
+            trace.y[1] = level;
+        view.series.append(std::move(trace));
+    }
+    view.seriesBuilt = true;
+    view.waterfall = true;
+    view.footer = selection.plotType == kSteadyStatePlot
+                      ? kWaterfallFlightFooter.arg(selection.flightNumber)
+                      : transientBinMenuText(selection.transientBin);
+}
+
+void buildSteadyState(PlotView& view, const PlotSelection& selection,
+                      const QList<FlightDataElement>& flights) {
+    const int type = selection.parameterType;
+    const int bin = selection.sample;
+    if (type <= kLastSteadyStateRowType) {
+        addFlightSeries(view, flights, XRule::Bins, FlightRecord::kBinCount,
+                        [type](const FlightRecord& record, double* y) {
+                            record.steadyStateRow(type, FlightRecord::kBinCount, y);
+                        });
+        view.markers = true;
+        view.xAxisTitle = kBinNumberAxisTitle;
+    } else if (type == kTimeHistoryType) {
+        addFlightSeries(view, flights, XRule::Time, FlightRecord::kTimeRecordLength,
+                        [bin](const FlightRecord& record, double* y) {
+                            record.steadyStateTimeRecord(bin, FlightRecord::kTimeRecordLength, y);
+                        });
+        view.xAxisTitle = kTimeHistoryAxisTitle;
+        view.footer = kBinNumberFooter.arg(bin + 1);
+    } else if (type == kFftType) {
+        QList<double> timeRecord(FlightRecord::kTimeRecordLength);
+        addFlightSeries(view, flights, XRule::Frequency, kSpectrumPoints,
+                        [&](const FlightRecord& record, double* y) {
+                            record.steadyStateTimeRecord(bin, FlightRecord::kTimeRecordLength,
+                                                         timeRecord.data());
+                            recordSpectrum(timeRecord.constData(), selection.windowType,
+                                           SpectrumView::SteadyState, y);
+                        });
+        view.xAxisTitle = kFrequencyAxisTitle;
+        view.footer = kBinNumberFooter.arg(bin + 1);
+    } else {
+        addWaterfall(view, selection, flights, FlightRecord::kBinCount, SpectrumView::SteadyState,
+                     [](const FlightRecord& record, int trace, double* values) {
+                         record.steadyStateTimeRecord(trace, FlightRecord::kTimeRecordLength,
+                                                      values);
+                     });
+        view.xAxisTitle = kFrequencyAxisTitle;
+    }
+}
+
+QString sampleFooter(const PlotSelection& selection) {
+    return kSampleNumberFooter.arg(selection.sample + 1)
+        .arg(transientBinAxisLabel(selection.transientBin));
+}
+
+void buildTransient(PlotView& view, const PlotSelection& selection,
+                    const QList<FlightDataElement>& flights) {
+    const int type = selection.parameterType;
+    const int bin = selection.transientBin;
+    const int sample = selection.sample;
+    if (type == kTR4RAverageType || type == kTR4RDeviationType) {
+        view.footer = parameterMenuText(type);
+    } else if (type <= kLastAverageType) {
+        addFlightSeries(view, flights, XRule::Bins, FlightRecord::kTransientBinCount,
+                        [type](const FlightRecord& record, double* y) {
+                            record.transientAverages(type, FlightRecord::kTransientBinCount, y);
+                        });
+        view.markers = true;
+        view.footer = parameterMenuText(type);
+        for (int b = 0; b < FlightRecord::kTransientBinCount; ++b)
+            view.xAxisLabels.append({double(b + 1), transientBinAxisLabel(b)});
+    } else if (type <= kLastSteadyStateRowType) {
+        addFlightSeries(view, flights, XRule::Bins, FlightRecord::kTransientSampleCount,
+                        [type, bin](const FlightRecord& record, double* y) {
+                            record.transientValues(type, bin, FlightRecord::kTransientSampleCount,
+                                                   y);
+                        });
+        view.markers = true;
+        view.footer = transientBinMenuText(bin);
+    } else if (type == kTimeHistoryType) {
+        addFlightSeries(view, flights, XRule::Time, FlightRecord::kTimeRecordLength,
+                        [bin, sample](const FlightRecord& record, double* y) {
+                            record.transientTimeRecord(bin, sample, FlightRecord::kTimeRecordLength,
+                                                       y);
+                        });
+        view.xAxisTitle = kTimeHistoryAxisTitle;
+        view.footer = sampleFooter(selection);
+    } else if (type == kFftType) {
+        QList<double> timeRecord(FlightRecord::kTimeRecordLength);
+        addFlightSeries(view, flights, XRule::Frequency, kSpectrumPoints,
+                        [&](const FlightRecord& record, double* y) {
+                            record.transientTimeRecord(bin, sample, FlightRecord::kTimeRecordLength,
+                                                       timeRecord.data());
+                            recordSpectrum(timeRecord.constData(), selection.windowType,
+                                           SpectrumView::Transient, y);
+                        });
+        view.xAxisTitle = kFrequencyAxisTitle;
+        view.footer = sampleFooter(selection);
+    } else {
+        addWaterfall(
+            view, selection, flights, FlightRecord::kTransientSampleCount, SpectrumView::Transient,
+            [bin](const FlightRecord& record, int trace, double* values) {
+                record.transientTimeRecord(bin, trace, FlightRecord::kTimeRecordLength, values);
+            });
+        view.xAxisTitle = kFrequencyAxisTitle;
+    }
+}
+
+// Negative values are only expected of A4R and the time history; the other plots start at 0.
+double yAxisMinimum(const PlotView& view, int parameterType) {
+    double minimum = 0;
+    if (parameterType != kA4RType && parameterType != kTimeHistoryType)
+        return minimum;
+    for (const PlotSeries& series : view.series) {
+        for (double y : series.y)
+            minimum = std::min(minimum, y);
+    }
+    return minimum;
+}
+
+void setHeaderLines(PlotView& view, const PlotSelection& selection,
+                    const QList<FlightDataElement>& flights) {
+    if (!flights.isEmpty()) {
+        const bool spectra = selection.parameterType == kWaterfallType;
+        const QString& format = selection.plotType == kSteadyStatePlot
+                                    ? (spectra ? kSteadyStateSpectraHeader : kSteadyStateDataHeader)
+                                    : (spectra ? kTransientSpectraHeader : kTransientDataHeader);
+        view.headerLine1 = format.arg(flights.first().aircraftId).arg(flights.first().engineNumber);
+    }
+    view.headerLine2 = selection.memoryType == 0 ? kPreDefectHeader : kPostDefectHeader;
+}
+
+} // namespace
+
+QString parameterMenuText(int parameterType) {
+    if (parameterType < 0 || parameterType >= kParameterTypeCount)
+        return {};
+    return QString::fromLatin1(kParameterTexts[parameterType].menuText);
+}
+
+QString parameterAxisTitle(int parameterType) {
+    if (parameterType < 0 || parameterType >= kParameterTypeCount)
+        return {};
+    return QString::fromLatin1(kParameterTexts[parameterType].axisTitle);
+}
+
+QString transientBinMenuText(int transientBin) {
+    if (transientBin < 0 || transientBin >= FlightRecord::kTransientBinCount)
+        return {};
+    return QString::fromLatin1(kTransientBinTexts[transientBin].menuText);
+}
+
+QString transientBinAxisLabel(int transientBin) {
+    if (transientBin < 0 || transientBin >= FlightRecord::kTransientBinCount)
+        return {};
+    return QString::fromLatin1(kTransientBinTexts[transientBin].axisLabel);
+}
+
+PlotView buildPlotView(const PlotSelection& selection, const QList<FlightDataElement>& flights) {
+    PlotView view;
+    const bool knownPlot =
+        selection.plotType == kSteadyStatePlot || selection.plotType == kTransientPlot;
+    if (!knownPlot || selection.parameterType < 0 || selection.parameterType >= kParameterTypeCount)
+        return view;
+    if (selection.plotType == kSteadyStatePlot)
+        buildSteadyState(view, selection, flights);
+    else
+        buildTransient(view, selection, flights);
+    view.yAxisTitle = parameterAxisTitle(selection.parameterType);
+    view.yAxisMinimum = yAxisMinimum(view, selection.parameterType);
+    setHeaderLines(view, selection, flights);
+    return view;
+}
+
+QList<double> withoutWaterfallOffset(const QList<double>& values, int trace) {
+    QList<double> amplitudes = values;
+    const double level = trace + 1;
+    for (double& value : amplitudes)
+        value -= level;
+    return amplitudes;
+}

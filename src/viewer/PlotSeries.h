@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+struct FlightDataElement;
+
+// What the viewer plots for a view and parameter type, built from the loaded flights without
+// a window: the chart only displays these results.
+
+inline constexpr int kSteadyStatePlot = 0;
+inline constexpr int kTransientPlot = 1;
+
+inline constexpr int kParameterTypeCount = 16;
+inline constexpr int kA4RType = 6;
+inline constexpr int kTimeHistoryType = 13;
+inline constexpr int kFftType = 14;
+inline constexpr int kWaterfallType = 15;
+
+// Time records are sampled at 9765.625 Hz. (The spectra's X spacing is the spectrum's.)
+inline constexpr double kSampleIntervalMs = 0.1024;
+
+// Parameter types 0..15: the menu text and the chart's Y-axis title; empty outside.
+QString parameterMenuText(int parameterType);
+QString parameterAxisTitle(int parameterType);
+// Transient bins 0..3: the menu text ("TOC (Top Of Climb)") and the axis label ("TOC").
+QString transientBinMenuText(int transientBin);
+QString transientBinAxisLabel(int transientBin);
+
+inline const QString kBinNumberAxisTitle = QStringLiteral("Bin Number");
+inline const QString kTimeHistoryAxisTitle = QStringLiteral("Time History (ms)");
+inline const QString kFrequencyAxisTitle = QStringLiteral("Frequency (Hz)");
+inline const QString kBinNumberFooter = QStringLiteral("Bin Number %1");
+inline const QString kWaterfallFlightFooter = QStringLiteral("Flight # %1");
+// %1 the sample (1-based), %2 the transient bin's axis label.
+inline const QString kSampleNumberFooter = QStringLiteral("Sample Number %1: (%2)");
+inline const QString kFlightSeriesName = QStringLiteral("Flight %1");
+inline const QString kWaterfallTraceName = QStringLiteral("Trace %1");
+
+inline const QString kSteadyStateDataHeader = QStringLiteral("Steady State Data: %1: Engine %2");
+inline const QString kSteadyStateSpectraHeader =
+    QStringLiteral("Steady State Frequency Spectra: %1: Engine %2");
+inline const QString kTransientDataHeader = QStringLiteral("Transient Data: %1: Engine %2");
+inline const QString kTransientSpectraHeader =
+    QStringLiteral("Transient Frequency Spectra: %1: Engine %2");
+inline const QString kPreDefectHeader = QStringLiteral("Pre-Defect");
+inline const QString kPostDefectHeader = QStringLiteral("Post-Defect");
+
+// The viewer's selection state.
+struct PlotSelection {
+    int plotType = kSteadyStatePlot;
+    int parameterType = kA4RType;
+    int transientBin = 0;
+    int sample = 0; // steady-state bin 0..25, or the sample 0..9 within the transient bin
+    // The waterfall's flight: the first loaded flight with this number, or, when the
+    // creation time is given too, the one from that file (two files may share a number).
+    qint32 flightNumber = -1;
+    std::optional<quint32> flightCreationTime;
+    int memoryType = 0; // titles only
+    int windowType = 0; // spectrum window: 1 Hann, anything else none
+};
+
+struct PlotSeries {
+    QString name; // "Flight %1"; the waterfall's "Trace %1" is for exports only
+    QList<double> x;
+    QList<double> y;
+    bool visible = true; // the waterfall hides traces whose time record is all zeros
+};
+
+struct PlotLabel {
+    double x = 0;
+    QString text;
+};
+
+struct PlotView {
+    // False when the view draws nothing new (transient TR4R_avg and TR4R_std): the chart
+    // keeps what it showed, though the footer still names the parameter.
+    bool seriesBuilt = false;
+    QList<PlotSeries> series;
+    bool markers = false; // bin plots show markers only, the others lines only
+    bool waterfall = false;
+    QString xAxisTitle;
+    QString yAxisTitle;
+    QString footer;
+    QString headerLine1;
+    QString headerLine2;
+    QList<PlotLabel> xAxisLabels; // the transient averages name their bins
+    double yAxisMinimum = 0;
+};
+
+// Builds the view from the loaded flights. Each flight's series come from its own record;
+// unknown plot or parameter types build nothing.
+PlotView buildPlotView(const PlotSelection& selection, const QList<FlightDataElement>& flights);
+
+// The waterfall's traces rest on the level trace + 1 (trace counted from 0); this takes
+// that offset off again, as the CSV export shows the amplitudes themselves.
+QList<double> withoutWaterfallOffset(const QList<double>& values, int trace);

@@ -1,0 +1,3 @@
+#include "ViewerLogging.h"
+
+Q_LOGGING_CATEGORY(lcViewer, "zelk.viewer", QtCriticalMsg)
