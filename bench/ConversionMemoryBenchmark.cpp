@@ -7,6 +7,7 @@
 #include "FixedText.h"
 #include "Notifier.h"
 #include "PartNumberRecord.h"
+#include "PeakMemory.h"
 #include "ReformatData.h"
 #include "UnitSimulator.h"
 
@@ -35,23 +36,6 @@ private:
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
 };
-
-// Peak resident set size in KiB, from the kernel's accounting of this process.
-long peakResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Starts counting the peak afresh from the current resident size.
-bool resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
 
 bool writeResponseInChild(const QString& path) {
     const pid_t child = ::fork();

@@ -3,6 +3,7 @@
 // than the response. The simulated unit runs in a child process so that its copy of the
 // response is not counted.
 #include "LinkWorker.h"
+#include "PeakMemory.h"
 #include "Protocol.h"
 #include "UnitLink.h"
 #include "UnitSimulator.h"
@@ -15,23 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Peak resident set size in KiB, from the kernel's accounting of this process.
-long peakResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Starts counting the peak afresh from the current resident size.
-bool resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
 
 QByteArray largestResponse() {
     QByteArray bytes(qsizetype(kMaxDeclaredSize), '\x5A');

@@ -5,7 +5,7 @@
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
 #include "FlightSelection.h"
-#include "Notifier.h"
+#include "FuzzSupport.h"
 #include "RawFlightDataFile.h"
 #include "StoreNames.h"
 
@@ -22,21 +22,10 @@ namespace {
 
 using Raw = RawFlightDataFile;
 
-class QuietNotifier : public Notifier {
-public:
-    void critical(const QString&, const QString&) override {}
-    void warning(const QString&, const QString&) override {}
-    void information(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return false; }
-};
-
 // A home and a data directory of its own for the whole run.
 struct FuzzEnvironment {
     FuzzEnvironment() {
-        if (!home.isValid())
-            std::abort();
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+        useTemporaryHome(home);
         useApplicationStoreNames();
         dataDirectory = home.path() + QStringLiteral("/data");
         BrixAircraftSettings().setValue(kDataDirKey, dataDirectory);

@@ -5,7 +5,7 @@
 #include "AircraftRecord.h"
 #include "DownloadedData.h"
 #include "FixedText.h"
-#include "Notifier.h"
+#include "FuzzSupport.h"
 #include "PartNumberRecord.h"
 #include "RawFlightDataFile.h"
 #include "ReformatData.h"
@@ -22,21 +22,10 @@
 
 namespace {
 
-class QuietNotifier : public Notifier {
-public:
-    void critical(const QString&, const QString&) override {}
-    void warning(const QString&, const QString&) override {}
-    void information(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return false; }
-};
-
 // A home of its own for the whole run, so that nothing lands in the developer's.
 struct FuzzEnvironment {
     FuzzEnvironment() {
-        if (!home.isValid())
-            std::abort();
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+        useTemporaryHome(home);
         dataDirectory = home.path() + QStringLiteral("/data");
         responsePath = home.path() + QStringLiteral("/ZELK-fuzz");
         writeFixedText(aircraft.aircraftId, QStringLiteral("FUZZ"));
