@@ -111,21 +111,34 @@ AircraftList KORALibListAircraft() {
 }
 
 bool KORALibDeleteAircraft(const QString& id, Notifier& notifier) {
-    // The identifier names a directory that is removed with everything in it: never one that
-    // could lie outside the data directory.
-    if (!checkAircraftId(id, notifier))
-        return false;
+    // A blank identifier would name the whole register group.
+    if (isBlankAircraftId(id))
+        return checkAircraftId(id, notifier);
     BrixAircraftSettings settings;
     const QString key = kAircraftInfoPrefix + id;
+    const bool registered = settings.contains(key);
+    // The identifier names a directory that is removed with everything in it: never one that
+    // could lie outside the data directory. A registered entry with such a name (an old or
+    // hand-edited store) still goes, without its directory being touched.
+    if (!aircraftIdProblem(id).isEmpty()) {
+        if (!registered)
+            return checkAircraftId(id, notifier);
+        settings.remove(key);
+        return true;
+    }
     bool removed = true;
-    if (settings.contains(key)) {
-        QDir().rmdir(engineDirectory(id, 1));
-        QDir().rmdir(engineDirectory(id, 2));
+    if (registered) {
         const QString directory = aircraftDirectory(id);
-        if (!QDir(directory).removeRecursively()) {
-            notifier.critical(kErrorTitle, kUnableToDeleteAircraftText);
-            removed = false;
+        if (QFileInfo(directory).isSymLink()) {
+            // Following the link would empty whatever it points to: only the link goes.
+            removed = QFile::remove(directory);
+        } else {
+            QDir().rmdir(engineDirectory(id, 1));
+            QDir().rmdir(engineDirectory(id, 2));
+            removed = QDir(directory).removeRecursively();
         }
+        if (!removed)
+            notifier.critical(kErrorTitle, kUnableToDeleteAircraftText);
     }
     settings.remove(key);
     return removed;

@@ -101,6 +101,7 @@ TEST_F(AircraftCommandsTest, UsageErrorsChangeNothing) {
         {"set", "N1", "--engine", "1", "--download", "yes"},
         {"set", "N1", "--engine", "1", "--colour", "red"},
         {"set", "N1", "--engine", "1", "--sn"},
+        {"set", "N1", "--engine", "1", "--sn", "AAA", "--engine", "2", "--sn", "BBB"},
     };
     for (const QStringList& arguments : wrong) {
         SCOPED_TRACE(arguments.join(' ').toStdString());

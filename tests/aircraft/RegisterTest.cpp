@@ -165,6 +165,30 @@ TEST_F(RegisterTest, DeleteNeverReachesOutsideTheDataDirectoryOrAnUnregisteredOn
                                    "a directory name cannot hold")));
 }
 
+TEST_F(RegisterTest, DeleteRemovesOnlyTheLinkWhenTheAircraftDirectoryIsOne) {
+    const QString outside = QDir::homePath() + QStringLiteral("/outside");
+    ASSERT_TRUE(QDir().mkpath(outside + QStringLiteral("/sub")));
+    writeFile(outside + QStringLiteral("/sub/precious.txt"), "keep");
+    registerAircraft({"LNK"});
+    ASSERT_TRUE(QDir().mkpath(dataDirectory));
+    ASSERT_TRUE(QFile::link(outside, inData("LNK_data")));
+
+    EXPECT_TRUE(KORALibDeleteAircraft(QStringLiteral("LNK"), notifier));
+    EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("/sub/precious.txt")));
+    EXPECT_FALSE(QFileInfo(inData("LNK_data")).isSymLink());
+    EXPECT_EQ(KORALibCountAircraft(), 0);
+}
+
+TEST_F(RegisterTest, DeleteDropsAnEntryWhoseNameIsRefusedWithoutTouchingDirectories) {
+    setValue(kAircraftInfoPrefix + QStringLiteral("a..b"), QByteArray("a..b"));
+    ASSERT_TRUE(QDir().mkpath(inData("a..b_data")));
+    EXPECT_TRUE(KORALibDeleteAircraft(QStringLiteral("a..b"), notifier));
+    EXPECT_EQ(KORALibCountAircraft(), 0);
+    EXPECT_TRUE(QFileInfo(inData("a..b_data")).isDir());
+    EXPECT_FALSE(KORALibDeleteAircraft(QString(), notifier));
+    EXPECT_TRUE(notifier.messages.size() == 1) << "only the blank identifier is reported";
+}
+
 TEST_F(RegisterTest, DeleteReportsADirectoryItCannotRemoveAndDropsTheRecordAnyway) {
     registerAircraft({"N1"});
     ASSERT_TRUE(KORALibBuildAircraftDir(dataDirectory, notifier));

@@ -38,6 +38,8 @@ const QString kWrongArgumentsText = QStringLiteral("Wrong arguments for \"%1\"")
 const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
 const QString kMissingValueText = QStringLiteral("Option \"%1\" needs a value");
 const QString kBadEngineText = QStringLiteral("--engine takes 1 or 2, not \"%1\"");
+const QString kTwoEnginesText = QStringLiteral(
+    "Only one --engine may be given; set the other engine with a command of its own");
 const QString kBadSwitchText = QStringLiteral("%1 takes on or off, not \"%2\"");
 const QString kEngineNeededText = QStringLiteral("%1 needs --engine 1 or 2");
 const QString kNothingToSetText = QStringLiteral("Nothing to set");
@@ -160,6 +162,9 @@ int setAircraft(const QStringList& arguments, Notifier& notifier) {
         if (option == QStringLiteral("--engine")) {
             if (value != QStringLiteral("1") && value != QStringLiteral("2"))
                 return usageError(notifier, kBadEngineText.arg(value));
+            // One engine a command: a second one would take the first one's values.
+            if (engine >= 0)
+                return usageError(notifier, kTwoEnginesText);
             engine = value.toInt() - 1;
         } else {
             options.append({option, value});
