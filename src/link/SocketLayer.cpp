@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -165,19 +166,50 @@ bool TcpSocket::create(int& error) {
     return true;
 }
 
-bool TcpSocket::connectTo(quint32 address, int port, int& error) {
+bool TcpSocket::connectTo(quint32 address, int port, int timeoutMs,
+                          const std::function<bool()>& abandon, int& error) {
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(static_cast<quint16>(port));
     peer.sin_addr.s_addr = address;
-    int result;
-    do {
-        result = ::connect(descriptor_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-    } while (result != 0 && errno == EINTR);
+    const int flags = ::fcntl(descriptor_, F_GETFL);
+    ::fcntl(descriptor_, F_SETFL, flags | O_NONBLOCK);
+    int result = ::connect(descriptor_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    if (result != 0 && (errno == EINPROGRESS || errno == EINTR)) {
+        constexpr int kSliceMs = 50;
+        for (int waited = 0;; waited += kSliceMs) {
+            if (abandon && abandon()) {
+                error = SocketInterrupted;
+                return false;
+            }
+            if (waited >= timeoutMs) {
+                error = SocketTimedOut;
+                return false;
+            }
+            pollfd entry{};
+            entry.fd = descriptor_;
+            entry.events = POLLOUT;
+            const int ready = ::poll(&entry, 1, kSliceMs);
+            if (ready < 0 && errno != EINTR) {
+                error = lastError();
+                return false;
+            }
+            if (ready > 0)
+                break;
+        }
+        int status = 0;
+        socklen_t length = sizeof status;
+        if (::getsockopt(descriptor_, SOL_SOCKET, SO_ERROR, &status, &length) != 0)
+            status = errno;
+        if (status != 0)
+            errno = status;
+        result = status == 0 ? 0 : -1;
+    }
     if (result != 0) {
         error = lastError();
         return false;
     }
+    ::fcntl(descriptor_, F_SETFL, flags);
     return true;
 }
 

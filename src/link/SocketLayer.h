@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The few socket calls the link worker needs, over POSIX sockets. Failures report the
 // socket error codes of SocketErrors.h, so the texts are the same on every system.
 class TcpSocket {
@@ -18,7 +20,11 @@ public:
     static QString dottedAddress(quint32 address);
 
     bool create(int& error);
-    bool connectTo(quint32 address, int port, int& error);
+    // Connects within `timeoutMs`, looking at `abandon` every few milliseconds so that a
+    // stop is not held up by a unit that does not answer (an abandoned attempt fails with
+    // SocketInterrupted).
+    bool connectTo(quint32 address, int port, int timeoutMs, const std::function<bool()>& abandon,
+                   int& error);
     bool setReceiveTimeout(int milliseconds, int& error);
     bool setSendTimeout(int milliseconds, int& error);
     // Linger on with a time of 0: the close resets the connection at once.

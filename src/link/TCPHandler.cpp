@@ -30,8 +30,9 @@ const QString kInvalidResponseText =
 
 // How often a wait for the unit looks at the abort flag.
 constexpr int kAbortPollMs = 50;
-// Bound on the wait for the unit's side to close when the worker ends.
-constexpr int kShutdownReceiveTimeoutMs = 2000;
+// Bound on the wait for the unit's side to close when the worker ends; well inside the
+// time the program gives the worker to end.
+constexpr int kShutdownReceiveTimeoutMs = 500;
 
 class Worker {
 public:
@@ -44,6 +45,9 @@ private:
         QString text;
     };
     struct Aborted {};
+    // A stop asked for while a response is still awaited: the worker ends at once instead of
+    // waiting out the unit.
+    struct Stopping {};
 
     void startUp();
     void connectSocket();
@@ -61,6 +65,7 @@ private:
     TcpSocket socket_;
     quint32 address_ = 0;
     int port_ = 0;
+    quint64 currentSequence_ = 0;
     std::vector<unsigned char> chunk_ = std::vector<unsigned char>(kReceiveChunkSize);
 };
 
@@ -74,8 +79,7 @@ int Worker::run() {
             int error = 0;
             socket_.close(error);
         }
-        link_.workerEnded = true;
-        link_.publishStatus(LinkStatusError, text);
+        link_.publishWorkerEnd(LinkStatusError, text);
         return -1;
     }
 
@@ -89,8 +93,7 @@ int Worker::run() {
     qCDebug(lcLink, "All done!");
     qCWarning(lcLink, "TCPHandler(): thread has exited");
     logStatus(kThreadExitedText, LinkStatusThreadExited);
-    link_.workerEnded = true;
-    link_.publishStatus(LinkStatusThreadExited, kThreadExitedText);
+    link_.publishWorkerEnd(LinkStatusThreadExited, kThreadExitedText);
     return 0;
 }
 
@@ -120,7 +123,8 @@ void Worker::connectSocket() {
         qCWarning(lcLink, "error: EstablishConnection(): socket() = INVALID_SOCKET");
         throw Failure{kConnectFailedText};
     }
-    if (!socket_.connectTo(address_, port_, error)) {
+    const auto stopping = [this] { return bool(link_.stopRequested); };
+    if (!socket_.connectTo(address_, port_, link_.socketTimeoutMs, stopping, error)) {
         qCWarning(lcLink, "error: EstablishConnection(): socket() = SOCKET_ERROR");
         qCWarning(lcLink) << socketErrorText(QStringLiteral("EstablishConnection()"), error);
         socket_.close(error);
@@ -144,7 +148,7 @@ void Worker::serveCommands() {
             return;
         const UnitLink::Command command = link_.takeCommand();
         link_.clearResponseFile();
-        link_.abortRequested = false;
+        currentSequence_ = command.sequence;
         link_.bytesReceived = 0;
         link_.responseSize = 0;
         try {
@@ -153,6 +157,10 @@ void Worker::serveCommands() {
         } catch (const Failure& failure) {
             logStatus(failure.text, LinkStatusError);
             link_.complete(command.sequence, LinkStatusError, failure.text, QString());
+        } catch (const Stopping&) {
+            // The stale connection is reset; the end report stands for this command.
+            dropConnection();
+            return;
         }
     }
 }
@@ -202,8 +210,10 @@ QString Worker::receiveResponse(QTemporaryFile& raw) {
         throw Failure{kInvalidResponseText};
     }
     link_.responseSize = int(declaredSize);
-    if (raw.write(reinterpret_cast<const char*>(sizeField), 4) != 4)
+    if (raw.write(reinterpret_cast<const char*>(sizeField), 4) != 4) {
+        dropConnection();
         throw Failure{kTemporaryFileFailedText};
+    }
 
     const qint64 expected = qint64(declaredSize) - 4;
     qint64 received = 0;
@@ -247,7 +257,9 @@ qint64 Worker::receiveSome(unsigned char* data, qint64 size, const QString& fail
         std::chrono::steady_clock::now() + std::chrono::milliseconds(int(link_.socketTimeoutMs));
     int error = 0;
     for (;;) {
-        if (link_.abortRequested)
+        if (link_.stopRequested)
+            throw Stopping{};
+        if (link_.abortRequestedFor(currentSequence_))
             throw Aborted{};
         const qint64 count = socket_.tryReceive(data, size, error);
         if (count > 0)

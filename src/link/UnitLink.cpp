@@ -88,6 +88,21 @@ quint64 UnitLink::requestStop() {
     return sequence;
 }
 
+void UnitLink::requestAbort() {
+    std::lock_guard lock(mutex_);
+    abortSequence_ = submittedSequence_;
+}
+
+bool UnitLink::abortRequested() const {
+    std::lock_guard lock(mutex_);
+    return abortSequence_ != 0 && abortSequence_ == submittedSequence_;
+}
+
+bool UnitLink::abortRequestedFor(quint64 sequence) const {
+    std::lock_guard lock(mutex_);
+    return sequence != 0 && abortSequence_ >= sequence;
+}
+
 bool UnitLink::waitForCompletion(quint64 sequence, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -130,6 +145,17 @@ void UnitLink::complete(quint64 sequence, int code, const QString& text, const Q
 void UnitLink::publishStatus(int code, const QString& text) {
     {
         std::lock_guard lock(mutex_);
+        completedSequence_ = submittedSequence_;
+        statusCode_ = code;
+        statusText_ = text;
+    }
+    doneEvent.set();
+}
+
+void UnitLink::publishWorkerEnd(int code, const QString& text) {
+    {
+        std::lock_guard lock(mutex_);
+        workerEnded = true;
         completedSequence_ = submittedSequence_;
         statusCode_ = code;
         statusText_ = text;

@@ -37,7 +37,6 @@ public:
     UnitLink& operator=(const UnitLink&) = delete;
 
     std::atomic<bool> stopRequested{false};
-    std::atomic<bool> abortRequested{false};
     // Response bytes received so far (the 4-byte size field included) and the size the
     // unit announced, for progress displays only.
     std::atomic<int> bytesReceived{0};
@@ -74,7 +73,12 @@ public:
     quint64 submit(quint32 code, const quint32* payload, int payloadLength);
     // Asks the worker to end; returns the sequence number that its end will echo.
     quint64 requestStop();
-    void requestAbort() { abortRequested = true; }
+    // Asks the worker to stop receiving the response of the last command submitted and to
+    // start the connection afresh. The request belongs to that command: it is not lost when
+    // the worker has not taken the command yet, and never touches a later one.
+    void requestAbort();
+    bool abortRequested() const;
+    bool abortRequestedFor(quint64 sequence) const;
 
     // Waits up to `timeoutMs` (0 polls) for the outcome of command `sequence`. True once
     // the worker has reported it; statusCode() then holds that outcome.
@@ -94,6 +98,9 @@ public:
     // Reports a status of the worker itself (connected, ended, start-up failure): it
     // stands for every command submitted so far.
     void publishStatus(int code, const QString& text);
+    // The worker's last report: marks it ended together with its status, so that a check
+    // never sees the one without the other.
+    void publishWorkerEnd(int code, const QString& text);
 
 private:
     mutable std::mutex mutex_;
@@ -102,6 +109,7 @@ private:
     std::array<unsigned char, kCommandBufferSize> commandBuffer_;
     quint64 submittedSequence_ = 0;
     quint64 completedSequence_ = 0;
+    quint64 abortSequence_ = 0;
     int statusCode_ = LinkStatusOk;
     QString statusText_;
     QString responseFile_;

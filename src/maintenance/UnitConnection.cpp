@@ -54,6 +54,8 @@ bool UnitConnection::checkCommunication(CommunicationView& view, Notifier& notif
     if (worker_.isRunning())
         return getPartNumbers(view, notifier);
 
+    // A command or stop left signalled for an earlier worker must not start this one.
+    link_->commandEvent.reset();
     link_->doneEvent.reset();
     link_->resetStatus();
     worker_.start(link_);

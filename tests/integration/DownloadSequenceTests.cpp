@@ -443,7 +443,7 @@ TEST_F(DownloadRun, CancelDuringTheDownloadDropsItAndTheLinkStaysUsable) {
     }
     sequence->cancel();
     EXPECT_EQ(sequence->state(), DownloadSequence::State::Cancelled);
-    EXPECT_TRUE(connection.link().abortRequested);
+    EXPECT_TRUE(connection.link().abortRequested());
     ASSERT_TRUE(sequence->settleAfterCancel(5000));
 
     // Whatever the link reports now belongs to nobody.

@@ -198,6 +198,38 @@ TEST_F(WorkerAgainstSimulator, AbortEndsWithOkAndANewConnection) {
     EXPECT_EQ(run(ReadPartNumbersCommand, {0}).code, LinkStatusOk);
 }
 
+TEST_F(WorkerAgainstSimulator, AbortOfACommandNotYetTakenIsKept) {
+    ASSERT_EQ(startWorker(), LinkStatusThreadInitialised);
+    simulator.addFault({EraseBearing4Command, FaultKind::NoAnswer, 0, {}, 1});
+    const quint32 engine[] = {1};
+    link->submit(EraseBearing4Command, engine, sizeof engine);
+    ASSERT_TRUE(simulator.waitForCommands(1, kCommandWaitMs));
+    // The worker is still waiting on the erase when the download is submitted and cancelled.
+    const quint32 download[] = {1, 0};
+    const quint64 sequence = link->submit(DownloadBearing4Command, download, sizeof download);
+    link->requestAbort();
+    const Outcome outcome = finish(sequence);
+    ASSERT_TRUE(outcome.completed);
+    EXPECT_EQ(outcome.code, LinkStatusOk);
+    EXPECT_TRUE(outcome.file.isEmpty());
+    EXPECT_FALSE(QFile::exists(responseFilePath()));
+    EXPECT_EQ(run(ReadPartNumbersCommand, {0}).code, LinkStatusOk) << "later commands are kept";
+}
+
+TEST_F(WorkerAgainstSimulator, StopWhileTheUnitIsSilentEndsAtOnce) {
+    ASSERT_EQ(startWorker(), LinkStatusThreadInitialised);
+    simulator.addFault({ReadPartNumbersCommand, FaultKind::NoAnswer, 0, {}, 1});
+    const quint32 payload[] = {0};
+    link->submit(ReadPartNumbersCommand, payload, sizeof payload);
+    ASSERT_TRUE(simulator.waitForCommands(1, kCommandWaitMs));
+    QElapsedTimer timer;
+    timer.start();
+    link->requestStop();
+    ASSERT_TRUE(worker.waitForEnd(kCommandWaitMs));
+    EXPECT_LT(timer.elapsed(), 1500) << "well inside the time the program waits for it";
+    EXPECT_EQ(link->statusCode(), LinkStatusThreadExited);
+}
+
 TEST_F(WorkerAgainstSimulator, StopWhileIdleEndsTheWorker) {
     ASSERT_EQ(startWorker(), LinkStatusThreadInitialised);
     const quint64 stop = link->requestStop();
