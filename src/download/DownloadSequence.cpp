@@ -219,8 +219,8 @@ void DownloadSequence::postProcess(const DownloadStep& step) {
 
     responseFiles_[engine].clear();
     // The raw flight data file is the data; the text files can be made from it again.
-    dataSaved_[engine] =
-        downloaded_[engine] && result.rawFileSaved && result.slotsReceived == kSlotsPerDownload;
+    dataSaved_[engine] = downloaded_[engine] && result.rawFileSaved &&
+                         result.slotsReceived == kSlotsPerDownload && !result.longerThanLayout;
     qCDebug(lcDownload) << "conversion of engine" << engine + 1 << "raw file saved"
                         << result.rawFileSaved << "slots" << result.slotsReceived;
     if (state_ != State::Running)

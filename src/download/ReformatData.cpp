@@ -146,6 +146,8 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
     }
     QByteArray bytes;
     const bool read = readResponse(response, bytes, notifier);
+    result.longerThanLayout = response.size() > DownloadedData::kFullSize;
+    const qint64 responseSize = response.size();
     response.close();
     if (!read) {
         result.responseFileKept = true;
@@ -170,7 +172,11 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
 
     result.rawFileSaved =
         saveRawFile(names.rawFile, data, engineIndex, aircraft, localTime, progress);
-    if (result.rawFileSaved && deleteResponseOnSuccess) {
+    if (result.longerThanLayout)
+        notifier.warning(kReformatDataTitle,
+                         kLongerThanLayoutText.arg(responseSize - DownloadedData::kFullSize)
+                             .arg(responseFilePath));
+    if (result.rawFileSaved && deleteResponseOnSuccess && !result.longerThanLayout) {
         if (!QFile::remove(responseFilePath)) {
             qCWarning(lcDownload) << "cannot delete" << responseFilePath;
             result.responseFileKept = true;

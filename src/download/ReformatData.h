@@ -21,6 +21,9 @@ inline const QString kUnableToOpenProcessedFileText =
     QStringLiteral("Unable to open uploaded data processed file");
 inline const QString kDownloadedDataKeptText =
     QStringLiteral("\n\nThe downloaded data is kept in %1");
+inline const QString kLongerThanLayoutText =
+    QStringLiteral("The unit sent %1 bytes more than the known layout; they were not converted. "
+                   "The whole download is kept in %2");
 inline const QString kMissingSlotsText =
     QStringLiteral("Only %1 of the 20 flight slots were received; the missing slots are saved "
                    "as empty.");
@@ -32,6 +35,9 @@ struct ReformatResult {
     bool transientFileSaved = false;
     // Flight slots whose whole block arrived (0..20); a download is complete only with 20.
     int slotsReceived = 0;
+    // The response held more than the known layout: what lies beyond was not converted, so
+    // the response is kept and the download does not count as complete.
+    bool longerThanLayout = false;
     // The paths chosen for the three files; empty when the response was refused.
     QString rawFilePath;
     QString steadyStatePath;
@@ -42,7 +48,8 @@ struct ReformatResult {
     bool responseFileKept = false;
 
     bool complete() const {
-        return rawFileSaved && steadyStateFileSaved && transientFileSaved && slotsReceived == 20;
+        return rawFileSaved && steadyStateFileSaved && transientFileSaved && slotsReceived == 20 &&
+               !longerThanLayout;
     }
 };
 

@@ -220,11 +220,17 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ShortResponseTest,
                                            ShortResponse{48 + 3 * kBlock + 9999, 3},
                                            ShortResponse{kFullSize - 1, 19}));
 
-TEST_F(ReformatDataTest, BytesBeyondTheLayoutAreIgnored) {
+TEST_F(ReformatDataTest, BytesBeyondTheLayoutAreNotConvertedAndTheResponseIsKept) {
     writeResponse(fullResponse() + QByteArray(100000, '\x7F'));
     const ReformatResult result = convert();
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0].kind, QStringLiteral("warning"));
+    EXPECT_EQ(notifier.messages[0].text, kLongerThanLayoutText.arg(100000).arg(responsePath));
     EXPECT_EQ(result.slotsReceived, 20);
+    EXPECT_TRUE(result.longerThanLayout);
+    EXPECT_FALSE(result.complete());
+    EXPECT_TRUE(result.responseFileKept);
+    EXPECT_TRUE(QFile::exists(responsePath));
     EXPECT_TRUE(readAll(result.rawFilePath) == expectedRawFile(fullResponse()));
 }
 
