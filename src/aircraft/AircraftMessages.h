@@ -3,8 +3,6 @@
 #include <QString>
 
 // What the register operations tell the user.
-inline const QString kErrorTitle = QStringLiteral("Error");
-inline const QString kWarningTitle = QStringLiteral("Warning");
 
 inline const QString kDirectoryNotFoundText = QStringLiteral("Directory \"%1\" not found");
 inline const QString kUnableToCreateDirectoryText =

@@ -1,6 +1,10 @@
 #pragma once
 
-class QString;
+#include <QString>
+
+// The titles of the program's failure and warning messages.
+inline const QString kErrorTitle = QStringLiteral("Error");
+inline const QString kWarningTitle = QStringLiteral("Warning");
 
 // How core code speaks to the user. The program answers with message boxes, brix-cli
 // prints to standard error, tests record what was said.

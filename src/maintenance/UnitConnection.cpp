@@ -15,7 +15,6 @@ const QString kDecodeTitle = QStringLiteral("DecodePN()");
 const QString kDecodeOpenFailedText = QStringLiteral("Failed to open %1 (error = %2)");
 const QString kFileFormatErrorTitle = QStringLiteral("File Format Error");
 const QString kFileFormatErrorText = QStringLiteral("Error decoding Part Number message");
-const QString kErrorTitle = QStringLiteral("Error");
 const QString kAddressTooLongText =
     QStringLiteral("The unit address \"%1\" is longer than %2 characters. Correct the IP "
                    "address in the communication settings.");

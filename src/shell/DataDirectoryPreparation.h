@@ -4,7 +4,6 @@
 
 class Notifier;
 
-inline const QString kDataDirectoryErrorTitle = QStringLiteral("Error");
 // %1 = the path, %2 = the longest path the program accepts.
 inline const QString kDataDirectoryTooLongText =
     QStringLiteral("The data directory \"%1\" is longer than %2 characters. Choose a shorter "

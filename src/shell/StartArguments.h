@@ -9,7 +9,6 @@ inline constexpr int kDefaultStartLevel = 2;
 // The password field of the start arguments holds at most this many characters.
 inline constexpr int kMaxStartPasswordLength = 16;
 
-inline const QString kStartArgumentErrorTitle = QStringLiteral("Error");
 // %1 = the longest password accepted. The password itself is never shown.
 inline const QString kStartPasswordTooLongText =
     QStringLiteral("The password given with \"-p\" is longer than %1 characters and is ignored.");

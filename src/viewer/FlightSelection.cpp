@@ -265,7 +265,7 @@ std::optional<QList<FlightDataElement>> FlightSelection::load(const QList<int>& 
     }
     // Counted before anything is read: too many is the user's to correct, not ours to load.
     if (values.size() > kMaxLoadedFlights) {
-        notifier.critical(kSelectionErrorTitle, kTooManyFlightsText.arg(kMaxLoadedFlights));
+        notifier.critical(kErrorTitle, kTooManyFlightsText.arg(kMaxLoadedFlights));
         return std::nullopt;
     }
     QList<FlightDataElement> loaded;
@@ -273,7 +273,7 @@ std::optional<QList<FlightDataElement>> FlightSelection::load(const QList<int>& 
         const FlightListElement& slot = slots_[value];
         std::optional<FlightDataElement> element = loadFlightSlot(slot);
         if (!element) {
-            notifier.warning(kSelectionWarningTitle,
+            notifier.warning(kWarningTitle,
                              kFlightUnreadableText.arg(slot.flightNumber)
                                  .arg(slot.slot)
                                  .arg(QDir::toNativeSeparators(slot.filePath)));

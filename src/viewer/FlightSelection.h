@@ -54,10 +54,8 @@ inline constexpr QLatin1StringView kRawFileSuffix(".raw");
 inline const QString kEngineDirectoryPattern = QStringLiteral("engine_%1");
 // printf format: flight number, day, month text, year, hour, minute.
 inline constexpr char kFlightEntryFormat[] = "Flight: %04d   Date: %02d-%s-%d (%02d:%02d)";
-inline const QString kSelectionErrorTitle = QStringLiteral("Error");
 inline const QString kTooManyFlightsText =
     QStringLiteral("Too many flights selected. Maximum allowed is %1");
-inline const QString kSelectionWarningTitle = QStringLiteral("Warning");
 // %1 flight number, %2 slot, %3 file.
 inline const QString kFlightUnreadableText =
     QStringLiteral("Flight %1 (slot %2) can no longer be read from \"%3\" and is left out.");

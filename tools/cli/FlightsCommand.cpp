@@ -99,7 +99,7 @@ int runFlightsCommand(const QStringList& arguments, Notifier& notifier, QTextStr
         const std::optional<FlightDataElement> flight = loadFlightSlot(slot);
         if (!flight) {
             notifier.warning(
-                kSelectionWarningTitle,
+                kWarningTitle,
                 kFlightUnreadableText.arg(slot.flightNumber).arg(slot.slot).arg(slot.filePath));
             result = kFailed;
             continue;

@@ -204,11 +204,11 @@ void printView(const PlotView& view, QTextStream& out) {
 int runSeriesCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
     SeriesOptions options;
     if (const std::optional<QString> error = parseArguments(arguments, options)) {
-        notifier.critical(kSelectionErrorTitle, kUsageErrorText.arg(*error, kSeriesUsageText));
+        notifier.critical(kErrorTitle, kUsageErrorText.arg(*error, kSeriesUsageText));
         return kUsageError;
     }
     if (options.slotNames.size() > FlightSelection::kMaxLoadedFlights) {
-        notifier.critical(kSelectionErrorTitle,
+        notifier.critical(kErrorTitle,
                           kTooManyFlightsText.arg(FlightSelection::kMaxLoadedFlights));
         return kFailed;
     }
@@ -216,7 +216,7 @@ int runSeriesCommand(const QStringList& arguments, Notifier& notifier, QTextStre
     for (const SlotName& name : options.slotNames) {
         std::optional<FlightDataElement> flight = loadSlot(name);
         if (!flight) {
-            notifier.critical(kSelectionErrorTitle,
+            notifier.critical(kErrorTitle,
                               kSlotUnreadableText.arg(name.slot).arg(name.path));
             return kFailed;
         }

@@ -65,7 +65,7 @@ std::optional<Options> parseOptions(const QStringList& arguments, Notifier& noti
         const QString& value = arguments[i + 1];
         if (name == QStringLiteral("--host")) {
             if (value.isEmpty() || value.size() > kMaxIpAddressLength) {
-                notifier.critical(QStringLiteral("Error"),
+                notifier.critical(kErrorTitle,
                                   QStringLiteral("The unit address must be 1 to %1 characters")
                                       .arg(kMaxIpAddressLength));
                 return std::nullopt;
@@ -75,7 +75,7 @@ std::optional<Options> parseOptions(const QStringList& arguments, Notifier& noti
             bool ok = false;
             const int port = value.toInt(&ok);
             if (!ok || port < 1 || port > 65535) {
-                notifier.critical(QStringLiteral("Error"),
+                notifier.critical(kErrorTitle,
                                   QStringLiteral("The port must be a number from 1 to 65535"));
                 return std::nullopt;
             }
