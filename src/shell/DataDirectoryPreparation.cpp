@@ -9,8 +9,7 @@ bool prepareDataDirectory(Notifier& notifier) {
     const QString path = dataDirectory();
     // Refused rather than cut: a shortened path would silently point somewhere else.
     if (path.size() > kMaxDataDirLength) {
-        notifier.critical(kErrorTitle,
-                          kDataDirectoryTooLongText.arg(path).arg(kMaxDataDirLength));
+        notifier.critical(kErrorTitle, kDataDirectoryTooLongText.arg(path).arg(kMaxDataDirLength));
         return false;
     }
     setCurrentDataDirectory(path);

@@ -68,8 +68,7 @@ StartArguments scanStartArguments(const QStringList& arguments, Notifier& notifi
         result.level = *level;
     if (const auto password = scanText(at(3), u"-p")) {
         if (password->size() > kMaxStartPasswordLength) {
-            notifier.critical(kErrorTitle,
-                              kStartPasswordTooLongText.arg(kMaxStartPasswordLength));
+            notifier.critical(kErrorTitle, kStartPasswordTooLongText.arg(kMaxStartPasswordLength));
             result.passwordRefused = true;
         } else {
             result.password = *password;

@@ -273,10 +273,9 @@ std::optional<QList<FlightDataElement>> FlightSelection::load(const QList<int>& 
         const FlightListElement& slot = slots_[value];
         std::optional<FlightDataElement> element = loadFlightSlot(slot);
         if (!element) {
-            notifier.warning(kWarningTitle,
-                             kFlightUnreadableText.arg(slot.flightNumber)
-                                 .arg(slot.slot)
-                                 .arg(QDir::toNativeSeparators(slot.filePath)));
+            notifier.warning(kWarningTitle, kFlightUnreadableText.arg(slot.flightNumber)
+                                                .arg(slot.slot)
+                                                .arg(QDir::toNativeSeparators(slot.filePath)));
             continue;
         }
         loaded.append(std::move(*element));

@@ -208,16 +208,14 @@ int runSeriesCommand(const QStringList& arguments, Notifier& notifier, QTextStre
         return kUsageError;
     }
     if (options.slotNames.size() > FlightSelection::kMaxLoadedFlights) {
-        notifier.critical(kErrorTitle,
-                          kTooManyFlightsText.arg(FlightSelection::kMaxLoadedFlights));
+        notifier.critical(kErrorTitle, kTooManyFlightsText.arg(FlightSelection::kMaxLoadedFlights));
         return kFailed;
     }
     QList<FlightDataElement> flights;
     for (const SlotName& name : options.slotNames) {
         std::optional<FlightDataElement> flight = loadSlot(name);
         if (!flight) {
-            notifier.critical(kErrorTitle,
-                              kSlotUnreadableText.arg(name.slot).arg(name.path));
+            notifier.critical(kErrorTitle, kSlotUnreadableText.arg(name.slot).arg(name.path));
             return kFailed;
         }
         flights.append(std::move(*flight));
