@@ -34,10 +34,7 @@ protected:
     void SetUp() override {
         resetSettingsAndHome();
         ASSERT_TRUE(simulator.start());
-        BrixAircraftSettings settings;
-        settings.setValue(kIpAddressKey, QStringLiteral("127.0.0.1"));
-        settings.setValue(kPortKey, simulator.port());
-        settings.sync();
+        pointSettingsAtSimulator(simulator.port());
         connection.loadAddressFromSettings(notifier);
     }
 

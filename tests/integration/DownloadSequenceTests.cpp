@@ -113,11 +113,7 @@ protected:
     void SetUp() override {
         resetSettingsAndHome();
         ASSERT_TRUE(simulator.start());
-        {
-            BrixAircraftSettings settings;
-            settings.setValue(kIpAddressKey, QStringLiteral("127.0.0.1"));
-            settings.setValue(kPortKey, simulator.port());
-        }
+        pointSettingsAtSimulator(simulator.port());
         dataDirectory = freshDataDirectory();
         ASSERT_TRUE(addAircraft(kAircraft, notifier));
         connection.loadAddressFromSettings(notifier);

@@ -39,3 +39,10 @@ QString freshDataDirectory() {
     setCurrentDataDirectory(path);
     return path;
 }
+
+void pointSettingsAtSimulator(quint16 port) {
+    BrixAircraftSettings settings;
+    settings.setValue(kIpAddressKey, QStringLiteral("127.0.0.1"));
+    settings.setValue(kPortKey, port);
+    settings.sync();
+}

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // Empties both settings stores, the communication log and the home directory's files, so
 // that each test starts from a first start.
 void resetSettingsAndHome();
+
+// Points the unit's address in the settings at the simulator on loopback, the only unit a
+// test may ever talk to.
+void pointSettingsAtSimulator(quint16 port);
 
 // Points the data directory setting and the current data directory at a fresh folder
 // below the home directory and returns it.
