@@ -5,6 +5,8 @@
 // The titles of the program's failure and warning messages.
 inline const QString kErrorTitle = QStringLiteral("Error");
 inline const QString kWarningTitle = QStringLiteral("Warning");
+// The program's title, blanks included; notices carry it as their title.
+inline const QString kProgramTitle = QStringLiteral(" Thalvex ");
 
 // How core code speaks to the user. The program answers with message boxes, brix-cli
 // prints to standard error, tests record what was said.

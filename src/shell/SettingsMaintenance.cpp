@@ -4,6 +4,10 @@
 #include "BrixAircraftSettings.h"
 #include "RegisterKeys.h"
 
+QString programPartNumber() {
+    return QStringLiteral("388-270-101-%1%2").arg(kVersionMinor).arg(kVersionRevision);
+}
+
 QString programVersion() {
     return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
 }

@@ -50,8 +50,15 @@ inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 2;
 inline constexpr int kVersionRevision = 24;
 
+// %1 = the version, %2 = the part number.
+inline const QString kVersionLabelText = QStringLiteral("Version %1    Part number %2");
+inline const QString kCopyrightText =
+    QStringLiteral("Copyright (C) 2026 Orvantis. All rights reserved.");
+
 // "1.2.24".
 QString programVersion();
+// "388-270-101-224": the part number ends with the minor version and the revision.
+QString programPartNumber();
 
 // Rewrites the help texts and version and puts back the defaults of "Port", "IP Address",
 // the first two engine types, "LastAircraft" and "DataDir" where they are missing or unusable.

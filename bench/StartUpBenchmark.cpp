@@ -1,0 +1,138 @@
+// Start-up to the main window drawn, beside a minimal widget program that shows one empty
+// window. Both run as processes of their own, on the offscreen platform, timed from their
+// start to their end: the program up to its drawn main window and its first link check
+// against the simulated unit on loopback, then it closes as the technician would; the
+// minimal one up to its drawn window.
+//
+//   bench_start_up [RUNS]      RUNS defaults to 15; prints the median and best of each
+#include "MessageBoxNotifier.h"
+#include "StartUp.h"
+#include "StoreNames.h"
+#include "UnitSimulator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+int runMinimal(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(1024, 680);
+    window.show();
+    QCoreApplication::processEvents();
+    window.repaint();
+    return 0;
+}
+
+int runProgramOnce(int argc, char** argv) {
+    QApplication app(argc, argv);
+    installMessageBoxFont();
+    useApplicationStoreNames();
+    // Leaves as soon as the first link check has put its result in the status bar.
+    QTimer leave;
+    leave.setInterval(1);
+    QObject::connect(&leave, &QTimer::timeout, [&leave] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<QMainWindow*>(widget);
+            auto* status =
+                window == nullptr ? nullptr : window->findChild<QLabel*>(QStringLiteral("STATUS"));
+            if (status != nullptr && window->isVisible() &&
+                status->text() == QStringLiteral("Communication OK!")) {
+                leave.stop();
+                window->close();
+            }
+        }
+    });
+    leave.start();
+    MessageBoxNotifier notifier;
+    return runProgram(QCoreApplication::applicationDirPath(), {}, notifier);
+}
+
+double median(QList<qint64> values) {
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+QList<qint64> timeRuns(const QString& mode, int runs, const QProcessEnvironment& environment) {
+    QList<qint64> times;
+    for (int i = 0; i < runs; ++i) {
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer timer;
+        timer.start();
+        child.start(QCoreApplication::applicationFilePath(), {mode});
+        if (!child.waitForFinished(30000) || child.exitCode() != 0) {
+            std::fprintf(stderr, "%s run %d failed\n", qPrintable(mode), i + 1);
+            return {};
+        }
+        times.append(timer.nsecsElapsed() / 1000);
+    }
+    return times;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QLatin1String(argv[1]) == QLatin1String("--minimal"))
+        return runMinimal(argc, argv);
+    if (argc > 1 && QLatin1String(argv[1]) == QLatin1String("--program"))
+        return runProgramOnce(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QString::fromLatin1(argv[1]).toInt()) : 15;
+    QTemporaryDir sandbox;
+    UnitSimulator simulator;
+    if (!sandbox.isValid() || !simulator.start()) {
+        std::fprintf(stderr, "cannot prepare the sandbox or the simulator\n");
+        return 1;
+    }
+    // The settings say where the simulator is before the program ever starts.
+    const QString config = sandbox.path() + QStringLiteral("/config");
+    QDir().mkpath(config + QStringLiteral("/Orvantis"));
+    QFile settings(config + QStringLiteral("/Orvantis/ZELK.conf"));
+    if (!settings.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write the settings\n");
+        return 1;
+    }
+    settings.write(QStringLiteral("[General]\nIP%20Address=127.0.0.1\nPort=%1\n")
+                       .arg(simulator.port())
+                       .toLatin1());
+    settings.close();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), sandbox.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    // One run of each first, so that neither pays for a cold file cache.
+    timeRuns(QStringLiteral("--minimal"), 1, environment);
+    timeRuns(QStringLiteral("--program"), 1, environment);
+    const QList<qint64> minimal = timeRuns(QStringLiteral("--minimal"), runs, environment);
+    const QList<qint64> program = timeRuns(QStringLiteral("--program"), runs, environment);
+    if (minimal.isEmpty() || program.isEmpty())
+        return 1;
+    const double minimalMedian = median(minimal);
+    const double programMedian = median(program);
+    std::printf("runs: %d each\n", runs);
+    std::printf("minimal window:  median %8.1f ms  best %8.1f ms\n", minimalMedian / 1000.0,
+                *std::min_element(minimal.cbegin(), minimal.cend()) / 1000.0);
+    std::printf("brix main window with its link check:  median %8.1f ms  best %8.1f ms\n",
+                programMedian / 1000.0,
+                *std::min_element(program.cbegin(), program.cend()) / 1000.0);
+    std::printf("ratio of the medians: %.2f (goal: at most 2)\n", programMedian / minimalMedian);
+    return 0;
+}

@@ -1,0 +1,201 @@
+#include "KORAAircraftInfoDialog.h"
+
+#include "AircraftRecord.h"
+#include "Controls.h"
+#include "EngineTypeMirroring.h"
+#include "FixedText.h"
+#include "KORALib.h"
+#include "Notifier.h"
+#include "PreDownloadChecks.h"
+#include "UserPersist.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFont>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+
+namespace {
+
+const QString kFormName = QStringLiteral("AircraftInfoDialog");
+const QString kHelpContext = QStringLiteral("HelpAutoDownload");
+
+const QString kEngineGroups[AircraftRecord::kEngineCount] = {QStringLiteral("G_ENGINE1"),
+                                                             QStringLiteral("G_ENGINE2")};
+// In the order of the engine's switches in the record.
+const char* const kSwitchNames[4] = {"DOWNLOAD_B4D", "ERASE_B4D", "ERASE_DDH", "ERASE_ADDH"};
+
+const std::uint8_t& engineSwitch(const EngineRecord& engine, int index) {
+    const std::uint8_t* const switches[4] = {&engine.downloadBearing4, &engine.eraseBearing4,
+                                             &engine.eraseBearing4History,
+                                             &engine.eraseAccelHistory};
+    return *switches[index];
+}
+
+} // namespace
+
+KORAAircraftInfoDialog::KORAAircraftInfoDialog(const QFont& normalFont, AircraftRecord& record,
+                                               UserPersist& persist, Notifier& notifier,
+                                               QWidget* parent)
+    : DialogWindow(parent), record_(record), notifier_(notifier) {
+    setHelpContext(kHelpContext);
+    keyMap().map(Qt::Key_F5, kDownloadEvent);
+    keyMap().map(Qt::Key_F8, kCancelEvent);
+    keyMap().map(Qt::Key_Escape, kCancelEvent);
+
+    built_ = persist.loadInto(kFormName, this);
+    if (!built_) {
+        notifier_.critical(kErrorTitle, persist.errorText());
+        return;
+    }
+    setFont(normalFont);
+    findControls();
+    fillAircraftList();
+    loadSelectedAircraft();
+}
+
+void KORAAircraftInfoDialog::findControls() {
+    aircraftList_ = findControl<QListWidget>(this, {QStringLiteral("TAIL_NUMBER")});
+    comments_ = findControl<QPlainTextEdit>(this, {QStringLiteral("T_COMMENTS")});
+    bindCode(aircraftList_, this, kAircraftSelectedEvent);
+    bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_OK")}), this, kDownloadEvent);
+    bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_CANCEL")}), this, kCancelEvent);
+
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        EngineControls& controls = engines_[engine];
+        const QString& group = kEngineGroups[engine];
+        controls.type = findControl<QComboBox>(this, {group, QStringLiteral("TYPE")});
+        controls.serialNumber = findControl<QLineEdit>(this, {group, QStringLiteral("SN")});
+        controls.installDate =
+            findControl<QLineEdit>(this, {group, QStringLiteral("INSTALL_DATE")});
+        // Whatever is typed must fit the record's fields.
+        if (controls.type != nullptr && controls.type->lineEdit() != nullptr)
+            controls.type->lineEdit()->setMaxLength(
+                fixedTextCapacity(record_.engines[engine].engineType));
+        if (controls.serialNumber != nullptr)
+            controls.serialNumber->setMaxLength(
+                fixedTextCapacity(record_.engines[engine].serialNumber));
+        if (controls.installDate != nullptr)
+            controls.installDate->setMaxLength(
+                fixedTextCapacity(record_.engines[engine].installDate));
+        bindCode(controls.type, this, kEngineTypeChosenEvent);
+        for (int index = 0; index < 4; ++index) {
+            QCheckBox* box =
+                findControl<QCheckBox>(this, {group, QStringLiteral("ENG%1_%2")
+                                                         .arg(engine + 1)
+                                                         .arg(QLatin1String(kSwitchNames[index]))});
+            controls.switches[index] = box;
+            if (box == nullptr)
+                continue;
+            // The run does what the register says; a box the technician could untick would
+            // promise to keep a memory that is then erased all the same.
+            box->setFocusPolicy(Qt::NoFocus);
+            box->installEventFilter(this);
+        }
+    }
+}
+
+bool KORAAircraftInfoDialog::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (qobject_cast<QCheckBox*>(watched) != nullptr)
+            return true;
+        break;
+    default:
+        break;
+    }
+    return DialogWindow::eventFilter(watched, event);
+}
+
+void KORAAircraftInfoDialog::fillAircraftList() {
+    if (aircraftList_ == nullptr)
+        return;
+    const AircraftList list = KORALibListAircraft();
+    const QSignalBlocker blocker(aircraftList_);
+    aircraftList_->clear();
+    aircraftList_->addItems(list.items);
+    aircraftList_->setCurrentRow(list.selectedIndex);
+}
+
+QString KORAAircraftInfoDialog::selectedAircraft() const {
+    if (aircraftList_ == nullptr || aircraftList_->currentItem() == nullptr)
+        return {};
+    return aircraftList_->currentItem()->text();
+}
+
+void KORAAircraftInfoDialog::loadSelectedAircraft() {
+    const QString id = selectedAircraft();
+    record_ = id.isEmpty() ? AircraftRecord() : KORALibReadAircraft(id);
+    if (comments_ != nullptr)
+        comments_->setPlainText(readFixedText(record_.comments));
+
+    const QStringList types = KORALibListEngineTypes();
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        const EngineRecord& entry = record_.engines[engine];
+        EngineControls& controls = engines_[engine];
+        if (controls.type != nullptr) {
+            const QSignalBlocker blocker(controls.type);
+            controls.type->clear();
+            controls.type->addItems(types);
+            controls.type->setCurrentText(readFixedText(entry.engineType));
+        }
+        setControlText(controls.serialNumber, readFixedText(entry.serialNumber));
+        setControlText(controls.installDate, readFixedText(entry.installDate));
+        for (int index = 0; index < 4; ++index) {
+            QCheckBox* box = controls.switches[index];
+            if (box == nullptr)
+                continue;
+            const bool on = engineSwitch(entry, index) != 0;
+            box->setChecked(on);
+            box->setEnabled(on);
+        }
+    }
+}
+
+void KORAAircraftInfoDialog::confirm() {
+    const QString id = selectedAircraft();
+    if (id.isEmpty())
+        return; // nothing to download
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        EngineRecord& entry = record_.engines[engine];
+        const EngineControls& controls = engines_[engine];
+        if (controls.type != nullptr)
+            writeFixedText(entry.engineType, controls.type->currentText());
+        if (controls.serialNumber != nullptr)
+            writeFixedText(entry.serialNumber, controls.serialNumber->text());
+        if (controls.installDate != nullptr)
+            writeFixedText(entry.installDate, controls.installDate->text());
+    }
+    if (comments_ != nullptr)
+        writeFixedText(record_.comments, comments_->toPlainText());
+    if (confirmAircraftForDownload(id, record_, notifier_))
+        endModal(kAcceptedResult);
+}
+
+int KORAAircraftInfoDialog::handleEvent(int code) {
+    switch (code) {
+    case kAircraftSelectedEvent:
+        loadSelectedAircraft();
+        break;
+    case kEngineTypeChosenEvent:
+        mirrorEngineType(eventSource());
+        break;
+    case kDownloadEvent:
+        confirm();
+        break;
+    case kCancelEvent:
+        endModal(kRejectedResult);
+        break;
+    default:
+        return DialogWindow::handleEvent(code);
+    }
+    return 0;
+}

@@ -1,0 +1,172 @@
+#include "KORAAutoDownload.h"
+
+#include "AircraftRecord.h"
+#include "Notifier.h"
+#include "UserPersist.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+const QString kFormName = QStringLiteral("AutoDownloadDialog");
+const QString kHelpContext = QStringLiteral("HelpAutoDownload");
+const QString kEngineGroups[AircraftRecord::kEngineCount] = {QStringLiteral("G_ENGINE1"),
+                                                             QStringLiteral("G_ENGINE2")};
+
+// The status lines are padded so that their outcomes line up in a column.
+QFont statusLineFont() {
+    QFont font(QStringLiteral("Courier New"), 9);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
+} // namespace
+
+KORAAutoDownload::KORAAutoDownload(UnitLink& link, const PartNumberRecord& partNumbers,
+                                   const AircraftRecord& record, const QFont& normalFont,
+                                   const QFont& midFont, UserPersist& persist, Notifier& notifier,
+                                   QWidget* parent, DownloadSequence::Options options)
+    : DialogWindow(parent), sequence_(link, partNumbers, record, *this, notifier, options) {
+    setHelpContext(kHelpContext);
+    keyMap().map(Qt::Key_F5, kButtonEvent);
+
+    built_ = persist.loadInto(kFormName, this);
+    if (!built_) {
+        // Nothing would show the run, so none is started.
+        notifier.critical(kErrorTitle, persist.errorText());
+        return;
+    }
+    setFont(normalFont);
+    const QFont lineFont = statusLineFont();
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
+        for (int kind = 0; kind < DownloadSequence::kStepsPerEngine; ++kind) {
+            QLabel* line = findControl<QLabel>(
+                this, {kEngineGroups[engine], QStringLiteral("LINE%1").arg(kind)});
+            lines_[engine][kind] = line;
+            if (line != nullptr)
+                line->setFont(lineFont);
+        }
+    activity_ = findControl<QLabel>(this, {QStringLiteral("P_STATUS")});
+    if (activity_ != nullptr) {
+        activity_->setFont(midFont);
+        activity_->clear();
+    }
+    bar_ = findControl<QProgressBar>(this, {QStringLiteral("STATUS")});
+    if (bar_ != nullptr) {
+        bar_->setRange(0, 100);
+        bar_->setValue(0);
+        setProgressText(bar_, ProgressText::Percent);
+    }
+    button_ = findControl<QPushButton>(this, {QStringLiteral("B_CANCEL")});
+    bindCode(button_, this, kButtonEvent);
+    setControlText(button_, sequence_.buttonText());
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(DownloadSequence::kTickMs);
+    connect(timer_, &QTimer::timeout, this, [this] { handleEvent(kTickEvent); });
+
+    sequence_.start();
+    if (sequence_.isRunning())
+        timer_->start();
+}
+
+KORAAutoDownload::~KORAAutoDownload() {
+    if (timer_ != nullptr)
+        timer_->stop();
+    if (sequence_.isRunning())
+        sequence_.cancel();
+}
+
+int KORAAutoDownload::handleEvent(int code) {
+    switch (code) {
+    case kTickEvent:
+        tick();
+        break;
+    case kButtonEvent:
+        if (sequence_.state() == DownloadSequence::State::Done) {
+            endModal(kAcceptedResult);
+        } else {
+            // Whatever the link still delivers for the dropped command is cleaned up by the
+            // owner of the link; waiting for it here would freeze the window.
+            cancelRun();
+            endModal(kRejectedResult);
+        }
+        break;
+    default:
+        return DialogWindow::handleEvent(code);
+    }
+    return 0;
+}
+
+void KORAAutoDownload::reject() {
+    handleEvent(kButtonEvent);
+}
+
+void KORAAutoDownload::tick() {
+    // The conversion keeps the window alive from within a tick, which lets the timer in again.
+    if (ticking_)
+        return;
+    ticking_ = true;
+    sequence_.tick();
+    ticking_ = false;
+}
+
+void KORAAutoDownload::cancelRun() {
+    if (timer_ != nullptr)
+        timer_->stop();
+    sequence_.cancel();
+}
+
+void KORAAutoDownload::setStatusLine(int engineIndex, int kind, const QString& text) {
+    if (engineIndex < 0 || engineIndex >= AircraftRecord::kEngineCount || kind < 0 ||
+        kind >= DownloadSequence::kStepsPerEngine)
+        return;
+    setControlText(lines_[engineIndex][kind], text);
+}
+
+void KORAAutoDownload::setActivity(const QString& text) {
+    setControlText(activity_, text);
+}
+
+void KORAAutoDownload::setBar(int value, int maximum, ProgressText text) {
+    if (bar_ == nullptr)
+        return;
+    if (bar_->minimum() != 0 || bar_->maximum() != maximum)
+        bar_->setRange(0, maximum);
+    if (progressText(bar_) != text)
+        setProgressText(bar_, text);
+    if (bar_->value() != value)
+        bar_->setValue(value);
+}
+
+void KORAAutoDownload::showPercent(int value) {
+    setBar(std::clamp(value, 0, 100), 100, ProgressText::Percent);
+    // Called again and again while a conversion runs within one tick: the window has to keep
+    // painting and the button has to keep working meanwhile. Once the run is cancelled the
+    // window is gone; the rest of the conversion takes no input, so that nothing new starts
+    // on top of the unfinished tick.
+    if (ticking_)
+        QCoreApplication::processEvents(sequence_.isRunning() ? QEventLoop::AllEvents
+                                                              : QEventLoop::ExcludeUserInputEvents);
+}
+
+void KORAAutoDownload::showSeconds(int value, int maximum) {
+    // An erase shorter than a second still shows its count rather than a busy bar.
+    setBar(value, std::max({maximum, value, 1}), ProgressText::Value);
+}
+
+void KORAAutoDownload::stepEnded(int, int, const QString&) {}
+
+void KORAAutoDownload::finished() {
+    if (timer_ != nullptr)
+        timer_->stop();
+    setControlText(button_, sequence_.buttonText());
+}

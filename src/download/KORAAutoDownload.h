@@ -1,0 +1,69 @@
+#pragma once
+
+#include "Controls.h"
+#include "DialogWindow.h"
+#include "DownloadSequence.h"
+#include "DownloadView.h"
+
+#include <memory>
+
+class Notifier;
+class PartNumberRecord;
+class QFont;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class UnitLink;
+class UserPersist;
+struct AircraftRecord;
+
+// The progress window of the automatic download: runs the step sequence on a 100-ms timer
+// and shows its status lines, the current activity and the progress. The button cancels the
+// run while it goes and closes the window once it is done.
+class KORAAutoDownload : public DialogWindow, private DownloadView {
+    Q_OBJECT
+
+public:
+    static constexpr int kTickEvent = 10000;
+    static constexpr int kButtonEvent = 10001;
+
+    // The run starts at once; the link, the part numbers and the notifier must outlive the
+    // window. Accepted when the run reached its end, rejected when it was cancelled.
+    KORAAutoDownload(UnitLink& link, const PartNumberRecord& partNumbers,
+                     const AircraftRecord& record, const QFont& normalFont, const QFont& midFont,
+                     UserPersist& persist, Notifier& notifier, QWidget* parent = nullptr,
+                     DownloadSequence::Options options = {});
+    ~KORAAutoDownload() override;
+
+    int handleEvent(int code) override;
+    // The close box and Esc act as the button.
+    void reject() override;
+
+    const DownloadSequence& sequence() const { return sequence_; }
+    // False when the form could not be built (already reported); no run was started then.
+    bool isBuilt() const { return built_; }
+
+private:
+    // DownloadView
+    void setStatusLine(int engineIndex, int kind, const QString& text) override;
+    void setActivity(const QString& text) override;
+    void showPercent(int value) override;
+    void showSeconds(int value, int maximum) override;
+    void stepEnded(int engineIndex, int kind, const QString& statusLine) override;
+    void finished() override;
+
+    void tick();
+    void setBar(int value, int maximum, ProgressText text);
+    void cancelRun();
+
+    DownloadSequence sequence_;
+    bool built_ = false;
+    bool ticking_ = false;
+    QTimer* timer_ = nullptr;
+
+    QLabel* lines_[AircraftRecord::kEngineCount][DownloadSequence::kStepsPerEngine] = {};
+    QLabel* activity_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QPushButton* button_ = nullptr;
+};

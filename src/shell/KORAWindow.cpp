@@ -1,0 +1,312 @@
+#include "KORAWindow.h"
+
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "Controls.h"
+#include "DataDirectoryPreparation.h"
+#include "EngineTypeMirroring.h"
+#include "EventCodes.h"
+#include "KORAAircraftInfoDialog.h"
+#include "KORAAutoDownload.h"
+#include "KORAGroup.h"
+#include "KORALib.h"
+#include "MainMenuScreen.h"
+#include "MainWindowCodes.h"
+#include "Notifier.h"
+#include "PrivilegeLevel.h"
+#include "SettingsMaintenance.h"
+#include "StartArguments.h"
+#include "StatusBarView.h"
+#include "TitleScreen.h"
+#include "UnitLink.h"
+#include "UserPersist.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QFile>
+#include <QLabel>
+#include <QLayout>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+constexpr int kTimerIntervalMs = 100;
+
+struct MenuItem {
+    const char* name;
+    int code;
+    // The item's function exists in this program; the others stay disabled.
+    bool available;
+};
+
+// The menu tree: every item sends its code to the main window.
+constexpr MenuItem kMenuItems[] = {
+    {"PUI_FILE_COMPRESS", kCompressCode, false},
+    {"PUI_FILE_EXIT", kExitCode, true},
+    {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, false},
+    {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, false},
+    {"PUI_PRIV_CHANGE_PASSWD", kChangePasswordCode, false},
+    {"PUI_AI_ADD", kAddAircraftCode, false},
+    {"PUI_AI_REMOVE", kRemoveAircraftCode, false},
+    {"PUI_AI_IMPORT", kImportAircraftCode, false},
+    {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, false},
+    {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, false},
+    {"PUI_HELP_USER_GUIDE", kUserGuideCode, false},
+    {"PUI_HELP_ABOUT", kAboutCode, false},
+};
+
+QString today() {
+    return QLocale::c().toString(QDate::currentDate(), QStringLiteral("dd-MMM-yyyy"));
+}
+
+} // namespace
+
+KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringList& startArguments,
+                       QWidget* parent)
+    : QMainWindow(parent), persist_(persist), notifier_(notifier) {
+    persist_.loadInto(kMainWindowForm, this);
+    setHelpContext(kMainHelpContext);
+
+    fonts_ = readDisplayFonts();
+    performSettingsMaintenance();
+    prepareDataDirectory(notifier_);
+
+    infoWindow_ = findChild<QWidget*>(QStringLiteral("InfoWindow"));
+    if (auto* statusBar = findChild<QWidget*>(QStringLiteral("StatusBar")))
+        statusBar->setFont(fonts_.small);
+    date_ = findControl<QLabel>(this, {QStringLiteral("StatusBar"), QStringLiteral("DATE")});
+    refreshDate();
+    statusView_ = std::make_unique<StatusBarView>(this, persist_, fonts_.normal);
+
+    setBackButton(kExitButtonText, kExitCode);
+    if (auto* check = findControl<QAbstractButton>(
+            this, {QStringLiteral("TOOL_BAR"), QStringLiteral("B_CHECK_COMM")})) {
+        bindCode(check, this, kCheckCommunicationCode);
+        check->setFont(fonts_.normal);
+    }
+    setUpMenus();
+
+    connect(&timer_, &QTimer::timeout, this, [this] { handleEvent(kTimerTickCode); });
+    timer_.start(kTimerIntervalMs);
+
+    showTitleScreen();
+    connection_.loadAddressFromSettings(notifier_);
+
+    adjustSize();
+    centerOnScreen(this);
+    const StartArguments arguments = scanStartArguments(startArguments, notifier_);
+    if (arguments.present)
+        move(arguments.x, arguments.y);
+    setPrivilegeLevel(levelFromStartArguments(arguments));
+    applyLevel();
+    setWindowTitle(kProgramTitle);
+}
+
+KORAWindow::~KORAWindow() {
+    timer_.stop();
+    statusView_->setWaitCursor(true);
+    connection_.stopWorker(kStopWaitMs);
+    statusView_->setWaitCursor(false);
+}
+
+void KORAWindow::setUpMenus() {
+    if (auto* menuBar = findChild<QMenuBar*>(QStringLiteral("PULL_DOWN_MENU")))
+        menuBar->setFont(fonts_.normal);
+    for (const MenuItem& item : kMenuItems) {
+        auto* action = findChild<QAction*>(QLatin1String(item.name));
+        if (action == nullptr)
+            continue;
+        bindCode(action, this, item.code);
+        action->setEnabled(item.available);
+    }
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->setFont(fonts_.normal);
+}
+
+void KORAWindow::applyLevel() {
+    const int level = privilegeLevel();
+    auto* administrator = findChild<QAction*>(QStringLiteral("PUI_PRIV_ADMINISTRATOR"));
+    auto* flightLine = findChild<QAction*>(QStringLiteral("PUI_PRIV_FLIGHTLINE"));
+    if (level != kMakerLevel && administrator != nullptr && flightLine != nullptr) {
+        administrator->setChecked(level == kAdministratorLevel);
+        flightLine->setChecked(level == kFlightLineLevel);
+    }
+    if (level != kMakerLevel)
+        setAircraftMenuEnabled(level == kAdministratorLevel);
+    if (auto* label = findControl<QLabel>(
+            this, {QStringLiteral("StatusBar"), QStringLiteral("PRIVILEGE_LEVEL")}))
+        label->setText(privilegeName(level));
+}
+
+void KORAWindow::setAircraftMenuEnabled(bool enabled) {
+    if (auto* menu = findChild<QMenu*>(QStringLiteral("PDI_AIRCRAFT_INFO")))
+        menu->menuAction()->setEnabled(enabled);
+}
+
+void KORAWindow::setBackButton(const QString& text, int code) {
+    auto* back =
+        findControl<QAbstractButton>(this, {QStringLiteral("TOOL_BAR"), QStringLiteral("B_BACK")});
+    if (back == nullptr)
+        return;
+    back->setText(text);
+    back->setFont(fonts_.normal);
+    bindCode(back, this, code);
+}
+
+void KORAWindow::setCurrentScreen(Screen* screen, const QString& screenTitle,
+                                  const QString& helpContext) {
+    setWindowTitle(screenTitle.isEmpty() ? kProgramTitle
+                                         : kProgramTitle + QStringLiteral(" - ") + screenTitle);
+    if (!screen_.isNull()) {
+        // The event that replaces a screen may come from one of its own controls, which
+        // must outlive their signal; the old screen goes once the event is handled.
+        Screen* old = screen_;
+        old->hide();
+        old->setParent(nullptr);
+        old->deleteLater();
+    }
+    setHelpContext(helpContext);
+    screen_ = screen;
+    if (!screen->isBuilt())
+        notifier_.critical(kErrorTitle, screen->errorText());
+    if (infoWindow_ != nullptr && infoWindow_->layout() != nullptr) {
+        infoWindow_->layout()->addWidget(screen);
+        screen->show();
+    }
+}
+
+void KORAWindow::showScreenHelpText(const QString& key) {
+    if (screen_.isNull())
+        return;
+    auto* area = screen_->findChild<QWidget*>(QStringLiteral("TextArea"));
+    if (area == nullptr)
+        return;
+    area->setFont(fonts_.normal);
+    setControlText(area, BrixAircraftSettings().value(key).toString());
+}
+
+void KORAWindow::showTitleScreen() {
+    setCurrentScreen(new TitleScreen(persist_, *this, fonts_.normal), {}, kMainHelpContext);
+    keyMap().clear();
+    keyMap().map(Qt::Key_Escape, kExitCode);
+    keyMap().map(Qt::Key_F4, kCheckCommunicationCode);
+    keyMap().map(Qt::Key_F5, kShowMainMenuCode);
+}
+
+void KORAWindow::showMainMenu() {
+    const int level = privilegeLevel();
+    setAircraftMenuEnabled(level != kFlightLineLevel);
+    setCurrentScreen(new MainMenuScreen(persist_, *this, fonts_, level), kMainWindowScreenTitle,
+                     kMainHelpContext);
+    if (auto* download = screen_->findChild<QWidget*>(QStringLiteral("B1")))
+        download->setFocus();
+    setBackButton(kExitButtonText, kExitCode);
+    keyMap().clear();
+    keyMap().map(Qt::Key_Escape, kExitCode);
+    keyMap().map(Qt::Key_F4, kCheckCommunicationCode);
+    keyMap().map(Qt::Key_F5, kDownloadCode);
+    keyMap().map(Qt::Key_F6, kAircraftInformationCode);
+    keyMap().map(Qt::Key_F7, kMemoryEraseCode);
+    keyMap().map(Qt::Key_F8, kPlotCode);
+    keyMap().map(Qt::Key_F9, kUtilitiesCode);
+    showScreenHelpText(kMainWindowHelpKey);
+}
+
+void KORAWindow::refreshDate() {
+    if (date_ == nullptr)
+        return;
+    const QString text = today();
+    if (date_->text() != text)
+        date_->setText(text);
+}
+
+bool KORAWindow::aircraftRegistered() {
+    if (KORALibCountAircraft() > 0)
+        return true;
+    notifier_.warning(kProgramTitle, kNoAircraftFoundText);
+    return false;
+}
+
+bool KORAWindow::checkCommunication() {
+    return connection_.checkCommunication(*statusView_, notifier_);
+}
+
+int KORAWindow::handleEvent(int code) {
+    switch (code) {
+    case kExitCode:
+        close();
+        return 0;
+    case kShowMainMenuCode:
+    case kBackCode:
+        showMainMenu();
+        return 0;
+    case kTimerTickCode:
+        refreshDate();
+        return 0;
+    case kDownloadCode:
+        runDownload();
+        return 0;
+    case kAircraftInformationCode:
+    case kMemoryEraseCode:
+        // Both screens need a registered aircraft; the screens themselves are not part of
+        // this program yet, and their buttons are disabled.
+        aircraftRegistered();
+        return 0;
+    case kSelectAllCode:
+        toggleChoices();
+        return 0;
+    case kCheckCommunicationCode:
+        if (checkCommunication())
+            notifier_.information(kProgramTitle, kCommunicationsOkText);
+        return 0;
+    case kMirrorEngineTypeCode:
+        mirrorEngineType(eventSource());
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void KORAWindow::runDownload() {
+    if (!aircraftRegistered())
+        return;
+    if (!checkCommunication())
+        return;
+    showScreenHelpText(kDownloadHelpKey);
+    setAircraftMenuEnabled(false);
+
+    AircraftRecord record;
+    KORAAircraftInfoDialog aircraftDialog(fonts_.normal, record, persist_, notifier_, this);
+    aircraftDialog.setWindowTitle(kDownloadDialogTitle.arg(kProgramTitle));
+    if (aircraftDialog.runModal() == kAcceptedResult) {
+        KORAAutoDownload download(connection_.link(), connection_.partNumbers(), record,
+                                  fonts_.normal, fonts_.mid, persist_, notifier_, this);
+        download.runModal();
+        if (const QString responseFile = connection_.link().responseFile(); !responseFile.isEmpty())
+            QFile::remove(responseFile);
+    }
+    setAircraftMenuEnabled(privilegeLevel() != kFlightLineLevel);
+    showScreenHelpText(kMainWindowHelpKey);
+}
+
+void KORAWindow::toggleChoices() {
+    auto* group =
+        screen_.isNull() ? nullptr : screen_->findChild<KORAGroup*>(QStringLiteral("G_CHOICE"));
+    if (group == nullptr)
+        return;
+    const QList<QWidget*> controls = group->controls();
+    auto* toggle = controls.size() > 4 ? qobject_cast<QAbstractButton*>(controls[4]) : nullptr;
+    if (toggle == nullptr)
+        return;
+    const bool selectAll = toggle->text() == kSelectAllText;
+    toggle->setText(selectAll ? kClearAllText : kSelectAllText);
+    for (int i = 0; i < 4; ++i) {
+        if (auto* box = qobject_cast<QCheckBox*>(controls[i]))
+            box->setChecked(selectAll);
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "DisplayFonts.h"
+#include "EventHandler.h"
+#include "Screen.h"
+#include "UnitConnection.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class Notifier;
+class QLabel;
+class StatusBarView;
+class UserPersist;
+
+inline const QString kMainWindowForm = QStringLiteral("KORAWindow");
+inline const QString kMainWindowScreenTitle = QStringLiteral("Main Window");
+inline const QString kMainHelpContext = QStringLiteral("HelpKORA");
+inline const QString kExitButtonText = QStringLiteral("Exit (Esc)");
+inline const QString kNoAircraftFoundText = QStringLiteral("No aircraft found");
+inline const QString kCommunicationsOkText = QStringLiteral("Communications OK");
+// %1 = the program title.
+inline const QString kDownloadDialogTitle = QStringLiteral("%1 - Download");
+inline const QString kSelectAllText = QStringLiteral("Select ALL");
+inline const QString kClearAllText = QStringLiteral("Clear ALL");
+
+// The program's main window: menus, tool bar, status bar and one screen at a time. It
+// dispatches the event codes of its controls, keys and timer; the screens and dialogs do
+// the work. It owns the unit link for the life of the program.
+class KORAWindow : public QMainWindow, public EventHandler {
+    Q_OBJECT
+
+public:
+    // `startArguments` are the program's arguments without its name.
+    KORAWindow(UserPersist& persist, Notifier& notifier, const QStringList& startArguments,
+               QWidget* parent = nullptr);
+    // Stops the link worker, waiting at most two seconds.
+    ~KORAWindow() override;
+
+    int handleEvent(int code) override;
+
+    // The communication check of start-up and F4; true when the unit answered.
+    bool checkCommunication();
+
+    UnitConnection& connection() { return connection_; }
+    Screen* currentScreen() const { return screen_; }
+
+private:
+    void setUpMenus();
+    void applyLevel();
+    void setAircraftMenuEnabled(bool enabled);
+    void setBackButton(const QString& text, int code);
+    void setCurrentScreen(Screen* screen, const QString& screenTitle, const QString& helpContext);
+    void showScreenHelpText(const QString& key);
+    void showTitleScreen();
+    void showMainMenu();
+    void refreshDate();
+    bool aircraftRegistered();
+    void runDownload();
+    void toggleChoices();
+
+    UserPersist& persist_;
+    Notifier& notifier_;
+    DisplayFonts fonts_;
+    UnitConnection connection_;
+    std::unique_ptr<StatusBarView> statusView_;
+    QWidget* infoWindow_ = nullptr;
+    QLabel* date_ = nullptr;
+    QPointer<Screen> screen_;
+    QTimer timer_;
+};

@@ -1,0 +1,79 @@
+#include "StartUp.h"
+
+#include "ApplicationSettings.h"
+#include "BrixCommonSettings.h"
+#include "HelpSystem.h"
+#include "KORAWindow.h"
+#include "KeyDispatcher.h"
+#include "Notifier.h"
+#include "PrivilegeLevel.h"
+#include "ResourceFiles.h"
+#include "UserPersist.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <memory>
+
+namespace {
+
+const QString kStyleSheetPath = QStringLiteral("/style/brix.qss");
+
+// The three files, each opened under its root and closed again at the end, in reverse.
+class OpenResourceFiles {
+public:
+    bool open(const QString& path, const QString& root, Notifier& notifier) {
+        if (!openResourceFile(path, root)) {
+            notifier.critical(kErrorTitle, kResourceNotFoundText.arg(path));
+            return false;
+        }
+        opened_.append({path, root});
+        return true;
+    }
+    ~OpenResourceFiles() {
+        for (auto it = opened_.crbegin(); it != opened_.crend(); ++it)
+            closeResourceFile(it->first, it->second);
+    }
+
+private:
+    QList<std::pair<QString, QString>> opened_;
+};
+
+void applyStyleSheet(const QString& commonRoot) {
+    QFile style(resourcePath(commonRoot) + kStyleSheetPath);
+    if (style.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+}
+
+} // namespace
+
+int runProgram(const QString& programDirectory, const QStringList& startArguments,
+               Notifier& notifier) {
+    OpenResourceFiles files;
+    if (!files.open(programDirectory + kCommonResourceFile, kCommonResourceRoot, notifier))
+        return kStartFailedExitCode;
+    UserPersist commonPersist(resourcePath(kCommonResourceRoot));
+    if (!files.open(programDirectory + kApplicationResourceFile, kApplicationResourceRoot,
+                    notifier))
+        return kStartFailedExitCode;
+    UserPersist applicationPersist(resourcePath(kApplicationResourceRoot));
+    if (!files.open(programDirectory + kHelpResourceFile, kHelpResourceRoot, notifier))
+        return kStartFailedExitCode;
+    HelpSystem help(resourcePath(kHelpResourceRoot), kProgramTitle + QStringLiteral(" - Help"));
+    HelpSystem::install(&help);
+    KeyDispatcher::install();
+    applyStyleSheet(kCommonResourceRoot);
+
+    setInactivityTimeout(BrixCommonSettings().value(kPrivTimeoutKey, kDefaultPrivTimeout).toInt());
+
+    int result = 0;
+    {
+        KORAWindow window(applicationPersist, notifier, startArguments);
+        window.show();
+        QCoreApplication::processEvents();
+        window.checkCommunication();
+        result = QApplication::exec();
+    }
+    HelpSystem::install(nullptr);
+    return result;
+}

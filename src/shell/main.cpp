@@ -1,0 +1,15 @@
+// The program: a widget application with the message font and the program's settings
+// names, then the start-up sequence.
+#include "MessageBoxNotifier.h"
+#include "StartUp.h"
+#include "StoreNames.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    installMessageBoxFont();
+    useApplicationStoreNames();
+    MessageBoxNotifier notifier;
+    return runProgram(QCoreApplication::applicationDirPath(), app.arguments().mid(1), notifier);
+}

@@ -1,0 +1,80 @@
+#include "Controls.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTextEdit>
+#include <QWidget>
+
+QObject* findControlObject(QObject* root, const QStringList& path) {
+    QObject* current = root;
+    for (const QString& name : path) {
+        if (current == nullptr)
+            return nullptr;
+        current = current->findChild<QObject*>(name);
+    }
+    return current;
+}
+
+void setControlText(QWidget* control, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(text);
+    else if (auto* line = qobject_cast<QLineEdit*>(control))
+        line->setText(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
+        plain->setPlainText(text);
+    else if (auto* rich = qobject_cast<QTextEdit*>(control))
+        rich->setPlainText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->setCurrentText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(control))
+        group->setTitle(text);
+}
+
+QString controlText(const QWidget* control) {
+    if (auto* label = qobject_cast<const QLabel*>(control))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text();
+    if (auto* line = qobject_cast<const QLineEdit*>(control))
+        return line->text();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(control))
+        return plain->toPlainText();
+    if (auto* rich = qobject_cast<const QTextEdit*>(control))
+        return rich->toPlainText();
+    if (auto* combo = qobject_cast<const QComboBox*>(control))
+        return combo->currentText();
+    if (auto* group = qobject_cast<const QGroupBox*>(control))
+        return group->title();
+    return {};
+}
+
+void centerOnScreen(QWidget* window) {
+    QScreen* screen = window->screen();
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void setProgressText(QProgressBar* bar, ProgressText text) {
+    bar->setTextVisible(text != ProgressText::None);
+    bar->setFormat(text == ProgressText::Value ? QStringLiteral("%v") : QStringLiteral("%p%"));
+}
+
+ProgressText progressText(const QProgressBar* bar) {
+    if (!bar->isTextVisible())
+        return ProgressText::None;
+    return bar->format() == QLatin1String("%v") ? ProgressText::Value : ProgressText::Percent;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QFont;
+class QProgressBar;
+class QWidget;
+
+// Finds a control by its names, level by level: {"TOOL_BAR", "B_BACK"} is the "B_BACK"
+// below "TOOL_BAR". nullptr when a level is missing or the control is of another kind.
+QObject* findControlObject(QObject* root, const QStringList& path);
+template <typename T>
+T* findControl(QObject* root, const QStringList& path) {
+    return qobject_cast<T*>(findControlObject(root, path));
+}
+
+// The text of a label, button, text field, combo box or group title.
+void setControlText(QWidget* control, const QString& text);
+QString controlText(const QWidget* control);
+
+// Places a window in the middle of the screen it is on (the primary one before it is shown).
+void centerOnScreen(QWidget* window);
+
+// What a progress bar writes over itself.
+enum class ProgressText { None, Value, Percent };
+void setProgressText(QProgressBar* bar, ProgressText text);
+ProgressText progressText(const QProgressBar* bar);

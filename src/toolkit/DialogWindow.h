@@ -1,0 +1,27 @@
+#pragma once
+
+#include "EventCodes.h"
+#include "EventHandler.h"
+
+#include <QDialog>
+
+// A dialog of the program: built from its form, driven by event codes, run modally.
+class DialogWindow : public QDialog, public EventHandler {
+    Q_OBJECT
+
+public:
+    explicit DialogWindow(QWidget* parent = nullptr);
+
+    // Centres the dialog and runs it modally. kAcceptedResult when it was accepted,
+    // otherwise the code it was ended with (kRejectedResult when simply closed).
+    int runModal();
+    // Ends the modal run with `result`.
+    void endModal(int result);
+
+    int handleEvent(int code) override;
+
+    void reject() override;
+
+private:
+    int result_ = kRejectedResult;
+};

@@ -1,0 +1,82 @@
+#include "UserPersist.h"
+
+#include "KORAButton.h"
+#include "KORAGroup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+WithoutDesignerPlugins::WithoutDesignerPlugins() : libraryPaths_(QCoreApplication::libraryPaths()) {
+    QCoreApplication::setLibraryPaths({});
+}
+
+void WithoutDesignerPlugins::restoreLibraryPaths() {
+    QCoreApplication::setLibraryPaths(libraryPaths_);
+}
+
+UserPersist::UserPersist(const QString& root) : root_(root) {
+    restoreLibraryPaths();
+    setWorkingDirectory(QDir(root_ + QStringLiteral("/forms")));
+}
+
+QString UserPersist::formPath(const QString& name) const {
+    return root_ + QStringLiteral("/forms/") + name + QStringLiteral(".ui");
+}
+
+bool UserPersist::hasForm(const QString& name) const {
+    return QFile::exists(formPath(name));
+}
+
+QWidget* UserPersist::build(const QString& name, QWidget* parent) {
+    errorText_.clear();
+    QFile form(formPath(name));
+    if (!form.open(QIODevice::ReadOnly)) {
+        errorText_ = QStringLiteral("The window \"%1\" is missing from %2").arg(name, root_);
+        return nullptr;
+    }
+    QWidget* window = QUiLoader::load(&form, parent);
+    if (window == nullptr && errorText_.isEmpty())
+        errorText_ = QStringLiteral("The window \"%1\" cannot be built: %2")
+                         .arg(name, QUiLoader::errorString());
+    return window;
+}
+
+QWidget* UserPersist::load(const QString& name, QWidget* parent) {
+    into_ = nullptr;
+    return build(name, parent);
+}
+
+bool UserPersist::loadInto(const QString& name, QWidget* window) {
+    into_ = window;
+    QWidget* built = build(name, nullptr);
+    const bool ok = built == window;
+    into_ = nullptr;
+    if (!ok && errorText_.isEmpty())
+        errorText_ = QStringLiteral("The window \"%1\" does not fit its class").arg(name);
+    return ok;
+}
+
+QWidget* UserPersist::createWidget(const QString& className, QWidget* parent, const QString& name) {
+    if (into_ != nullptr && parent == nullptr) {
+        QWidget* window = into_;
+        into_ = nullptr;
+        if (!window->inherits(className.toLatin1().constData())) {
+            errorText_ =
+                QStringLiteral("The window \"%1\" is a %2, not a %3")
+                    .arg(name, className, QString::fromLatin1(window->metaObject()->className()));
+            return nullptr;
+        }
+        window->setObjectName(name);
+        return window;
+    }
+    QWidget* widget = nullptr;
+    if (className == QLatin1String("KORAButton"))
+        widget = new KORAButton(parent);
+    else if (className == QLatin1String("KORAGroup"))
+        widget = new KORAGroup(parent);
+    else
+        return QUiLoader::createWidget(className, parent, name);
+    widget->setObjectName(name);
+    return widget;
+}

@@ -1,0 +1,38 @@
+// Every widget test starts here: a home and settings folder of its own, as for every test,
+// a widget application, and the window-resource files beside the test program opened as
+// the program opens them.
+#include "HelpSystem.h"
+#include "KeyDispatcher.h"
+#include "ResourceFiles.h"
+#include "StoreNames.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    useApplicationStoreNames();
+    const QString directory = QCoreApplication::applicationDirPath();
+    for (const auto& [file, root] : {std::pair{kCommonResourceFile, kCommonResourceRoot},
+                                     std::pair{kApplicationResourceFile, kApplicationResourceRoot},
+                                     std::pair{kHelpResourceFile, kHelpResourceRoot}}) {
+        if (!openResourceFile(directory + file, root)) {
+            std::fprintf(stderr, "%s is missing beside the test program\n",
+                         qPrintable(directory + file));
+            return 1;
+        }
+    }
+    KeyDispatcher::install();
+    const HelpSystem help(resourcePath(kHelpResourceRoot), QStringLiteral(" Thalvex  - Help"));
+    HelpSystem::install(&help);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// Widget tests drive modal windows from inside their modal run: whenModal() runs `action`
+// on the next modal window of type T as soon as it is shown, and fails the test when none
+// shows within the bound. It polls without blocking, so whatever runs before the modal
+// window (a link check, other event processing) goes on as usual.
+constexpr int kModalBoundMs = 15000;
+constexpr int kModalPollMs = 10;
+
+template <typename T>
+void whenModal(std::function<void(T*)> action, int boundMs = kModalBoundMs) {
+    auto* poll = new QTimer;
+    auto* started = new QElapsedTimer;
+    started->start();
+    poll->setInterval(kModalPollMs);
+    QObject::connect(poll, &QTimer::timeout, [poll, started, action = std::move(action), boundMs] {
+        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+        const bool shown = window != nullptr && window->isVisible();
+        if (!shown && started->elapsed() < boundMs)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete started;
+        if (!shown) {
+            ADD_FAILURE() << "no modal " << T::staticMetaObject.className() << " within " << boundMs
+                          << " ms";
+            // Whatever runs instead must not hold the test for ever.
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
+            QApplication::closeAllWindows();
+            return;
+        }
+        action(window);
+    });
+    poll->start();
+}
+
+// The title and text of a message box, which is then closed with its button.
+struct ShownMessage {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+inline void recordNextMessage(ShownMessage& into, int boundMs = kModalBoundMs) {
+    whenModal<QMessageBox>(
+        [&into](QMessageBox* box) {
+            into = {box->windowTitle(), box->text(), box->icon()};
+            box->accept();
+        },
+        boundMs);
+}

@@ -1,0 +1,119 @@
+// The start-up sequence: the window-resource files beside the program, the whole run from
+// the first window to the end of the event loop.
+#include "BrixAircraftSettings.h"
+#include "BrixCommonSettings.h"
+#include "KORACommDialog.h"
+#include "KORAWindow.h"
+#include "ModalDriver.h"
+#include "PrivilegeLevel.h"
+#include "RecordingNotifier.h"
+#include "ResourceFiles.h"
+#include "SettingsSandbox.h"
+#include "StartUp.h"
+#include "UnitSimulator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A program directory holding the resource files that are not left out.
+QString programDirectoryWithout(const QTemporaryDir& directory, const QString& leftOut) {
+    for (const QString& file : {kCommonResourceFile, kApplicationResourceFile, kHelpResourceFile}) {
+        if (file != leftOut) {
+            EXPECT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + file,
+                                    directory.path() + file));
+        }
+    }
+    return directory.path();
+}
+
+bool storesUntouched() {
+    return BrixAircraftSettings().allKeys().isEmpty() && BrixCommonSettings().allKeys().isEmpty();
+}
+
+TEST(StartUp, EachMissingResourceFileEndsTheProgramBeforeAnySetting) {
+    for (const QString& missing :
+         {kCommonResourceFile, kApplicationResourceFile, kHelpResourceFile}) {
+        resetSettingsAndHome();
+        QTemporaryDir directory;
+        const QString program = programDirectoryWithout(directory, missing);
+        RecordingNotifier notifier;
+        EXPECT_EQ(runProgram(program, {}, notifier), -1);
+        ASSERT_EQ(notifier.messages.size(), 1) << missing.toStdString();
+        EXPECT_EQ(notifier.messages[0],
+                  (RecordingNotifier::Message{QStringLiteral("critical"), QStringLiteral("Error"),
+                                              program + missing +
+                                                  QStringLiteral(" could not be found.")}));
+        EXPECT_TRUE(storesUntouched()) << missing.toStdString();
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
+                    std::none_of(QApplication::topLevelWidgets().cbegin(),
+                                 QApplication::topLevelWidgets().cend(),
+                                 [](QWidget* w) { return w->isVisible(); }));
+    }
+}
+
+TEST(StartUp, RunsFromTheFirstWindowToTheEndOfTheEventLoop) {
+    resetSettingsAndHome();
+    UnitSimulator simulator;
+    ASSERT_TRUE(simulator.start());
+    pointSettingsAtSimulator(simulator.port());
+    freshDataDirectory();
+    {
+        BrixCommonSettings common;
+        common.setValue(QStringLiteral("PrivTimeout"), 120);
+    }
+
+    // The program checks the link once the window is drawn; then the technician leaves.
+    QString statusAfterCheck;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<KORAWindow*>(widget);
+            if (window == nullptr || !window->isVisible() || simulator.receivedCommands().isEmpty())
+                continue;
+            auto* status = window->findChild<QLabel*>(QStringLiteral("STATUS"));
+            statusAfterCheck = status->text();
+            QTest::keyClick(window, Qt::Key_Escape);
+            closer.stop();
+        }
+    });
+    closer.start();
+    RecordingNotifier notifier;
+    EXPECT_EQ(runProgram(QCoreApplication::applicationDirPath(), {}, notifier), 0);
+    EXPECT_EQ(statusAfterCheck, QStringLiteral("Communication OK!"));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(inactivityTimeout(), 120);
+    ASSERT_FALSE(simulator.receivedCommands().isEmpty());
+    EXPECT_EQ(simulator.receivedCommands().first().code, 1u);
+}
+
+TEST(StartUp, AFailedFirstCheckShowsTheDialogAndTheProgramGoesOn) {
+    resetSettingsAndHome();
+    UnitSimulator simulator;
+    ASSERT_TRUE(simulator.start());
+    pointSettingsAtSimulator(simulator.port());
+    simulator.setRefuseConnections(true);
+    freshDataDirectory();
+
+    bool dialogShown = false;
+    whenModal<KORACommDialog>([&](KORACommDialog* dialog) {
+        dialogShown = true;
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        // The program runs on; the technician leaves from the title screen.
+        QTimer::singleShot(0, [] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* window = qobject_cast<KORAWindow*>(widget))
+                    QTest::keyClick(window, Qt::Key_Escape);
+        });
+    });
+    RecordingNotifier notifier;
+    EXPECT_EQ(runProgram(QCoreApplication::applicationDirPath(), {}, notifier), 0);
+    EXPECT_TRUE(dialogShown);
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+// The window layer: forms by name, the program's own classes, event codes and key maps.
+#include "Controls.h"
+#include "DialogWindow.h"
+#include "EventCodes.h"
+#include "HelpSystem.h"
+#include "KORAButton.h"
+#include "ResourceFiles.h"
+#include "UserPersist.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingDialog : public DialogWindow {
+public:
+    int handleEvent(int code) override {
+        codes.append(code);
+        return 0;
+    }
+    QList<int> codes;
+};
+
+UserPersist& applicationForms() {
+    static UserPersist persist(resourcePath(kApplicationResourceRoot));
+    return persist;
+}
+
+TEST(UserPersist, BuildsFormsByNameWithTheProgramsOwnButtons) {
+    std::unique_ptr<QWidget> menu(applicationForms().load(QStringLiteral("MenuWindow")));
+    ASSERT_NE(menu, nullptr) << applicationForms().errorText().toStdString();
+    EXPECT_EQ(menu->objectName(), QStringLiteral("MenuWindow"));
+    for (const char* name : {"B1", "B2", "B3", "B4", "B5"})
+        EXPECT_NE(menu->findChild<KORAButton*>(QLatin1String(name)), nullptr) << name;
+}
+
+TEST(UserPersist, ReportsMissingFormsAndFormsOfAnotherClass) {
+    EXPECT_EQ(applicationForms().load(QStringLiteral("NoSuchWindow")), nullptr);
+    EXPECT_TRUE(applicationForms().errorText().contains(QStringLiteral("NoSuchWindow")));
+
+    // A dialog cannot be built into a main window.
+    QMainWindow window;
+    EXPECT_FALSE(applicationForms().loadInto(QStringLiteral("CommDialog"), &window));
+    EXPECT_FALSE(applicationForms().errorText().isEmpty());
+
+    RecordingDialog dialog;
+    EXPECT_TRUE(applicationForms().loadInto(QStringLiteral("CommDialog"), &dialog));
+    EXPECT_EQ(dialog.objectName(), QStringLiteral("CommDialog"));
+    EXPECT_NE(
+        findControl<QPushButton>(&dialog, {QStringLiteral("TOOL_BAR"), QStringLiteral("B_BACK")}),
+        nullptr);
+    // Level by level: a name below the wrong parent is not found.
+    EXPECT_EQ(
+        findControl<QPushButton>(&dialog, {QStringLiteral("STATUS_BAR"), QStringLiteral("B_BACK")}),
+        nullptr);
+}
+
+TEST(EventCodes, ControlsSendTheirCodeOnceAndFollowARebinding) {
+    RecordingDialog dialog;
+    auto* button = new QPushButton(&dialog);
+    bindCode(button, &dialog, 10004);
+    bindCode(button, &dialog, 10005);
+    button->click();
+    EXPECT_EQ(dialog.codes, QList<int>({10005}));
+
+    auto* list = new QListWidget(&dialog);
+    list->addItems({QStringLiteral("A"), QStringLiteral("B")});
+    bindCode(list, &dialog, 10017);
+    list->setCurrentRow(1);
+    EXPECT_EQ(dialog.codes, QList<int>({10005, 10017}));
+}
+
+TEST(KeyDispatcher, MappedKeysReachTheWindowBeforeTheFocusedControl) {
+    RecordingDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* field = new QLineEdit(&dialog);
+    layout->addWidget(field);
+    dialog.keyMap().map(Qt::Key_F5, 10001);
+    dialog.keyMap().map(Qt::Key_Escape, 10002);
+    dialog.show();
+
+    QTest::keyClick(field, Qt::Key_F5);
+    QTest::keyClick(field, Qt::Key_Escape);
+    // Unmapped keys and keys with modifiers go to the control.
+    QTest::keyClick(field, Qt::Key_A);
+    QTest::keyClick(field, Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_EQ(dialog.codes, QList<int>({10001, 10002}));
+    EXPECT_EQ(field->text(), QStringLiteral("a"));
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(DialogWindow, ModalRunsAnswerAcceptedOrTheEndingCode) {
+    RecordingDialog dialog;
+    QTimer::singleShot(0, &dialog, [&] { dialog.endModal(kAcceptedResult); });
+    EXPECT_EQ(dialog.runModal(), -2999);
+    QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
+    EXPECT_EQ(dialog.runModal(), kRejectedResult);
+}
+
+TEST(HelpSystem, KnowsThePagesOfTheHelpFile) {
+    const HelpSystem help(resourcePath(kHelpResourceRoot), QStringLiteral("Help"));
+    for (const char* context :
+         {"HelpKORA", "HelpAutoDownload", "HelpAircraftInfo", "HelpClearData", "HelpUtilities"})
+        EXPECT_TRUE(help.hasPage(QLatin1String(context))) << context;
+    EXPECT_FALSE(help.hasPage(QStringLiteral("HelpNothing")));
+    EXPECT_FALSE(help.hasPage(QString()));
+}
+
+TEST(Controls, ProgressBarsShowValuesOrPercentages) {
+    QProgressBar bar;
+    bar.setRange(0, 300);
+    bar.setValue(12);
+    setProgressText(&bar, ProgressText::Value);
+    EXPECT_EQ(bar.text(), QStringLiteral("12"));
+    bar.setRange(0, 100);
+    bar.setValue(40);
+    setProgressText(&bar, ProgressText::Percent);
+    EXPECT_EQ(bar.text(), QStringLiteral("40%"));
+    EXPECT_EQ(progressText(&bar), ProgressText::Percent);
+}
+
+} // namespace
