@@ -52,7 +52,7 @@ KORAAircraftInfoDialog::KORAAircraftInfoDialog(const QFont& normalFont, Aircraft
         notifier_.critical(kErrorTitle, persist.errorText());
         return;
     }
-    setFont(normalFont);
+    applyFont(this, normalFont);
     findControls();
     fillAircraftList();
     loadSelectedAircraft();

@@ -44,7 +44,7 @@ KORAAutoDownload::KORAAutoDownload(UnitLink& link, const PartNumberRecord& partN
         notifier.critical(kErrorTitle, persist.errorText());
         return;
     }
-    setFont(normalFont);
+    applyFont(this, normalFont);
     const QFont lineFont = statusLineFont();
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
         for (int kind = 0; kind < DownloadSequence::kStepsPerEngine; ++kind) {

@@ -78,7 +78,7 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
 
     infoWindow_ = findChild<QWidget*>(QStringLiteral("InfoWindow"));
     if (auto* statusBar = findChild<QWidget*>(QStringLiteral("StatusBar")))
-        statusBar->setFont(fonts_.small);
+        applyFont(statusBar, fonts_.small);
     date_ = findControl<QLabel>(this, {QStringLiteral("StatusBar"), QStringLiteral("DATE")});
     refreshDate();
     statusView_ = std::make_unique<StatusBarView>(this, persist_, fonts_.normal);

@@ -11,13 +11,10 @@
 #include "UserPersist.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <memory>
 
 namespace {
-
-const QString kStyleSheetPath = QStringLiteral("/style/brix.qss");
 
 // The three files, each opened under its root and closed again at the end, in reverse.
 class OpenResourceFiles {
@@ -38,12 +35,6 @@ public:
 private:
     QList<std::pair<QString, QString>> opened_;
 };
-
-void applyStyleSheet(const QString& commonRoot) {
-    QFile style(resourcePath(commonRoot) + kStyleSheetPath);
-    if (style.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
-}
 
 } // namespace
 

@@ -57,6 +57,12 @@ QString controlText(const QWidget* control) {
     return {};
 }
 
+void applyFont(QWidget* window, const QFont& font) {
+    window->setFont(font);
+    for (QWidget* control : window->findChildren<QWidget*>())
+        control->setFont(font);
+}
+
 void centerOnScreen(QWidget* window) {
     QScreen* screen = window->screen();
     if (screen == nullptr)

@@ -20,6 +20,10 @@ T* findControl(QObject* root, const QStringList& path) {
 void setControlText(QWidget* control, const QString& text);
 QString controlText(const QWidget* control);
 
+// Gives a window and every control in it the font. Setting it on the window alone is not
+// enough: under the application's style sheet a control keeps the font it was polished with.
+void applyFont(QWidget* window, const QFont& font);
+
 // Places a window in the middle of the screen it is on (the primary one before it is shown).
 void centerOnScreen(QWidget* window);
 

@@ -1,5 +1,7 @@
 #include "ResourceFiles.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QResource>
 
@@ -14,4 +16,12 @@ bool openResourceFile(const QString& path, const QString& root) {
 
 void closeResourceFile(const QString& path, const QString& root) {
     QResource::unregisterResource(path, root);
+}
+
+bool applyStyleSheet(const QString& commonRoot) {
+    QFile style(resourcePath(commonRoot) + QStringLiteral("/style/brix.qss"));
+    if (!style.open(QIODevice::ReadOnly))
+        return false;
+    qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+    return true;
 }

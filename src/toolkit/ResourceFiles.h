@@ -18,3 +18,6 @@ QString resourcePath(const QString& root);
 // same file twice is harmless.
 bool openResourceFile(const QString& path, const QString& root);
 void closeResourceFile(const QString& path, const QString& root);
+
+// The program's style sheet, from the common resource file; false when it is missing.
+bool applyStyleSheet(const QString& commonRoot);

@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // The windows are tested with the look they have in the program.
+    if (!applyStyleSheet(kCommonResourceRoot))
+        return 1;
     KeyDispatcher::install();
     const HelpSystem help(resourcePath(kHelpResourceRoot), QStringLiteral(" Thalvex  - Help"));
     HelpSystem::install(&help);

@@ -1,0 +1,112 @@
+// Every window fits a 1366x768 laptop screen and a large monitor with nothing clipped: in
+// the program's fonts and style sheet, at its smallest size and at a large one, each
+// label, button and field gets at least the room its text needs.
+#include "DisplayFonts.h"
+#include "KORAAircraftInfoDialog.h"
+#include "KORAAutoDownload.h"
+#include "KORACommDialog.h"
+#include "KORAWindow.h"
+#include "PrivilegeLevel.h"
+#include "RecordingNotifier.h"
+#include "RegisterEditing.h"
+#include "ResourceFiles.h"
+#include "SettingsSandbox.h"
+#include "UnitConnection.h"
+#include "UserPersist.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A laptop screen less the task bar, and a large monitor.
+constexpr QSize kLaptop(1366, 728);
+constexpr QSize kLargeMonitor(2560, 1400);
+
+// The controls whose text the window would cut.
+QStringList clippedControls(QWidget* window) {
+    QStringList clipped;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        // The text field inside a combo box is sized by the combo box.
+        if (!control->isVisibleTo(window) || qobject_cast<QComboBox*>(control->parent()))
+            continue;
+        const bool textControl = qobject_cast<QAbstractButton*>(control) != nullptr ||
+                                 qobject_cast<QLineEdit*>(control) != nullptr ||
+                                 (qobject_cast<QLabel*>(control) != nullptr &&
+                                  !static_cast<QLabel*>(control)->wordWrap());
+        if (!textControl)
+            continue;
+        const QSize needed = control->minimumSizeHint();
+        if (control->width() < needed.width() || control->height() < needed.height())
+            clipped.append(QStringLiteral("%1 (%2x%3 < %4x%5)")
+                               .arg(control->objectName())
+                               .arg(control->width())
+                               .arg(control->height())
+                               .arg(needed.width())
+                               .arg(needed.height()));
+    }
+    return clipped;
+}
+
+void expectFits(QWidget* window, const char* what) {
+    window->show();
+    const QSize smallest = window->minimumSizeHint().expandedTo(window->minimumSize());
+    EXPECT_LE(smallest.width(), kLaptop.width()) << what;
+    EXPECT_LE(smallest.height(), kLaptop.height()) << what;
+    for (const QSize size : {smallest, window->size().boundedTo(kLaptop), kLargeMonitor}) {
+        window->resize(size);
+        QTest::qWait(1);
+        EXPECT_TRUE(clippedControls(window).isEmpty())
+            << what << " at " << size.width() << "x" << size.height() << ": "
+            << clippedControls(window).join(QStringLiteral(", ")).toStdString();
+    }
+}
+
+class LayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSettingsAndHome();
+        freshDataDirectory();
+        ASSERT_TRUE(addAircraft(QStringLiteral("F-GZLK"), notifier));
+    }
+
+    RecordingNotifier notifier;
+    UserPersist persist{resourcePath(kApplicationResourceRoot)};
+    DisplayFonts fonts = readDisplayFonts();
+};
+
+TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
+    setPrivilegeLevel(kFlightLineLevel);
+    {
+        KORAWindow window(persist, notifier,
+                          {QStringLiteral("-x0"), QStringLiteral("-y0"), QStringLiteral("-l1"),
+                           QStringLiteral("-pqzpvx")});
+        expectFits(&window, "title screen");
+        window.handleEvent(10000);
+        expectFits(&window, "main menu at the administrator level");
+    }
+    KORAWindow window(persist, notifier, {});
+    window.handleEvent(10000);
+    expectFits(&window, "main menu at flight line");
+}
+
+TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
+    AircraftRecord record;
+    KORAAircraftInfoDialog aircraft(fonts.normal, record, persist, notifier);
+    expectFits(&aircraft, "pre-download dialog");
+
+    UnitConnection connection;
+    KORAAutoDownload progress(connection.link(), connection.partNumbers(), AircraftRecord{},
+                              fonts.normal, fonts.mid, persist, notifier);
+    expectFits(&progress, "progress dialog");
+
+    KORACommDialog communication(fonts.normal, persist);
+    expectFits(&communication, "communication failure dialog");
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+} // namespace
