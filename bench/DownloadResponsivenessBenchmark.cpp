@@ -11,9 +11,9 @@
 #include "FixedText.h"
 #include "KORAAutoDownload.h"
 #include "KORALib.h"
-#include "Notifier.h"
 #include "RegisterEditing.h"
 #include "ResourceFiles.h"
+#include "StderrNotifier.h"
 #include "StoreNames.h"
 #include "UnitConnection.h"
 #include "UnitSimulator.h"
@@ -32,22 +32,6 @@ namespace {
 
 constexpr int kProbeIntervalMs = 5;
 const QString kAircraft = QStringLiteral("BENCH-1");
-
-class PrintingNotifier : public Notifier {
-public:
-    void critical(const QString& title, const QString& text) override { print(title, text); }
-    void warning(const QString& title, const QString& text) override { print(title, text); }
-    void information(const QString& title, const QString& text) override { print(title, text); }
-    bool question(const QString& title, const QString& text) override {
-        print(title, text);
-        return true;
-    }
-
-private:
-    static void print(const QString& title, const QString& text) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-    }
-};
 
 class QuietView : public CommunicationView {
 public:
@@ -86,7 +70,7 @@ int main(int argc, char** argv) {
         settings.setValue(kDataDirKey, home.path() + QStringLiteral("/data"));
     }
     setCurrentDataDirectory(home.path() + QStringLiteral("/data"));
-    PrintingNotifier notifier;
+    StderrNotifier notifier;
     if (!addAircraft(kAircraft, notifier))
         return 1;
     AircraftRecord record = KORALibReadAircraft(kAircraft);

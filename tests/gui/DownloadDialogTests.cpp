@@ -17,6 +17,7 @@
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
 #include "RegisterKeys.h"
+#include "RegisteredAircraft.h"
 #include "ResourceFiles.h"
 #include "SettingsSandbox.h"
 #include "UnitConnection.h"
@@ -45,15 +46,6 @@ const QString kAircraft = QStringLiteral("F-GZLK");
 const QString kOtherAircraft = QStringLiteral("D-ABCD");
 // Bound of a whole run against the simulator; a run on loopback takes a few seconds.
 constexpr int kRunBoundMs = 60000;
-
-struct EngineSwitches {
-    bool download = false;
-    bool eraseData = false;
-    bool eraseHistory = false;
-    bool eraseAccel = false;
-};
-constexpr EngineSwitches kAllOn{true, true, true, true};
-constexpr EngineSwitches kAllOff{};
 
 const char* const kSwitchBoxes[] = {"DOWNLOAD_B4D", "ERASE_B4D", "ERASE_DDH", "ERASE_ADDH"};
 
@@ -98,25 +90,6 @@ protected:
         ASSERT_TRUE(notifier.messages.isEmpty());
     }
 
-    AircraftRecord registerAircraft(const QString& id, EngineSwitches engine1,
-                                    EngineSwitches engine2, const char* serial1 = "874211",
-                                    const char* serial2 = "874212") {
-        AircraftRecord record = KORALibReadAircraft(id);
-        const EngineSwitches switches[] = {engine1, engine2};
-        const char* serials[] = {serial1, serial2};
-        for (int engine = 0; engine < 2; ++engine) {
-            EngineRecord& entry = record.engines[engine];
-            writeFixedText(entry.engineType, QStringLiteral("CFM56-7"));
-            writeFixedText(entry.serialNumber, QString::fromLatin1(serials[engine]));
-            entry.downloadBearing4 = switches[engine].download;
-            entry.eraseBearing4 = switches[engine].eraseData;
-            entry.eraseBearing4History = switches[engine].eraseHistory;
-            entry.eraseAccelHistory = switches[engine].eraseAccel;
-        }
-        EXPECT_TRUE(KORALibWriteAircraft(id, record));
-        return record;
-    }
-
     RecordingNotifier notifier;
     QString dataDirectory;
     UserPersist persist{resourcePath(kApplicationResourceRoot)};
@@ -130,8 +103,8 @@ class AircraftInfoWindow : public DownloadWindows {};
 
 TEST_F(AircraftInfoWindow, ListsTheRegisterAndShowsTheSelectedAircraft) {
     ASSERT_TRUE(addAircraft(kOtherAircraft, notifier));
-    AircraftRecord stored = registerAircraft(kAircraft, {true, false, true, false},
-                                             {false, true, false, true}, "874211", "AB-99");
+    AircraftRecord stored = registerEngines(kAircraft, {true, false, true, false},
+                                            {false, true, false, true}, "874211", "AB-99");
     writeFixedText(stored.engines[0].engineType, QStringLiteral("CFM56-3"));
     writeFixedText(stored.engines[0].installDate, QStringLiteral("12-Mar-2024"));
     writeFixedText(stored.engines[1].installDate, QStringLiteral("03-Jan-2021"));
@@ -205,7 +178,7 @@ TEST_F(AircraftInfoWindow, ListsTheRegisterAndShowsTheSelectedAircraft) {
 }
 
 TEST_F(AircraftInfoWindow, SwitchesCannotBeUntickedSinceTheRunFollowsTheRegister) {
-    registerAircraft(kAircraft, kAllOn, kAllOff);
+    registerEngines(kAircraft, kAllOn, kAllOff);
     AircraftRecord buffer;
     KORAAircraftInfoDialog dialog(normalFont, buffer, persist, notifier);
     dialog.show();
@@ -221,7 +194,7 @@ TEST_F(AircraftInfoWindow, SwitchesCannotBeUntickedSinceTheRunFollowsTheRegister
 }
 
 TEST_F(AircraftInfoWindow, ShortSerialNumberOfAnEngineToBeDownloadedKeepsTheWindowOpen) {
-    registerAircraft(kAircraft, {true, false, false, false}, kAllOff);
+    registerEngines(kAircraft, {true, false, false, false}, kAllOff);
     AircraftRecord buffer;
     KORAAircraftInfoDialog dialog(normalFont, buffer, persist, notifier);
     bool checked = false;
@@ -266,7 +239,7 @@ TEST_F(AircraftInfoWindow, ShortSerialNumberOfAnEngineToBeDownloadedKeepsTheWind
 }
 
 TEST_F(AircraftInfoWindow, ChoosingAnEngineTypeSetsItForTheOtherEngine) {
-    registerAircraft(kAircraft, kAllOff, kAllOff);
+    registerEngines(kAircraft, kAllOff, kAllOff);
     AircraftRecord record = KORALibReadAircraft(kAircraft);
     writeFixedText(record.engines[0].engineType, QStringLiteral("CFM56-3"));
     writeFixedText(record.engines[1].engineType, QStringLiteral("CFM56-3"));
@@ -301,7 +274,7 @@ TEST_F(AircraftInfoWindow, ChoosingAnEngineTypeSetsItForTheOtherEngine) {
 }
 
 TEST_F(AircraftInfoWindow, F5StoresTheEditsCutToTheirFieldsF8AndEscDiscardThem) {
-    registerAircraft(kAircraft, kAllOff, kAllOff);
+    registerEngines(kAircraft, kAllOff, kAllOff);
     BrixAircraftSettings().setValue(kLastAircraftKey, QStringLiteral("nothing registered"));
     const QString longComment(3000, QLatin1Char('c'));
     AircraftRecord buffer;
@@ -452,7 +425,7 @@ protected:
 };
 
 TEST_F(ProgressWindow, FullRunOfBothEnginesShowsEveryStepAndSavesTheFiles) {
-    auto window = openWindow(registerAircraft(kAircraft, kAllOn, kAllOn));
+    auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
     EXPECT_EQ(window->windowTitle(), QStringLiteral(" Thalvex  - Download"));
     observe();
     QString shownLines[2][5];
@@ -514,7 +487,7 @@ TEST_F(ProgressWindow, FullRunOfBothEnginesShowsEveryStepAndSavesTheFiles) {
 
 TEST_F(ProgressWindow, F5DuringTheDownloadCancelsItAndDropsTheTransfer) {
     simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
-    auto window = openWindow(registerAircraft(kAircraft, kAllOn, kAllOn));
+    auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
     UnitLink& link = connection.link();
     QString buttonWhileRunning;
     QString activityWhileRunning;
@@ -542,7 +515,7 @@ TEST_F(ProgressWindow, F5DuringTheDownloadCancelsItAndDropsTheTransfer) {
 }
 
 TEST_F(ProgressWindow, ClosingTheWindowDuringAConversionKeepsTheDataAndErasesNothing) {
-    auto window = openWindow(registerAircraft(kAircraft, kAllOn, kAllOn));
+    auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
     KORAAutoDownload* target = window.get();
     bool closed = false;
     // The close box is used while engine 1's data is being converted; seeing the conversion
@@ -580,7 +553,7 @@ TEST_F(ProgressWindow, UnansweredEraseTimesOutAndTheRunGoesOn) {
     DownloadSequence::Options options;
     options.eraseHistoryTicks = 30;
     auto window =
-        openWindow(registerAircraft(kAircraft, {false, false, true, true}, kAllOff), options);
+        openWindow(registerEngines(kAircraft, {false, false, true, true}, kAllOff), options);
     observe();
     QString shownLines[2][5];
     whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
@@ -617,7 +590,7 @@ TEST_F(ProgressWindow, UnansweredEraseTimesOutAndTheRunGoesOn) {
 }
 
 TEST_F(ProgressWindow, AllSwitchesOffOpensDone) {
-    auto window = openWindow(registerAircraft(kAircraft, kAllOff, kAllOff));
+    auto window = openWindow(registerEngines(kAircraft, kAllOff, kAllOff));
     QString shownButton;
     QString shownActivity;
     QString shownLines[2][5];
@@ -640,7 +613,7 @@ TEST_F(ProgressWindow, AllSwitchesOffOpensDone) {
 
 TEST_F(ProgressWindow, AWindowDestroyedWhileRunningDropsItsTransfer) {
     simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
-    auto window = openWindow(registerAircraft(kAircraft, kAllOn, kAllOff));
+    auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOff));
     ASSERT_TRUE(window->sequence().isRunning());
     ASSERT_TRUE(simulator.waitForCommands(1, 10000));
     window.reset();

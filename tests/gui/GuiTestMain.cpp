@@ -4,6 +4,7 @@
 #include "HelpSystem.h"
 #include "KeyDispatcher.h"
 #include "ResourceFiles.h"
+#include "SettingsSandbox.h"
 #include "StoreNames.h"
 
 #include <QApplication>
@@ -16,8 +17,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    useOwnHome(home.path());
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     useApplicationStoreNames();

@@ -5,7 +5,6 @@
 #include "BrixAircraftSettings.h"
 #include "BrixCommonSettings.h"
 #include "Controls.h"
-#include "FixedText.h"
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
 #include "KORAButton.h"
@@ -17,6 +16,7 @@
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
+#include "RegisteredAircraft.h"
 #include "ResourceFiles.h"
 #include "Screen.h"
 #include "SettingsMaintenance.h"
@@ -85,18 +85,9 @@ protected:
         QTest::keyClick(target, key);
     }
 
-    void registerAircraft(bool allSwitches) {
+    void registerAircraft() {
         ASSERT_TRUE(addAircraft(kAircraft, notifier));
-        AircraftRecord record = KORALibReadAircraft(kAircraft);
-        for (EngineRecord& engine : record.engines) {
-            writeFixedText(engine.engineType, QStringLiteral("CFM56-7"));
-            writeFixedText(engine.serialNumber, QStringLiteral("874211"));
-            engine.downloadBearing4 = 1;
-            engine.eraseBearing4 = allSwitches;
-            engine.eraseBearing4History = allSwitches;
-            engine.eraseAccelHistory = allSwitches;
-        }
-        ASSERT_TRUE(KORALibWriteAircraft(kAircraft, record));
+        registerEngines(kAircraft, kAllOn, kAllOn);
         notifier.messages.clear();
     }
 
@@ -332,7 +323,7 @@ TEST_F(MainWindowTest, F1ShowsTheHelpPageOfTheScreen) {
 }
 
 TEST_F(MainWindowTest, F5DownloadsBothEnginesThroughBothDialogs) {
-    registerAircraft(true);
+    registerAircraft();
     open();
     press(Qt::Key_F5);
     ASSERT_EQ(screenName(), QStringLiteral("MenuWindow"));

@@ -15,6 +15,7 @@
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
 #include "RegisterKeys.h"
+#include "RegisteredAircraft.h"
 #include "SettingsSandbox.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
@@ -39,16 +40,6 @@ constexpr qint64 kRawFileSize = 304 + 20 * 137736 + 8;
 // Bound of a whole run against the simulator; a run on loopback takes a second or two.
 constexpr int kRunBoundMs = 60000;
 constexpr int kTestTickMs = 20;
-
-struct EngineSwitches {
-    bool download = false;
-    bool eraseData = false;
-    bool eraseHistory = false;
-    bool eraseAccel = false;
-};
-constexpr EngineSwitches kAllOn{true, true, true, true};
-constexpr EngineSwitches kDownloadOnly{true, false, false, false};
-constexpr EngineSwitches kAllOff{};
 
 struct EndedStep {
     int engineIndex;
@@ -125,20 +116,7 @@ protected:
     AircraftRecord registerSwitches(EngineSwitches engine1, EngineSwitches engine2,
                                     const char* serial1 = "874211",
                                     const char* serial2 = "874212") {
-        AircraftRecord record = KORALibReadAircraft(kAircraft);
-        const EngineSwitches switches[] = {engine1, engine2};
-        const char* serials[] = {serial1, serial2};
-        for (int engine = 0; engine < 2; ++engine) {
-            EngineRecord& entry = record.engines[engine];
-            writeFixedText(entry.engineType, QStringLiteral("CFM56-7"));
-            writeFixedText(entry.serialNumber, QString::fromLatin1(serials[engine]));
-            entry.downloadBearing4 = switches[engine].download;
-            entry.eraseBearing4 = switches[engine].eraseData;
-            entry.eraseBearing4History = switches[engine].eraseHistory;
-            entry.eraseAccelHistory = switches[engine].eraseAccel;
-        }
-        EXPECT_TRUE(KORALibWriteAircraft(kAircraft, record));
-        return record;
+        return registerEngines(kAircraft, engine1, engine2, serial1, serial2);
     }
 
     std::unique_ptr<DownloadSequence> makeSequence(const AircraftRecord& record,

@@ -7,6 +7,11 @@
 #include <QDir>
 #include <QUuid>
 
+void useOwnHome(const QString& home) {
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
+}
+
 void resetSettingsAndHome() {
     {
         BrixAircraftSettings settings;

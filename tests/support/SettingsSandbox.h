@@ -3,6 +3,10 @@
 #include <QString>
 #include <QtGlobal>
 
+// Makes `home` the process's home and its ".config" the settings folder; called by every
+// test program before its application object exists.
+void useOwnHome(const QString& home);
+
 // Empties both settings stores, the communication log and the home directory's files, so
 // that each test starts from a first start.
 void resetSettingsAndHome();

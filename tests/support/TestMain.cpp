@@ -1,5 +1,6 @@
 // Every test program starts here: it gives the process a home and a settings folder of
 // its own, so that no test ever reads or writes the developer's settings, log or data.
+#include "SettingsSandbox.h"
 #include "StoreNames.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    useOwnHome(home.path());
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     useApplicationStoreNames();
