@@ -244,6 +244,8 @@ TEST_F(MainWindowTest, ButtonHelpFollowsThePointerAndHidesWhenItsFileIsMissing) 
     EXPECT_TRUE(download->isHighlighted());
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(download, &leave);
+    download->clearFocus();
+    EXPECT_FALSE(download->isHighlighted());
 
     QTemporaryDir withoutFiles;
     KORAButton::setHelpDirectory(withoutFiles.path());

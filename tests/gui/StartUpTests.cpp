@@ -4,6 +4,7 @@
 #include "BrixCommonSettings.h"
 #include "KORACommDialog.h"
 #include "KORAWindow.h"
+#include "MessageBoxNotifier.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
@@ -114,6 +115,33 @@ TEST(StartUp, AFailedFirstCheckShowsTheDialogAndTheProgramGoesOn) {
     RecordingNotifier notifier;
     EXPECT_EQ(runProgram(QCoreApplication::applicationDirPath(), {}, notifier), 0);
     EXPECT_TRUE(dialogShown);
+}
+
+TEST(StartUp, MessagesAreBoxesWithOneButtonInTheMessageFont) {
+    installMessageBoxFont();
+    MessageBoxNotifier notifier;
+    QString title;
+    QString text;
+    QFont font;
+    QList<QAbstractButton*> buttons;
+    bool parentless = false;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        font = box->font();
+        buttons = box->buttons();
+        parentless = box->parent() == nullptr;
+        box->accept();
+    });
+    notifier.warning(QStringLiteral(" Thalvex "), QStringLiteral("No aircraft found"));
+    EXPECT_EQ(title, QStringLiteral(" Thalvex "));
+    EXPECT_EQ(text, QStringLiteral("No aircraft found"));
+    EXPECT_EQ(buttons.size(), 1);
+    EXPECT_TRUE(parentless);
+    EXPECT_EQ(font.family(), QStringLiteral("Helvetica [Cronyx]"));
+    EXPECT_EQ(font.pointSize(), 11);
+    EXPECT_TRUE(font.italic());
+    EXPECT_EQ(font.weight(), QFont::Bold);
 }
 
 } // namespace
