@@ -14,6 +14,12 @@ QString programVersion() {
 
 void performSettingsMaintenance() {
     BrixAircraftSettings settings;
+    // A value already in the store is not written again: on most starts nothing changes, and
+    // the store is then not rewritten to disk while the program starts.
+    auto write = [&settings](const QString& key, const QString& value) {
+        if (!settings.contains(key) || settings.value(key).toString() != value)
+            settings.setValue(key, value);
+    };
 
     // The help texts belong to this version of the program, whatever the store says.
     const std::pair<const QString&, const QString&> helpTexts[] = {
@@ -25,15 +31,15 @@ void performSettingsMaintenance() {
         {kUtilitiesHelpKey, kUtilitiesHelpText},
     };
     for (const auto& [key, text] : helpTexts)
-        settings.setValue(key, text);
+        write(key, text);
 
     // Missing and non-numeric both read as 0.
     if (settings.value(kPortKey).toInt() == 0)
         settings.setValue(kPortKey, kDefaultPort);
 
-    auto fillWhenEmpty = [&settings](const QString& key, const QString& value) {
+    auto fillWhenEmpty = [&settings, &write](const QString& key, const QString& value) {
         if (settings.value(key).toString().isEmpty())
-            settings.setValue(key, value);
+            write(key, value);
     };
     fillWhenEmpty(kIpAddressKey, kDefaultIpAddress);
     fillWhenEmpty(kEngineTypeKeyPattern.arg(0), kDefaultEngineType0);
@@ -42,5 +48,5 @@ void performSettingsMaintenance() {
     fillWhenEmpty(kLastAircraftKey, QStringLiteral(""));
     fillWhenEmpty(kDataDirKey, defaultDataDirectory());
 
-    settings.setValue(kVersionKey, programVersion());
+    write(kVersionKey, programVersion());
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// Result codes that the window layer gives back from modal runs and file dialogs, and the
-// code that closes the main window.
+// Result codes that the window layer gives back from modal runs, and the code that closes
+// the main window.
 inline constexpr int kAcceptedResult = -2999;
 inline constexpr int kRejectedResult = 0;
-inline constexpr int kFileDialogCancelled = -2993;
 inline constexpr int kExitCode = -11;

@@ -47,7 +47,3 @@ void bindCode(QListWidget* list, EventHandler* handler, int code) {
 void bindCode(QComboBox* comboBox, EventHandler* handler, int code) {
     bind(comboBox, handler, code, &QComboBox::activated);
 }
-
-int boundCode(const QObject* control) {
-    return control == nullptr ? 0 : control->property(kCodeProperty).toInt();
-}

@@ -45,6 +45,3 @@ void bindCode(QAction* action, EventHandler* handler, int code);
 // an item.
 void bindCode(QListWidget* list, EventHandler* handler, int code);
 void bindCode(QComboBox* comboBox, EventHandler* handler, int code);
-
-// The code a control is bound to; 0 when none.
-int boundCode(const QObject* control);

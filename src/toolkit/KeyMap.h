@@ -9,7 +9,6 @@ public:
     void map(int key, int code) { codes_.insert(key, code); }
     // 0 when the key is not mapped.
     int code(int key) const { return codes_.value(key, 0); }
-    bool isEmpty() const { return codes_.isEmpty(); }
 
 private:
     QHash<int, int> codes_;

@@ -24,10 +24,6 @@ QString UserPersist::formPath(const QString& name) const {
     return root_ + QStringLiteral("/forms/") + name + QStringLiteral(".ui");
 }
 
-bool UserPersist::hasForm(const QString& name) const {
-    return QFile::exists(formPath(name));
-}
-
 QWidget* UserPersist::build(const QString& name, QWidget* parent) {
     errorText_.clear();
     QFile form(formPath(name));

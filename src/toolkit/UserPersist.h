@@ -33,7 +33,6 @@ public:
     bool loadInto(const QString& name, QWidget* window);
 
     QString errorText() const { return errorText_; }
-    bool hasForm(const QString& name) const;
 
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override;
 
