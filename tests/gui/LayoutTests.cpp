@@ -26,6 +26,7 @@ namespace {
 // A laptop screen less the task bar, and a large monitor.
 constexpr QSize kLaptop(1366, 728);
 constexpr QSize kLargeMonitor(2560, 1400);
+constexpr quint16 kNobodyListens = 1;
 
 // The controls whose text the window would cut.
 QStringList clippedControls(QWidget* window) {
@@ -70,6 +71,8 @@ class LayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
         resetSettingsAndHome();
+        // Nothing here talks to a unit; should anything try, it finds loopback and no one.
+        pointSettingsAtSimulator(kNobodyListens);
         freshDataDirectory();
         ASSERT_TRUE(addAircraft(QStringLiteral("F-GZLK"), notifier));
     }
