@@ -6,6 +6,7 @@
 #include "DownloadedData.h"
 #include "FixedText.h"
 #include "Notifier.h"
+#include "OwnHome.h"
 #include "PartNumberRecord.h"
 #include "PeakMemory.h"
 #include "ReformatData.h"
@@ -58,8 +59,7 @@ int main() {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    useOwnHome(home.path());
     const QString responsePath = home.path() + QStringLiteral("/ZELK-bench");
     if (!writeResponseInChild(responsePath))
         return 1;

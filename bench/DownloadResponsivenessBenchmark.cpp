@@ -7,10 +7,11 @@
 #include "AircraftRecord.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
-#include "CommunicationView.h"
 #include "FixedText.h"
 #include "KORAAutoDownload.h"
 #include "KORALib.h"
+#include "OwnHome.h"
+#include "QuietCommunicationView.h"
 #include "RegisterEditing.h"
 #include "ResourceFiles.h"
 #include "StderrNotifier.h"
@@ -33,22 +34,13 @@ namespace {
 constexpr int kProbeIntervalMs = 5;
 const QString kAircraft = QStringLiteral("BENCH-1");
 
-class QuietView : public CommunicationView {
-public:
-    void setStatus(const QString&) override {}
-    void clearPartNumberItems() override {}
-    void setWaitCursor(bool) override {}
-    void showCommunicationFailure() override {}
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    useOwnHome(home.path());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     useApplicationStoreNames();
@@ -82,7 +74,7 @@ int main(int argc, char** argv) {
     KORALibWriteAircraft(kAircraft, record);
 
     UnitConnection connection;
-    QuietView view;
+    QuietCommunicationView view;
     connection.loadAddressFromSettings(notifier);
     if (!connection.checkCommunication(view, notifier))
         return 1;

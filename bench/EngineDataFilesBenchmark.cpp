@@ -5,6 +5,7 @@
 #include "DownloadedData.h"
 #include "EngineDataFiles.h"
 #include "FixedText.h"
+#include "OwnHome.h"
 #include "PartNumberRecord.h"
 #include "UnitSimulator.h"
 
@@ -256,7 +257,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
+    useOwnHome(home.path());
     if (!outputsAgree())
         return 1;
     benchmark::Initialize(&argc, argv);

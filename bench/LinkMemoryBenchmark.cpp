@@ -3,6 +3,7 @@
 // than the response. The simulated unit runs in a child process so that its copy of the
 // response is not counted.
 #include "LinkWorker.h"
+#include "OwnHome.h"
 #include "PeakMemory.h"
 #include "Protocol.h"
 #include "UnitLink.h"
@@ -54,7 +55,7 @@ int main() {
         return 1;
 
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
+    useOwnHome(home.path());
     auto link = std::make_shared<UnitLink>();
     link->setAddress(QStringLiteral("127.0.0.1"), port);
     LinkWorker worker;

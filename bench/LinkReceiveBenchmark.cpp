@@ -2,6 +2,7 @@
 // the response file, and, side by side, through the plainest loop that reads the same bytes
 // from a socket into a file. Compare the two bytes_per_second figures.
 #include "LinkWorker.h"
+#include "OwnHome.h"
 #include "Protocol.h"
 #include "UnitLink.h"
 #include "UnitSimulator.h"
@@ -104,7 +105,7 @@ BENCHMARK(workerIntoResponseFile)->Unit(benchmark::kMillisecond)->MinTime(2.0)->
 int main(int argc, char** argv) {
     // The response file and the log go to a home of the benchmark's own.
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
+    useOwnHome(home.path());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

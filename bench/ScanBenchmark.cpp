@@ -7,6 +7,7 @@
 #include "DownloadedData.h"
 #include "FixedText.h"
 #include "FlightSelection.h"
+#include "OwnHome.h"
 #include "RawFlightDataFile.h"
 #include "UnitSimulator.h"
 
@@ -180,8 +181,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    useOwnHome(home.path());
     const QStorageInfo disk(home.path());
     if (disk.bytesAvailable() < 4 * kDiskNeeded) {
         std::fprintf(stderr, "not enough free disk for %lld MB of raw files\n", kDiskNeeded >> 20);
