@@ -47,3 +47,13 @@ bool checkAircraftId(const QString& id, Notifier& notifier) {
     }
     return true;
 }
+
+bool checkStoredAircraftId(const QString& id, Notifier& notifier) {
+    if (isBlankAircraftId(id))
+        return true;
+    if (const QString problem = aircraftIdProblem(id); !problem.isEmpty()) {
+        notifier.critical(kErrorTitle, invalidAircraftIdMessage(id, problem));
+        return false;
+    }
+    return true;
+}

@@ -25,3 +25,8 @@ QString invalidAircraftIdMessage(const QString& id, const QString& problem);
 // Reports a blank or refused identifier as a critical "Error" message; true when it can be
 // used.
 bool checkAircraftId(const QString& id, Notifier& notifier);
+
+// The identifier stored inside a record, before it forms a path: the register's settings can
+// be edited by hand, so it is checked like an added one. A blank one passes (the record
+// predates it); a refused one is reported as for checkAircraftId.
+bool checkStoredAircraftId(const QString& id, Notifier& notifier);

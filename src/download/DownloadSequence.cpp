@@ -3,6 +3,8 @@
 #include "AircraftPaths.h"
 #include "DownloadLogging.h"
 #include "DownloadView.h"
+#include "FixedText.h"
+#include "LeftoverFiles.h"
 #include "Notifier.h"
 #include "Protocol.h"
 #include "ReformatData.h"
@@ -14,13 +16,17 @@
 
 namespace {
 
-constexpr int kSlotsPerDownload = 20;
+int lineIndex(DownloadStepKind kind) {
+    const int index = int(kind);
+    Q_ASSERT(index >= 0 && index < DownloadSequence::kStepsPerEngine);
+    return qBound(0, index, DownloadSequence::kStepsPerEngine - 1);
+}
 
-const QString& lineText(int kind) {
-    static const QString* const texts[] = {&kDownloadLineText, &kPostProcessLineText,
-                                           &kEraseDataLineText, &kEraseHistoryLineText,
-                                           &kEraseAccelHistoryLineText};
-    return *texts[kind];
+const QString& lineText(DownloadStepKind kind) {
+    static const QString* const texts[DownloadSequence::kStepsPerEngine] = {
+        &kDownloadLineText, &kPostProcessLineText, &kEraseDataLineText, &kEraseHistoryLineText,
+        &kEraseAccelHistoryLineText};
+    return *texts[lineIndex(kind)];
 }
 
 const QString& outcomeText(DownloadOutcome outcome) {
@@ -40,16 +46,21 @@ const QString& outcomeText(DownloadOutcome outcome) {
     return kFailedText;
 }
 
-quint32 eraseCommand(int kind) {
-    return kind == EraseDataStep      ? EraseBearing4Command
-           : kind == EraseHistoryStep ? EraseBearing4HistoryCommand
-                                      : EraseAccelHistoryCommand;
+quint32 eraseCommand(DownloadStepKind kind) {
+    return kind == DownloadStepKind::EraseData      ? EraseBearing4Command
+           : kind == DownloadStepKind::EraseHistory ? EraseBearing4HistoryCommand
+                                                    : EraseAccelHistoryCommand;
 }
 
-const QString& erasingText(int kind) {
-    return kind == EraseDataStep      ? kErasingDataText
-           : kind == EraseHistoryStep ? kErasingHistoryText
-                                      : kErasingAccelHistoryText;
+const QString& erasingText(DownloadStepKind kind) {
+    return kind == DownloadStepKind::EraseData      ? kErasingDataText
+           : kind == DownloadStepKind::EraseHistory ? kErasingHistoryText
+                                                    : kErasingAccelHistoryText;
+}
+
+bool isErase(DownloadStepKind kind) {
+    return kind == DownloadStepKind::EraseData || kind == DownloadStepKind::EraseHistory ||
+           kind == DownloadStepKind::EraseAccelHistory;
 }
 
 } // namespace
@@ -62,13 +73,14 @@ DownloadSequence::DownloadSequence(UnitLink& link, const PartNumberRecord& partN
 DownloadSequence::DownloadSequence(UnitLink& link, const PartNumberRecord& partNumbers,
                                    const AircraftRecord& record, DownloadView& view,
                                    Notifier& notifier, Options options)
-    : link_(link), partNumbers_(partNumbers), record_(record), view_(view), notifier_(notifier),
+    : link_(link), cancelRequested_(std::move(options.cancelRequested)), partNumbers_(partNumbers),
+      record_(record), view_(view), notifier_(notifier),
       dataDirectory_(options.dataDirectory.isEmpty() ? registerDataDirectory()
                                                      : options.dataDirectory),
       steps_(buildSteps(record, options)) {
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
         for (int kind = 0; kind < kStepsPerEngine; ++kind)
-            lines_[engine][kind] = lineText(kind);
+            lines_[engine][kind] = lineText(DownloadStepKind(kind));
 }
 
 std::array<DownloadStep, DownloadSequence::kStepCount>
@@ -83,7 +95,7 @@ DownloadSequence::buildSteps(const AircraftRecord& record, const Options& option
                                             options.eraseAccelHistoryTicks};
         for (int kind = 0; kind < kStepsPerEngine; ++kind) {
             DownloadStep& step = steps[engine * kStepsPerEngine + kind];
-            step.kind = kind;
+            step.kind = DownloadStepKind(kind);
             step.engineIndex = engine;
             step.requested = requested[kind];
             step.ticksLimit = step.ticksLeft = ticks[kind];
@@ -100,7 +112,7 @@ void DownloadSequence::start() {
     view_.setActivity(QString());
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
         for (int kind = 0; kind < kStepsPerEngine; ++kind)
-            view_.setStatusLine(engine, kind, lines_[engine][kind]);
+            view_.setStatusLine(engine, DownloadStepKind(kind), lines_[engine][kind]);
     startCurrentStep();
 }
 
@@ -108,12 +120,12 @@ QString DownloadSequence::buttonText() const {
     return state_ == State::Done ? kDoneButtonText : kCancelButtonText;
 }
 
-QString DownloadSequence::statusLine(int engineIndex, int kind) const {
-    return lines_[engineIndex][kind];
+QString DownloadSequence::statusLine(int engineIndex, DownloadStepKind kind) const {
+    return lines_[qBound(0, engineIndex, AircraftRecord::kEngineCount - 1)][lineIndex(kind)];
 }
 
-DownloadOutcome DownloadSequence::outcome(int engineIndex, int kind) const {
-    return outcomes_[engineIndex][kind];
+DownloadOutcome DownloadSequence::outcome(int engineIndex, DownloadStepKind kind) const {
+    return outcomes_[qBound(0, engineIndex, AircraftRecord::kEngineCount - 1)][lineIndex(kind)];
 }
 
 bool DownloadSequence::anyStepFailed() const {
@@ -130,7 +142,7 @@ bool DownloadSequence::anyStepFailed() const {
 void DownloadSequence::startCurrentStep() {
     while (state_ == State::Running) {
         DownloadStep& step = steps_[current_];
-        if (step.kind == DoneStep) {
+        if (step.kind == DownloadStepKind::Done) {
             finish();
             return;
         }
@@ -140,14 +152,18 @@ void DownloadSequence::startCurrentStep() {
             continue;
         }
         switch (step.kind) {
-        case DownloadDataStep:
+        case DownloadStepKind::DownloadData:
+            if (cancelledBeforeCommand())
+                return;
             if (startDownload(step))
                 return;
             break;
-        case PostProcessStep:
+        case DownloadStepKind::PostProcess:
             postProcess(step);
             break;
         default:
+            if (cancelledBeforeCommand())
+                return;
             if (startErase(step))
                 return;
             break;
@@ -156,7 +172,17 @@ void DownloadSequence::startCurrentStep() {
     }
 }
 
+bool DownloadSequence::cancelledBeforeCommand() {
+    if (state_ == State::Running && cancelRequested_ && cancelRequested_())
+        cancel();
+    return state_ != State::Running;
+}
+
 bool DownloadSequence::startDownload(const DownloadStep& step) {
+    if (responseStuck_) {
+        endStep(step, DownloadOutcome::NotPerformed);
+        return false;
+    }
     const int engine = step.engineIndex + 1;
     view_.setActivity(kDownloadingText.arg(engine));
     percentDisplay_ = true;
@@ -191,6 +217,8 @@ void DownloadSequence::tickDownload(const DownloadStep& step) {
     // The response file is this run's now; the conversion deletes or keeps it.
     link_.clearResponseFile();
     downloaded_[engine] = link_.statusCode() == LinkStatusOk && !file.isEmpty();
+    answerMisplaced_[engine] =
+        link_.statusCode() == LinkStatusError && link_.answerOfAnotherCommand();
     responseFiles_[engine] = downloaded_[engine] ? takeResponseFile(engine, file) : QString();
     if (!downloaded_[engine] && !file.isEmpty())
         QFile::remove(file);
@@ -211,42 +239,44 @@ void DownloadSequence::postProcess(const DownloadStep& step) {
     postProcessing_ = true;
     QElapsedTimer conversion;
     conversion.start();
+    const QDateTime now = QDateTime::currentDateTime();
     const ReformatResult result = ReformatData(
         responseFiles_[engine], engine, record_, dataDirectory_, partNumbers_, notifier_,
-        [this](int percent) { view_.showPercent(percent); }, true, QDateTime::currentDateTime());
+        [this](int percent) { view_.showPercent(percent); }, true, now,
+        keptResponseName(readFixedText(record_.aircraftId), engine, now));
     conversionMs_ += conversion.elapsed();
     postProcessing_ = false;
 
+    if (result.responseFileKept && result.keptResponsePath == responseFilePath())
+        responseStuck_ = true;
     responseFiles_[engine].clear();
-    // The raw flight data file is the data; the text files can be made from it again.
-    dataSaved_[engine] = downloaded_[engine] && result.rawFileSaved &&
-                         result.slotsReceived == kSlotsPerDownload && !result.longerThanLayout;
+    // Only all three files together are the data: the engine data files cannot be made
+    // from the raw file again, and the engine's total flights live only in them.
+    dataSaved_[engine] = downloaded_[engine] && result.complete();
     qCDebug(lcDownload) << "conversion of engine" << engine + 1 << "raw file saved"
                         << result.rawFileSaved << "slots" << result.slotsReceived;
     if (state_ != State::Running)
         return; // cancelled from within the conversion
-    endStep(step, dataSaved_[engine] && result.complete() ? DownloadOutcome::Completed
-                                                          : DownloadOutcome::Failed);
+    endStep(step, dataSaved_[engine] ? DownloadOutcome::Completed : DownloadOutcome::Failed);
 }
 
 // The link answers every command into the same file, so a response that the conversion has
 // to keep would be overwritten by the next command: each engine's gets a name of its own.
+// Where it can be neither renamed nor copied, it stays where it is and the run sends
+// nothing more (see postProcess).
 QString DownloadSequence::takeResponseFile(int engineIndex, const QString& path) {
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    const QString own = QStringLiteral("%1-engine%2-%3").arg(path).arg(engineIndex + 1).arg(stamp);
-    if (QFile::rename(path, own))
-        return own;
-    qCWarning(lcDownload) << "cannot rename" << path << "to" << own;
-    return path;
+    return moveResponseFile(path,
+                            inFlightResponseName(path, engineIndex, QDateTime::currentDateTime()));
 }
 
 bool DownloadSequence::startErase(DownloadStep& step) {
     const int engine = step.engineIndex;
     // The unit's data memory goes only when its data is safely on disk. A run that does not
-    // download the engine erases as the register asks.
-    if (step.kind == EraseDataStep && record_.engines[engine].downloadBearing4 != 0 &&
-        !dataSaved_[engine]) {
+    // download the engine erases as the register asks. After an answer that was not the
+    // download's, the link cannot be trusted with this engine's memories at all.
+    const bool dataAtRisk = step.kind == DownloadStepKind::EraseData &&
+                            record_.engines[engine].downloadBearing4 != 0 && !dataSaved_[engine];
+    if (dataAtRisk || answerMisplaced_[engine] || responseStuck_) {
         endStep(step, DownloadOutcome::NotPerformed);
         return false;
     }
@@ -296,24 +326,16 @@ void DownloadSequence::tick() {
     if (state_ != State::Running || postProcessing_)
         return;
     DownloadStep& step = steps_[current_];
-    switch (step.kind) {
-    case DownloadDataStep:
+    if (step.kind == DownloadStepKind::DownloadData)
         tickDownload(step);
-        break;
-    case EraseDataStep:
-    case EraseHistoryStep:
-    case EraseAccelHistoryStep:
+    else if (isErase(step.kind))
         tickErase(step);
-        break;
-    default:
-        break;
-    }
 }
 
 void DownloadSequence::endStep(const DownloadStep& step, DownloadOutcome outcome) {
-    QString& line = lines_[step.engineIndex][step.kind];
+    QString& line = lines_[step.engineIndex][lineIndex(step.kind)];
     line = lineText(step.kind) + outcomeText(outcome);
-    outcomes_[step.engineIndex][step.kind] = outcome;
+    outcomes_[step.engineIndex][lineIndex(step.kind)] = outcome;
     view_.setStatusLine(step.engineIndex, step.kind, line);
     view_.stepEnded(step.engineIndex, step.kind, line);
 }
@@ -323,12 +345,13 @@ void DownloadSequence::advance() {
     startCurrentStep();
 }
 
+// The bar ends full whatever ran: after a conversion it is there already, after an erase or
+// when nothing was requested it is put there, so that "Processing complete" never sits
+// beside an empty bar.
 void DownloadSequence::finish() {
     state_ = State::Done;
-    if (!percentDisplay_) {
-        percentDisplay_ = true;
-        view_.showPercent(100);
-    }
+    percentDisplay_ = true;
+    view_.showPercent(100);
     view_.setActivity(kProcessingCompleteText);
     view_.finished();
 }

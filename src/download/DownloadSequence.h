@@ -8,24 +8,25 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class DownloadView;
 class Notifier;
 class PartNumberRecord;
 class UnitLink;
 
-enum DownloadStepKind : int {
-    DownloadDataStep = 0,
-    PostProcessStep = 1,
-    EraseDataStep = 2,
-    EraseHistoryStep = 3,
-    EraseAccelHistoryStep = 4,
-    DoneStep = 5,
+enum class DownloadStepKind : int {
+    DownloadData = 0,
+    PostProcess = 1,
+    EraseData = 2,
+    EraseHistory = 3,
+    EraseAccelHistory = 4,
+    Done = 5,
 };
 
 // One entry of the step list.
 struct DownloadStep {
-    int kind = DoneStep;
+    DownloadStepKind kind = DownloadStepKind::Done;
     int engineIndex = 0;
     // Non-zero: perform the step; zero: it ends "Not requested".
     std::uint8_t requested = 0;
@@ -88,6 +89,9 @@ public:
         int eraseAccelHistoryTicks = kEraseAccelHistoryTicks;
         // Empty: the register's data directory.
         QString dataDirectory;
+        // Asked before every command the run would send; true cancels the run there. For a
+        // caller whose cancel cannot reach the sequence while it converts (a signal handler).
+        std::function<bool()> cancelRequested;
     };
 
     enum class State { NotStarted, Running, Done, Cancelled };
@@ -129,8 +133,8 @@ public:
     QString buttonText() const;
     const std::array<DownloadStep, kStepCount>& steps() const { return steps_; }
     int currentStepIndex() const { return current_; }
-    QString statusLine(int engineIndex, int kind) const;
-    DownloadOutcome outcome(int engineIndex, int kind) const;
+    QString statusLine(int engineIndex, DownloadStepKind kind) const;
+    DownloadOutcome outcome(int engineIndex, DownloadStepKind kind) const;
     // True when a step failed, timed out or was not performed.
     bool anyStepFailed() const;
 
@@ -148,10 +152,12 @@ private:
     void endStep(const DownloadStep& step, DownloadOutcome outcome);
     void advance();
     void finish();
+    bool cancelledBeforeCommand();
     void discardResponseFileOfPending();
     QString takeResponseFile(int engineIndex, const QString& path);
 
     UnitLink& link_;
+    std::function<bool()> cancelRequested_;
     const PartNumberRecord& partNumbers_;
     AircraftRecord record_;
     DownloadView& view_;
@@ -174,6 +180,12 @@ private:
     bool downloaded_[AircraftRecord::kEngineCount] = {};
     // The engine's data is on disk whole: only then may its data memory be erased.
     bool dataSaved_[AircraftRecord::kEngineCount] = {};
+    // The engine's download got another command's answer: none of its memories is erased
+    // after that.
+    bool answerMisplaced_[AircraftRecord::kEngineCount] = {};
+    // A kept response that could not be moved out of the link's response file: the next
+    // command would overwrite it, so no further command is sent.
+    bool responseStuck_ = false;
 
     QElapsedTimer transferTimer_;
     qint64 transferMs_ = 0;

@@ -125,7 +125,9 @@ void KORAAutoDownload::cancelRun() {
     sequence_.cancel();
 }
 
-void KORAAutoDownload::setStatusLine(int engineIndex, int kind, const QString& text) {
+void KORAAutoDownload::setStatusLine(int engineIndex, DownloadStepKind stepKind,
+                                     const QString& text) {
+    const int kind = int(stepKind);
     if (engineIndex < 0 || engineIndex >= AircraftRecord::kEngineCount || kind < 0 ||
         kind >= DownloadSequence::kStepsPerEngine)
         return;
@@ -163,7 +165,7 @@ void KORAAutoDownload::showSeconds(int value, int maximum) {
     setBar(value, std::max({maximum, value, 1}), ProgressText::Value);
 }
 
-void KORAAutoDownload::stepEnded(int, int, const QString&) {}
+void KORAAutoDownload::stepEnded(int, DownloadStepKind, const QString&) {}
 
 void KORAAutoDownload::finished() {
     if (timer_ != nullptr)

@@ -46,11 +46,11 @@ public:
 
 private:
     // DownloadView
-    void setStatusLine(int engineIndex, int kind, const QString& text) override;
+    void setStatusLine(int engineIndex, DownloadStepKind kind, const QString& text) override;
     void setActivity(const QString& text) override;
     void showPercent(int value) override;
     void showSeconds(int value, int maximum) override;
-    void stepEnded(int engineIndex, int kind, const QString& statusLine) override;
+    void stepEnded(int engineIndex, DownloadStepKind kind, const QString& statusLine) override;
     void finished() override;
 
     void tick();

@@ -1,5 +1,6 @@
 #include "PreDownloadChecks.h"
 
+#include "AircraftIdentifier.h"
 #include "AircraftMessages.h"
 #include "AircraftRecord.h"
 #include "BrixAircraftSettings.h"
@@ -28,6 +29,8 @@ bool checkSerialNumbers(const AircraftRecord& record, Notifier& notifier) {
 }
 
 bool storeConfirmedAircraft(const QString& id, const AircraftRecord& record, Notifier& notifier) {
+    if (!checkStoredAircraftId(readFixedText(record.aircraftId), notifier))
+        return false;
     if (!KORALibWriteAircraft(id, record)) {
         notifier.critical(kErrorTitle, kUnableToStoreAircraftText.arg(id));
         return false;

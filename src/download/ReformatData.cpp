@@ -1,5 +1,6 @@
 #include "ReformatData.h"
 
+#include "AircraftIdentifier.h"
 #include "AircraftMessages.h"
 #include "AircraftPaths.h"
 #include "AircraftRecord.h"
@@ -8,8 +9,11 @@
 #include "DownloadedData.h"
 #include "EngineDataFiles.h"
 #include "FixedText.h"
+#include "LeftoverFiles.h"
 #include "Notifier.h"
+#include "Protocol.h"
 #include "RawFlightDataFile.h"
+#include "ResponseLayout.h"
 #include "SafeFile.h"
 
 #include <QCryptographicHash>
@@ -17,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -113,12 +118,28 @@ bool saveRawFile(const QString& path, const DownloadedData& data, int engineInde
     return true;
 }
 
+// Walks the blocks of the response as far as they were read and checks each against the
+// download's layout; a file of anything else (random bytes, a raw flight data file, an
+// engine data file) does not get past its first block.
+bool hasDownloadLayout(const QByteArray& bytes) {
+    const ResponseLayout layout = ResponseLayout::forCommand(DownloadBearing4Command);
+    qint64 at = DownloadedData::kUnitHeaderOffset;
+    for (int index = 0; at + kBlockHeaderSize <= bytes.size(); ++index) {
+        const quint32 type = qFromLittleEndian<quint32>(bytes.constData() + at);
+        const quint32 byteCount = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (type > 3 || !layout.acceptsBlock(index, type, byteCount))
+            return false;
+        at += kBlockHeaderSize + qint64(byteCount);
+    }
+    return true;
+}
+
 using EngineDataWriter = bool (*)(QIODevice&, const QString&, const EngineDataSource&,
                                   const QDateTime&, ConversionProgress&);
 
 bool saveEngineDataFile(const QString& path, EngineDataWriter writer,
                         const EngineDataSource& source, const QDateTime& localTime,
-                        ConversionProgress& progress, Notifier& notifier) {
+                        ConversionProgress& progress) {
     SafeFile file(path);
     if (file.open() &&
         writer(file.device(), QFileInfo(path).fileName(), source, localTime, progress) &&
@@ -126,7 +147,6 @@ bool saveEngineDataFile(const QString& path, EngineDataWriter writer,
         return true;
     qCWarning(lcDownload) << "writing" << path << "failed:" << file.errorString()
                           << file.device().errorString();
-    notifier.critical(kErrorTitle, kUnableToOpenProcessedFileText);
     return false;
 }
 
@@ -136,8 +156,22 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
                             const AircraftRecord& aircraft, const QString& dataDirectory,
                             const PartNumberRecord& partNumbers, Notifier& notifier,
                             const std::function<void(int percent)>& progress,
-                            bool deleteResponseOnSuccess, const QDateTime& localTime) {
+                            bool deleteResponseOnSuccess, const QDateTime& localTime,
+                            const QString& keepAs) {
     ReformatResult result;
+    const auto keepResponse = [&] {
+        result.responseFileKept = true;
+        result.keptResponsePath = moveResponseFile(responseFilePath, keepAs);
+        return result.keptResponsePath;
+    };
+    // A FIFO or a device would block the read for ever, or never end.
+    const QFileInfo responseInfo(responseFilePath);
+    if (responseInfo.exists() && !responseInfo.isFile()) {
+        notifier.critical(kReformatDataTitle, kNotARegularFileText.arg(responseFilePath));
+        result.responseFileKept = true;
+        result.keptResponsePath = responseFilePath;
+        return result;
+    }
     QFile response(responseFilePath);
     if (engineIndex < 0 || engineIndex >= AircraftRecord::kEngineCount ||
         responseFilePath.isEmpty() || !response.open(QIODevice::ReadOnly)) {
@@ -150,16 +184,26 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
     const qint64 responseSize = response.size();
     response.close();
     if (!read) {
-        result.responseFileKept = true;
+        keepResponse();
+        return result;
+    }
+    if (!hasDownloadLayout(bytes)) {
+        result.longerThanLayout = false;
+        notifier.critical(kReformatDataTitle, kNotADownloadResponseText.arg(keepResponse()));
         return result;
     }
 
+    const QString aircraftId = readFixedText(aircraft.aircraftId);
+    if (!checkStoredAircraftId(aircraftId, notifier)) {
+        result.longerThanLayout = false;
+        keepResponse();
+        return result;
+    }
     const DownloadedData data(std::move(bytes));
     result.slotsReceived = data.completeSlots();
     if (result.slotsReceived < DownloadedData::kSlotCount)
         notifier.warning(kReformatDataTitle, kMissingSlotsText.arg(result.slotsReceived));
 
-    const QString aircraftId = readFixedText(aircraft.aircraftId);
     const int engine = engineIndex + 1;
     // The register makes the engine directories at start-up; one removed since must not cost
     // the download.
@@ -172,31 +216,30 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
 
     result.rawFileSaved =
         saveRawFile(names.rawFile, data, engineIndex, aircraft, localTime, progress);
-    if (result.longerThanLayout)
-        notifier.warning(kReformatDataTitle,
-                         kLongerThanLayoutText.arg(responseSize - DownloadedData::kFullSize)
-                             .arg(responseFilePath));
-    if (result.rawFileSaved && deleteResponseOnSuccess && !result.longerThanLayout) {
-        if (!QFile::remove(responseFilePath)) {
-            qCWarning(lcDownload) << "cannot delete" << responseFilePath;
-            result.responseFileKept = true;
-        }
-    } else {
-        result.responseFileKept = true;
-    }
-    if (!result.rawFileSaved)
-        notifier.critical(kErrorTitle, kUnableToOpenProcessedFileText +
-                                           kDownloadedDataKeptText.arg(responseFilePath));
-
     ConversionProgress conversionProgress(progress);
     const EngineDataSource source{data, engineIndex, aircraft, partNumbers};
-    result.steadyStateFileSaved =
-        saveEngineDataFile(names.steadyStateFile, writeSteadyStateFile, source, localTime,
-                           conversionProgress, notifier);
+    result.steadyStateFileSaved = saveEngineDataFile(names.steadyStateFile, writeSteadyStateFile,
+                                                     source, localTime, conversionProgress);
     result.transientFileSaved = saveEngineDataFile(names.transientFile, writeTransientFile, source,
-                                                   localTime, conversionProgress, notifier);
+                                                   localTime, conversionProgress);
     // The transient writer ends at 100 itself; without it the indicator still has to get there.
     if (!result.transientFileSaved)
         conversionProgress.finish();
+
+    // The response goes only when all three files are there: the engine data files cannot be
+    // made from the raw file again.
+    const bool allSaved =
+        result.rawFileSaved && result.steadyStateFileSaved && result.transientFileSaved;
+    if (allSaved && deleteResponseOnSuccess && !result.longerThanLayout &&
+        QFile::remove(responseFilePath))
+        return result;
+    const QString kept = keepResponse();
+    if (result.longerThanLayout)
+        notifier.warning(kReformatDataTitle,
+                         kLongerThanLayoutText.arg(
+                             QString::number(responseSize - DownloadedData::kFullSize), kept));
+    if (!allSaved)
+        notifier.critical(kErrorTitle,
+                          kUnableToOpenProcessedFileText + kDownloadedDataKeptText.arg(kept));
     return result;
 }

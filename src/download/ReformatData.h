@@ -24,6 +24,10 @@ inline const QString kDownloadedDataKeptText =
 inline const QString kLongerThanLayoutText =
     QStringLiteral("The unit sent %1 bytes more than the known layout; they were not converted. "
                    "The whole download is kept in %2");
+inline const QString kNotARegularFileText =
+    QStringLiteral("%1 is not a regular file; nothing was converted.");
+inline const QString kNotADownloadResponseText =
+    QStringLiteral("%1 is not a download response of the unit; nothing was converted.");
 inline const QString kMissingSlotsText =
     QStringLiteral("Only %1 of the 20 flight slots were received; the missing slots are saved "
                    "as empty.");
@@ -42,10 +46,12 @@ struct ReformatResult {
     QString rawFilePath;
     QString steadyStatePath;
     QString transientPath;
-    // The response file is still where it was: it was not to be deleted, or the raw file could
-    // not be saved, or the response was refused. The link writes every response to the same
-    // file, so the caller moves a kept response out of the next command's way.
+    // The response is still on disk: it was not to be deleted, or one of the three files could
+    // not be saved, or the response was refused.
     bool responseFileKept = false;
+    // Where a kept response is: the `keepAs` name when it could be moved there, else where it
+    // was given.
+    QString keptResponsePath;
 
     bool complete() const {
         return rawFileSaved && steadyStateFileSaved && transientFileSaved && slotsReceived == 20 &&
@@ -58,10 +64,13 @@ struct ReformatResult {
 // below `dataDirectory`. `engineIndex` is 0 or 1; `localTime` is the time the conversion
 // started, used for the names and the files' headers. Failures are reported through the
 // notifier; `progress` gets 0..100 and is also called after each raw flight record so that
-// a window can repaint. With `deleteResponseOnSuccess` the response file is deleted, but only
-// once the raw flight data file is on disk and reads back as written.
+// a window can repaint. Anything but a regular file holding blocks of the download's layout
+// is refused before a file is written. With `deleteResponseOnSuccess` the response file is
+// deleted, but only once all three files are on disk (the raw file read back as written);
+// a response that stays is moved to `keepAs` when that is given, before any message names it.
 ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
                             const AircraftRecord& aircraft, const QString& dataDirectory,
                             const PartNumberRecord& partNumbers, Notifier& notifier,
                             const std::function<void(int percent)>& progress,
-                            bool deleteResponseOnSuccess, const QDateTime& localTime);
+                            bool deleteResponseOnSuccess, const QDateTime& localTime,
+                            const QString& keepAs = QString());

@@ -2,6 +2,7 @@
 
 #include "DownloadLogging.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -21,12 +22,20 @@ QString systemError(int error) {
 
 QString temporaryName(const QString& finalPath) {
     const QFileInfo info(finalPath);
-    return QStringLiteral("%1/.%2-%3.part")
-        .arg(info.path(), info.fileName())
-        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    return temporaryFileName(info.path(), info.fileName(), QCoreApplication::applicationPid(),
+                             QRandomGenerator::global()->generate());
 }
 
 } // namespace
+
+// The writer's process id is in the name, so that what a killed run left behind can be told
+// from what a live one is writing.
+QString temporaryFileName(const QString& directory, const QString& fileName, qint64 pid,
+                          quint32 random) {
+    return QStringLiteral("%1/.%2-%3-%4.part")
+        .arg(directory, fileName, QString::number(pid),
+             QStringLiteral("%1").arg(random, 8, 16, QLatin1Char('0')));
+}
 
 SafeFile::SafeFile(const QString& finalPath) : finalPath_(finalPath) {}
 

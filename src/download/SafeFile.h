@@ -4,10 +4,10 @@
 #include <QString>
 
 // A file that appears under its name only when it was written in full: the bytes go to a
-// hidden temporary file in the same directory (".<name>-<random>.part", which no listing of
-// data files picks up), are flushed and synced to disk, and the file is then renamed into
-// place. An existing file of that name is never replaced. Whatever fails, and when the
-// object goes away uncommitted, the temporary file is removed.
+// hidden temporary file in the same directory (".<name>-<pid>-<random>.part", which no
+// listing of data files picks up), are flushed and synced to disk, and the file is then renamed
+// into place. An existing file of that name is never replaced. Whatever fails, and when the object
+// goes away uncommitted, the temporary file is removed.
 class SafeFile {
 public:
     explicit SafeFile(const QString& finalPath);
@@ -37,6 +37,10 @@ private:
     QFile file_;
     QString error_;
 };
+
+// The hidden temporary name of `fileName` in `directory` for the writer `pid`.
+QString temporaryFileName(const QString& directory, const QString& fileName, qint64 pid,
+                          quint32 random);
 
 // Renames within one file system without ever replacing an existing file. False, with the
 // reason in `error` when given, when the target exists or the rename fails.

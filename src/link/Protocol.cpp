@@ -229,7 +229,8 @@ void swapElements(char* data, quint32 byteCount, quint32 type) {
     }
 }
 
-int parseResponse(QString& responseFile, QIODevice& rawResponse, quint32 declaredSize) {
+int parseResponse(QString& responseFile, QIODevice& rawResponse, quint32 declaredSize,
+                  const ResponseLayout& expected) {
     // Bounded before anything is allocated, and nothing shorter than the header is a
     // response; neither is worth a log record of its own (the worker logs the failure).
     if (declaredSize > kMaxDeclaredSize || declaredSize < quint32(kResponseHeaderSize)) {
@@ -275,9 +276,13 @@ int parseResponse(QString& responseFile, QIODevice& rawResponse, quint32 declare
         qCCritical(lcLink).noquote() << text;
         return -1;
     }
+    if (!expected.acceptsSize(declaredSize)) {
+        qCWarning(lcLink, "a response of %u bytes does not answer this command", declaredSize);
+        return kResponseDoesNotFit;
+    }
 
     quint32 consumed = kResponseHeaderSize;
-    while (consumed < declaredSize) {
+    for (int index = 0; consumed < declaredSize; ++index) {
         if (declaredSize - consumed < quint32(kBlockHeaderSize)) {
             reportEndedEarly("block header past the declared size");
             return -1;
@@ -302,6 +307,11 @@ int parseResponse(QString& responseFile, QIODevice& rawResponse, quint32 declare
         if (byteCount > declaredSize - consumed) {
             reportEndedEarly("block data past the declared size");
             return -1;
+        }
+        if (!expected.acceptsBlock(index, type, byteCount)) {
+            qCWarning(lcLink, "block %d (type %u, %u bytes) does not answer this command", index,
+                      type, byteCount);
+            return kResponseDoesNotFit;
         }
         char* blockHeader = output.reserve(kBlockHeaderSize);
         if (blockHeader == nullptr)

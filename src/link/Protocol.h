@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ResponseLayout.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -42,12 +44,18 @@ bool buildCommand(unsigned char* commandBuffer, const quint32* payload, int payl
 // The response file of this process: home directory + "/ZELK-" + process id.
 QString responseFilePath();
 
+// What parseResponse returns besides 0 (success) and -1 (failure): the response is sound
+// but has the shape of another command's answer, so the stream is not where it should be.
+inline constexpr int kResponseDoesNotFit = -2;
+
 // Converts the raw response (as received: its first four bytes are the size field) into
 // the response file. `rawResponse` is read from its start, opened for reading when it is
-// not open yet. Returns 0 on success with `responseFile` naming the file; -1 on failure,
-// with `responseFile` empty and no file left, except when the response file itself could
-// not be opened (the name then stays set for the caller to clean up).
-int parseResponse(QString& responseFile, QIODevice& rawResponse, quint32 declaredSize);
+// not open yet. Returns 0 on success with `responseFile` naming the file; -1 or
+// kResponseDoesNotFit (the response does not have the shape `expected`) on failure, with
+// `responseFile` empty and no file left, except when the response file itself could not
+// be opened (the name then stays set for the caller to clean up).
+int parseResponse(QString& responseFile, QIODevice& rawResponse, quint32 declaredSize,
+                  const ResponseLayout& expected = ResponseLayout::any());
 
 // In-place conversion of one block's data to host order by its type (1: 16-bit elements,
 // 2 and 3: 32-bit elements, anything else untouched). Trailing bytes that do not fill an

@@ -3,6 +3,7 @@
 #include "CommunicationLog.h"
 #include "LinkLogging.h"
 #include "Protocol.h"
+#include "ResponseLayout.h"
 #include "SocketErrors.h"
 #include "SocketLayer.h"
 #include "UnitLink.h"
@@ -16,6 +17,9 @@
 
 namespace {
 
+// The status texts below name functions this code does not have (a socket library start-up,
+// LookupAddress, EstablishConnection, ...): they are the unit log's fixed texts, which the
+// communication log has always carried and the people reading it search for.
 const QString kStartupFailurePrefix = QStringLiteral("error: TCPHandler_(): ");
 const QString kLookupFailedText = QStringLiteral("LookupAddress() failed.");
 const QString kConnectFailedText = QStringLiteral("EstablishConnection() failed.");
@@ -25,8 +29,6 @@ const QString kTemporaryFileFailedText = QStringLiteral("failed to open temporar
 const QString kSendFailedText = QStringLiteral("send() failed.");
 const QString kResponseSizeFailedText = QStringLiteral("Failed to retrieve response size.");
 const QString kReceiveFailedText = QStringLiteral("recv() failed.");
-const QString kInvalidResponseText =
-    QStringLiteral("Invalid response detected, or unit returned error");
 
 // How often a wait for the unit looks at the abort flag.
 constexpr int kAbortPollMs = 50;
@@ -43,6 +45,7 @@ public:
 private:
     struct Failure {
         QString text;
+        bool answerOfAnotherCommand = false;
     };
     struct Aborted {};
     // A stop asked for while a response is still awaited: the worker ends at once instead of
@@ -55,8 +58,9 @@ private:
     // One command; throws Failure. Returns the response file name (empty after an abort).
     QString carryOut(const UnitLink::Command& command);
     void receiveExactly(unsigned char* data, qint64 size, const QString& failureText);
-    QString receiveResponse(QTemporaryFile& raw);
+    QString receiveResponse(QTemporaryFile& raw, const ResponseLayout& layout);
     qint64 receiveSome(unsigned char* data, qint64 size, const QString& failureText);
+    void discardUnaskedBytes(quint32 code);
     void reconnectAfterAbort();
     void dropConnection();
     void shutdownConnection();
@@ -156,7 +160,8 @@ void Worker::serveCommands() {
             link_.complete(command.sequence, LinkStatusOk, kStatusOkText, file);
         } catch (const Failure& failure) {
             logStatus(failure.text, LinkStatusError);
-            link_.complete(command.sequence, LinkStatusError, failure.text, QString());
+            link_.complete(command.sequence, LinkStatusError, failure.text, QString(),
+                           failure.answerOfAnotherCommand);
         } catch (const Stopping&) {
             // The stale connection is reset; the end report stands for this command.
             dropConnection();
@@ -170,6 +175,10 @@ QString Worker::carryOut(const UnitLink::Command& command) {
     if (!raw.open())
         throw Failure{kTemporaryFileFailedText};
 
+    const quint32 length = qFromBigEndian<quint32>(command.packet.data());
+    const quint32 code = qFromBigEndian<quint32>(command.packet.data() + 4);
+    if (socket_.isOpen())
+        discardUnaskedBytes(code);
     // A connection lost by an earlier command is reopened here, so that the next command
     // after an unplugged cable works again without restarting the worker.
     if (!socket_.isOpen()) {
@@ -180,7 +189,6 @@ QString Worker::carryOut(const UnitLink::Command& command) {
         }
     }
 
-    const quint32 length = qFromBigEndian<quint32>(command.packet.data());
     int error = 0;
     if (length > quint32(kCommandBufferSize) ||
         !socket_.sendAll(command.packet.data(), length, error)) {
@@ -190,14 +198,14 @@ QString Worker::carryOut(const UnitLink::Command& command) {
     qCDebug(lcLink, "Sent command (%d Bytes).  Waiting for response...", int(length));
 
     try {
-        return receiveResponse(raw);
+        return receiveResponse(raw, ResponseLayout::forCommand(code));
     } catch (const Aborted&) {
         reconnectAfterAbort();
         return QString();
     }
 }
 
-QString Worker::receiveResponse(QTemporaryFile& raw) {
+QString Worker::receiveResponse(QTemporaryFile& raw, const ResponseLayout& layout) {
     unsigned char sizeField[4];
     receiveExactly(sizeField, sizeof sizeField, kResponseSizeFailedText);
     const quint32 declaredSize = qFromBigEndian<quint32>(sizeField);
@@ -237,12 +245,42 @@ QString Worker::receiveResponse(QTemporaryFile& raw) {
         throw Failure{kTemporaryFileFailedText};
 
     QString file;
-    if (parseResponse(file, raw, declaredSize) != 0) {
+    const int parsed = parseResponse(file, raw, declaredSize, layout);
+    if (parsed != 0) {
         if (!file.isEmpty())
             QFile::remove(file);
+        // The answer of another command: the one to this command may still be on its way, so
+        // the stream position is unknown and the next command starts on a fresh connection.
+        if (parsed == kResponseDoesNotFit) {
+            dropConnection();
+            throw Failure{kInvalidResponseText, true};
+        }
         throw Failure{kInvalidResponseText};
     }
     return file;
+}
+
+// Whatever the unit sent that nobody asked for (a response sent twice, a late answer) would
+// otherwise be read as the answer to the command about to go out.
+void Worker::discardUnaskedBytes(quint32 code) {
+    qint64 discarded = 0;
+    int error = 0;
+    for (;;) {
+        const qint64 count = socket_.tryReceive(chunk_.data(), qint64(chunk_.size()), error);
+        if (count > 0) {
+            discarded += count;
+            continue;
+        }
+        // The unit has closed its side or the connection failed: the command goes out on a
+        // fresh connection.
+        if (count == 0 || count == TcpSocket::kFailed)
+            dropConnection();
+        break;
+    }
+    if (discarded > 0)
+        qCWarning(lcLink).noquote()
+            << QStringLiteral("discarded %1 unexpected bytes before command %2")
+                   .arg(QString::number(discarded), QString::number(code));
 }
 
 void Worker::receiveExactly(unsigned char* data, qint64 size, const QString& failureText) {

@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QString>
+
 class UnitLink;
+
+// The outcome of a command whose answer the conversion refused: the unit reported an error,
+// or the answer was malformed or had the shape of another command's.
+inline const QString kInvalidResponseText =
+    QStringLiteral("Invalid response detected, or unit returned error");
 
 // Largest piece taken from the socket at a time; a response is written to its temporary
 // file piece by piece and never held whole.

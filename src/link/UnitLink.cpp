@@ -35,6 +35,11 @@ QString UnitLink::statusText() const {
     return statusText_;
 }
 
+bool UnitLink::answerOfAnotherCommand() const {
+    std::lock_guard lock(mutex_);
+    return answerOfAnotherCommand_;
+}
+
 QString UnitLink::responseFile() const {
     std::lock_guard lock(mutex_);
     return responseFile_;
@@ -125,7 +130,8 @@ UnitLink::Command UnitLink::takeCommand() const {
     return Command{commandBuffer_, submittedSequence_};
 }
 
-void UnitLink::complete(quint64 sequence, int code, const QString& text, const QString& file) {
+void UnitLink::complete(quint64 sequence, int code, const QString& text, const QString& file,
+                        bool answerOfAnotherCommand) {
     bool stale;
     {
         std::lock_guard lock(mutex_);
@@ -135,6 +141,7 @@ void UnitLink::complete(quint64 sequence, int code, const QString& text, const Q
             statusCode_ = code;
             statusText_ = text;
             responseFile_ = file;
+            answerOfAnotherCommand_ = answerOfAnotherCommand;
         }
     }
     if (stale && !file.isEmpty())
@@ -148,6 +155,7 @@ void UnitLink::publishStatus(int code, const QString& text) {
         completedSequence_ = submittedSequence_;
         statusCode_ = code;
         statusText_ = text;
+        answerOfAnotherCommand_ = false;
     }
     doneEvent.set();
 }

@@ -61,6 +61,9 @@ public:
     QString statusText() const;
     QString responseFile() const;
     void clearResponseFile();
+    // The last command failed on an answer shaped like another command's: the unit and this
+    // program disagree on what was asked, so nothing destructive should follow.
+    bool answerOfAnotherCommand() const;
 
     // `statusText` "working" and `statusCode` 2.
     void markWorking();
@@ -94,7 +97,8 @@ public:
     // Reports the outcome of command `sequence` and signals doneEvent. An outcome of a
     // command that is no longer the last one submitted is dropped, and its response file
     // removed, since nobody will read it.
-    void complete(quint64 sequence, int code, const QString& text, const QString& file);
+    void complete(quint64 sequence, int code, const QString& text, const QString& file,
+                  bool answerOfAnotherCommand = false);
     // Reports a status of the worker itself (connected, ended, start-up failure): it
     // stands for every command submitted so far.
     void publishStatus(int code, const QString& text);
@@ -113,4 +117,5 @@ private:
     int statusCode_ = LinkStatusOk;
     QString statusText_;
     QString responseFile_;
+    bool answerOfAnotherCommand_ = false;
 };

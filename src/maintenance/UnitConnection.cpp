@@ -18,6 +18,10 @@ const QString kFileFormatErrorText = QStringLiteral("Error decoding Part Number 
 const QString kAddressTooLongText =
     QStringLiteral("The unit address \"%1\" is longer than %2 characters. Correct the IP "
                    "address in the communication settings.");
+const QString kPortOutOfRangeText =
+    QStringLiteral("The setting \"%1\" holds %2, which is not a port from 1 to 65535. Correct "
+                   "the port in the communication settings.");
+constexpr qint64 kHighestPort = 65535;
 
 } // namespace
 
@@ -39,12 +43,24 @@ bool UnitConnection::stopWorker(int timeoutMs) {
 void UnitConnection::loadAddressFromSettings(Notifier& notifier) {
     BrixAircraftSettings settings;
     QString host = settings.value(kIpAddressKey, kDefaultIpAddress).toString();
-    const int port = settings.value(kPortKey, kDefaultPort).toInt();
+    // Read wide, so that a value beyond an int is not cut into some other port. Missing and
+    // non-numeric read as 0, which means the default.
+    const QString storedPort = settings.value(kPortKey).toString();
+    qint64 port = storedPort.trimmed().toLongLong();
+    if (port == 0)
+        port = kDefaultPort;
     if (host.size() > kMaxIpAddressLength) {
-        notifier.critical(kErrorTitle, kAddressTooLongText.arg(host).arg(kMaxIpAddressLength));
+        notifier.critical(kErrorTitle,
+                          kAddressTooLongText.arg(host, QString::number(kMaxIpAddressLength)));
         host.clear();
     }
-    link_->setAddress(host, port);
+    // An empty address never connects.
+    if (port < 1 || port > kHighestPort) {
+        notifier.critical(kErrorTitle, kPortOutOfRangeText.arg(kPortKey, storedPort));
+        host.clear();
+        port = kDefaultPort;
+    }
+    link_->setAddress(host, int(port));
 }
 
 bool UnitConnection::checkCommunication(CommunicationView& view, Notifier& notifier) {
@@ -94,8 +110,8 @@ void DecodePN(const QString& responseFile, PartNumberRecord& record, Notifier& n
     record.clear();
     QFile file(responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        notifier.critical(kDecodeTitle,
-                          kDecodeOpenFailedText.arg(responseFile).arg(int(file.error())));
+        notifier.critical(kDecodeTitle, kDecodeOpenFailedText.arg(
+                                            responseFile, QString::number(int(file.error()))));
     } else {
         char header[kResponseHeaderSize];
         if (file.read(header, sizeof header) != qint64(sizeof header) ||

@@ -20,6 +20,8 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Message = RecordingNotifier::Message;
@@ -234,16 +236,54 @@ TEST_F(ReformatDataTest, BytesBeyondTheLayoutAreNotConvertedAndTheResponseIsKept
     EXPECT_TRUE(readAll(result.rawFilePath) == expectedRawFile(fullResponse()));
 }
 
-TEST_F(ReformatDataTest, AResponseThatCannotBePositionedIsReported) {
-    // A device rather than a file: it cannot seek.
-    const ReformatResult result =
-        ReformatData(QStringLiteral("/dev/null"), 0, aircraft, dataDirectory, PartNumberRecord(),
-                     notifier, {}, true, startTime);
-    EXPECT_EQ(notifier.messages, QList<Message>{critical(kReformatDataTitle, kSeekFailedText)});
-    EXPECT_EQ(kSeekFailedText, QStringLiteral("QIODevice::seek() failed!"));
-    EXPECT_TRUE(result.responseFileKept);
-    EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/null")));
+// What is not a download response is refused before anything is written: a device or FIFO
+// (it would block or never end), and files given by mistake.
+TEST_F(ReformatDataTest, WhatIsNotADownloadResponseIsRefusedAndNothingWritten) {
+    const QString fifo = QDir::homePath() + QStringLiteral("/fifo");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString& path : {QStringLiteral("/dev/null"), fifo}) {
+        notifier.messages.clear();
+        const ReformatResult result = ReformatData(
+            path, 0, aircraft, dataDirectory, PartNumberRecord(), notifier, {}, true, startTime);
+        EXPECT_EQ(notifier.messages,
+                  QList<Message>{critical(kReformatDataTitle, kNotARegularFileText.arg(path))});
+        EXPECT_TRUE(result.responseFileKept);
+    }
+
+    QByteArray random(int(kFullSize), '\0');
+    for (qsizetype i = 0; i < random.size(); ++i)
+        random[i] = char((i * 2654435761u) >> 13);
+    QByteArray rawFile = expectedRawFile(fullResponse());
+    QByteArray swappedHeader = fullResponse();
+    swappedHeader[12] = 1; // the unit data header as 16-bit words
+    const QByteArray text = QByteArray("File name: n4ss_05MAR2006_1432.dat\r\n").repeated(20000);
+    for (const QByteArray& bytes : {random, rawFile, swappedHeader, text}) {
+        notifier.messages.clear();
+        writeResponse(bytes);
+        const ReformatResult result = convert();
+        EXPECT_EQ(notifier.messages,
+                  QList<Message>{
+                      critical(kReformatDataTitle, kNotADownloadResponseText.arg(responsePath))});
+        EXPECT_FALSE(result.rawFileSaved);
+        EXPECT_TRUE(result.responseFileKept);
+        EXPECT_EQ(readAll(responsePath), bytes);
+    }
     EXPECT_TRUE(allEntries(engineDirectory1()).isEmpty());
+}
+
+// An identifier read back from a hand-edited register forms no path.
+TEST_F(ReformatDataTest, AStoredIdentifierThatPointsElsewhereIsRefused) {
+    writeFixedText(aircraft.aircraftId, QStringLiteral("../../somewhere"));
+    writeResponse(fullResponse());
+    const ReformatResult result = convert();
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0].title, kErrorTitle);
+    EXPECT_TRUE(notifier.messages[0].text.contains(QStringLiteral("../../somewhere")));
+    EXPECT_FALSE(result.rawFileSaved);
+    EXPECT_TRUE(result.responseFileKept);
+    EXPECT_EQ(allEntries(QDir::homePath() + QStringLiteral("/..")).filter("somewhere"),
+              QStringList());
+    EXPECT_EQ(allEntries(dataDirectory + QStringLiteral("/..")).filter("somewhere"), QStringList());
 }
 
 TEST_F(ReformatDataTest, UnwritableEngineDirectoryKeepsTheResponseAndLeavesNothing) {
@@ -257,13 +297,12 @@ TEST_F(ReformatDataTest, UnwritableEngineDirectoryKeepsTheResponseAndLeavesNothi
     writeResponse(fullResponse());
     const ReformatResult result = convert();
 
+    // One message for the three files, naming where the data is.
     const QString unable = QStringLiteral("Unable to open uploaded data processed file");
     EXPECT_EQ(notifier.messages,
-              (QList<Message>{critical(kErrorTitle, unable +
-                                                        QStringLiteral("\n\nThe downloaded data is "
-                                                                       "kept in ") +
-                                                        responsePath),
-                              critical(kErrorTitle, unable), critical(kErrorTitle, unable)}));
+              (QList<Message>{critical(
+                  kErrorTitle,
+                  unable + QStringLiteral("\n\nThe downloaded data is kept in ") + responsePath)}));
     EXPECT_FALSE(result.rawFileSaved);
     EXPECT_FALSE(result.steadyStateFileSaved);
     EXPECT_FALSE(result.transientFileSaved);

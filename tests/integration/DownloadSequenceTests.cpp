@@ -50,14 +50,14 @@ struct EndedStep {
 
 class RecordingView : public DownloadView {
 public:
-    void setStatusLine(int engineIndex, int kind, const QString& text) override {
-        lines[engineIndex][kind] = text;
+    void setStatusLine(int engineIndex, DownloadStepKind kind, const QString& text) override {
+        lines[engineIndex][int(kind)] = text;
     }
     void setActivity(const QString& text) override { activities.append(text); }
     void showPercent(int value) override { percents.append(value); }
     void showSeconds(int value, int maximum) override { seconds.append({value, maximum}); }
-    void stepEnded(int engineIndex, int kind, const QString& line) override {
-        ended.append({engineIndex, kind, line});
+    void stepEnded(int engineIndex, DownloadStepKind kind, const QString& line) override {
+        ended.append({engineIndex, int(kind), line});
     }
     void finished() override { ++finishedCount; }
 
@@ -177,6 +177,8 @@ TEST_F(DownloadRun, AllSwitchesOffOpensDone) {
     EXPECT_EQ(sequence->state(), DownloadSequence::State::Done);
     EXPECT_EQ(sequence->buttonText(), QStringLiteral("Done (F5)"));
     EXPECT_EQ(view.activities.last(), QStringLiteral("Processing complete"));
+    // Never "Processing complete" beside an empty bar.
+    EXPECT_EQ(view.percents.last(), 100);
     EXPECT_EQ(view.finishedCount, 1);
     ASSERT_EQ(view.ended.size(), 10);
     for (int engine = 0; engine < 2; ++engine)
@@ -197,7 +199,7 @@ TEST_F(DownloadRun, StepListFollowsTheRecordWithItsTimeOuts) {
     const int requested[] = {1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0};
     const int ticks[] = {0, 0, 3000, 600, 600, 0, 0, 3000, 600, 600, 0};
     for (int i = 0; i < DownloadSequence::kStepCount; ++i) {
-        EXPECT_EQ(steps[i].kind, kinds[i]) << i;
+        EXPECT_EQ(int(steps[i].kind), kinds[i]) << i;
         EXPECT_EQ(steps[i].requested != 0, requested[i] != 0) << i;
         EXPECT_EQ(steps[i].ticksLimit, ticks[i]) << i;
         EXPECT_EQ(steps[i].ticksLeft, ticks[i]) << i;

@@ -5,6 +5,7 @@
 #include "Protocol.h"
 #include "SettingsSandbox.h"
 #include "UnitLink.h"
+#include "UnitResponses.h"
 #include "UnitSimulator.h"
 
 #include <QElapsedTimer>
@@ -41,6 +42,16 @@ QByteArray validResponseOfSize(quint32 size) {
     qToBigEndian<quint32>(0, bytes.data() + 12);
     qToBigEndian<quint32>(size - 20, bytes.data() + 16);
     return bytes;
+}
+
+constexpr quint32 kUnknownCommand = 200;
+
+QByteArray partNumbers() {
+    return unit_responses::partNumberResponse(defaultPartNumbers());
+}
+
+QByteArray partNumbersTwice() {
+    return partNumbers() + partNumbers();
 }
 
 QByteArray rawWithSizeField(quint32 size, int length) {
@@ -381,18 +392,19 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  false},
         FaultRow{"declared_size_12",
-                 {ReadPartNumbersCommand, FaultKind::RawResponse, 0, rawWithSizeField(12, 12), 1},
+                 {EraseBearing4Command, FaultKind::RawResponse, 0, rawWithSizeField(12, 12), 1},
                  LinkStatusOk,
                  QStringLiteral("OK"),
                  12,
                  true},
-        FaultRow{"declared_size_16777215",
-                 {ReadPartNumbersCommand, FaultKind::RawResponse, 0,
-                  validResponseOfSize(kMaxDeclaredSize), 1},
-                 LinkStatusOk,
-                 QStringLiteral("OK"),
-                 kMaxDeclaredSize,
-                 true},
+        // A command this program does not know has no expected shape.
+        FaultRow{
+            "declared_size_16777215",
+            {kUnknownCommand, FaultKind::RawResponse, 0, validResponseOfSize(kMaxDeclaredSize), 1},
+            LinkStatusOk,
+            QStringLiteral("OK"),
+            kMaxDeclaredSize,
+            true},
         FaultRow{"declared_size_16777216",
                  {ReadPartNumbersCommand, FaultKind::DeclaredSize, 0x1000000, {}, 1},
                  LinkStatusError,
@@ -401,6 +413,34 @@ INSTANTIATE_TEST_SUITE_P(
                  false},
         FaultRow{"declared_size_ffffffff",
                  {ReadPartNumbersCommand, FaultKind::DeclaredSize, 0xFFFFFFFF, {}, 1},
+                 LinkStatusError,
+                 kInvalidResponse,
+                 0,
+                 false},
+        // The unit answers twice: the second copy is discarded before the next command, which
+        // therefore gets its own answer on the same connection.
+        FaultRow{"answered_twice",
+                 {ReadPartNumbersCommand, FaultKind::RawResponse, 0, partNumbersTwice(), 1},
+                 LinkStatusOk,
+                 QStringLiteral("OK"),
+                 296,
+                 true},
+        // Answers of the wrong shape: the stream position is unknown, so the connection is
+        // started afresh.
+        FaultRow{"erase_answered_with_part_numbers",
+                 {EraseBearing4Command, FaultKind::RawResponse, 0, partNumbers(), 1},
+                 LinkStatusError,
+                 kInvalidResponse,
+                 0,
+                 false},
+        FaultRow{"part_numbers_answered_with_a_bare_header",
+                 {ReadPartNumbersCommand, FaultKind::RawResponse, 0, rawWithSizeField(12, 12), 1},
+                 LinkStatusError,
+                 kInvalidResponse,
+                 0,
+                 false},
+        FaultRow{"download_answered_with_part_numbers",
+                 {DownloadBearing4Command, FaultKind::RawResponse, 0, partNumbers(), 1},
                  LinkStatusError,
                  kInvalidResponse,
                  0,

@@ -68,11 +68,11 @@ private:
 class PrintingView : public DownloadView {
 public:
     explicit PrintingView(QTextStream& out) : out_(out) {}
-    void setStatusLine(int, int, const QString&) override {}
+    void setStatusLine(int, DownloadStepKind, const QString&) override {}
     void setActivity(const QString&) override {}
     void showPercent(int) override {}
     void showSeconds(int, int) override {}
-    void stepEnded(int engineIndex, int, const QString& statusLine) override {
+    void stepEnded(int engineIndex, DownloadStepKind, const QString& statusLine) override {
         out_ << kEngineLineText.arg(engineIndex + 1).arg(statusLine) << Qt::endl;
     }
     void finished() override { out_ << kProcessingCompleteText << Qt::endl; }
@@ -153,7 +153,11 @@ int runDownloadCommand(const QStringList& arguments, UnitConnection& connection,
         return kFailed;
 
     PrintingView view(out);
-    DownloadSequence sequence(connection.link(), connection.partNumbers(), record, view, notifier);
+    DownloadSequence::Options sequenceOptions;
+    // A Ctrl-C during the conversion is seen before the next command goes out.
+    sequenceOptions.cancelRequested = [] { return interrupted.load(); };
+    DownloadSequence sequence(connection.link(), connection.partNumbers(), record, view, notifier,
+                              sequenceOptions);
     sequence.start();
     while (sequence.isRunning() && !interrupted) {
         sequence.waitForLink(DownloadSequence::kTickMs);
