@@ -1,14 +1,24 @@
 #include "MessageBoxNotifier.h"
 
+#include "Controls.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QMessageBox>
 
 namespace {
 
+QFont messageFont() {
+    return QFont(QStringLiteral("Helvetica [Cronyx]"), 11, QFont::Bold, true);
+}
+
 int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
             QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, title, text, buttons);
+    // The font installed for the class is dropped when the style sheet replaces the
+    // application's style, and under a style sheet the box's controls do not inherit the
+    // box's font: every control gets it here.
+    applyFont(&box, messageFont());
     return box.exec();
 }
 
@@ -32,6 +42,5 @@ bool MessageBoxNotifier::question(const QString& title, const QString& text) {
 }
 
 void installMessageBoxFont() {
-    QFont font(QStringLiteral("Helvetica [Cronyx]"), 11, QFont::Bold, true);
-    QApplication::setFont(font, "QMessageBox");
+    QApplication::setFont(messageFont(), "QMessageBox");
 }

@@ -3,7 +3,7 @@
 #include "Notifier.h"
 
 // The program's messages: message boxes without a parent and with one OK button (Yes and
-// No for questions), in the message font that start-up installs.
+// No for questions), in the message font.
 class MessageBoxNotifier : public Notifier {
 public:
     void critical(const QString& title, const QString& text) override;
@@ -12,5 +12,6 @@ public:
     bool question(const QString& title, const QString& text) override;
 };
 
-// The font of every message box: "Helvetica [Cronyx]", 11 points, italic, bold.
+// Installs the message font, "Helvetica [Cronyx]", 11 points, italic, bold, for every
+// message box; the notifier's boxes also carry it themselves, whatever the style.
 void installMessageBoxFont();

@@ -2,6 +2,7 @@
 
 #include "ApplicationSettings.h"
 #include "BrixCommonSettings.h"
+#include "Controls.h"
 #include "HelpSystem.h"
 #include "KORAWindow.h"
 #include "KeyDispatcher.h"
@@ -15,6 +16,10 @@
 #include <memory>
 
 namespace {
+
+// The first link check blocks this thread for up to seven seconds: the window is drawn
+// first, or it would stay a black frame all that time.
+constexpr int kFirstDrawBoundMs = 2000;
 
 // The three files, each opened under its root and closed again at the end, in reverse.
 class OpenResourceFiles {
@@ -60,8 +65,7 @@ int runProgram(const QString& programDirectory, const QStringList& startArgument
     int result = 0;
     {
         KORAWindow window(applicationPersist, notifier, startArguments);
-        window.show();
-        QCoreApplication::processEvents();
+        showAndWaitUntilDrawn(&window, kFirstDrawBoundMs);
         window.checkCommunication();
         result = QApplication::exec();
     }

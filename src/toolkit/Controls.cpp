@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTextEdit>
+#include <QThread>
 #include <QWidget>
 
 QObject* findControlObject(QObject* root, const QStringList& path) {
@@ -72,6 +75,21 @@ void centerOnScreen(QWidget* window) {
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+void showAndWaitUntilDrawn(QWidget* window, int boundMs) {
+    constexpr QEventLoop::ProcessEventsFlags kNoInput = QEventLoop::ExcludeUserInputEvents;
+    constexpr int kPollMs = 5;
+    window->show();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Qt marks the window mapped when it handles the first expose, and paints it there.
+    while (!window->testAttribute(Qt::WA_Mapped) && elapsed.elapsed() < boundMs) {
+        QCoreApplication::processEvents(kNoInput, kPollMs);
+        QThread::msleep(kPollMs);
+    }
+    // Layout and update requests posted while it was drawn.
+    QCoreApplication::processEvents(kNoInput);
 }
 
 void setProgressText(QProgressBar* bar, ProgressText text) {

@@ -27,6 +27,12 @@ void applyFont(QWidget* window, const QFont& font);
 // Places a window in the middle of the screen it is on (the primary one before it is shown).
 void centerOnScreen(QWidget* window);
 
+// Shows a window and returns once the window system has exposed it and it is drawn, or
+// after `boundMs`. For a window that a wait on this thread follows: until that first
+// expose nothing it paints reaches the screen, so it would stay an empty frame for the
+// whole wait. Input waits for the event loop; timers and the window system's events run.
+void showAndWaitUntilDrawn(QWidget* window, int boundMs);
+
 // What a progress bar writes over itself.
 enum class ProgressText { None, Value, Percent };
 void setProgressText(QProgressBar* bar, ProgressText text);

@@ -8,6 +8,7 @@
 #include "MessageBoxNotifier.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
+#include "Protocol.h"
 #include "RecordingNotifier.h"
 #include "ResourceFiles.h"
 #include "SettingsSandbox.h"
@@ -15,10 +16,12 @@
 #include "UnitSimulator.h"
 
 #include <QDir>
+#include <QExposeEvent>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +60,13 @@ private:
     QTimer timer_;
     bool expired_ = false;
 };
+
+KORAWindow* mainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<KORAWindow*>(widget))
+            return window;
+    return nullptr;
+}
 
 bool storesUntouched() {
     return BrixAircraftSettings().allKeys().isEmpty() && BrixCommonSettings().allKeys().isEmpty();
@@ -99,15 +109,12 @@ TEST(StartUp, RunsFromTheFirstWindowToTheEndOfTheEventLoop) {
     QTimer closer;
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* window = qobject_cast<KORAWindow*>(widget);
-            if (window == nullptr || !window->isVisible() || simulator.receivedCommands().isEmpty())
-                continue;
-            auto* status = window->findChild<QLabel*>(QStringLiteral("STATUS"));
-            statusAfterCheck = status->text();
-            QTest::keyClick(window, Qt::Key_Escape);
-            closer.stop();
-        }
+        KORAWindow* window = mainWindow();
+        if (window == nullptr || !window->isVisible() || simulator.receivedCommands().isEmpty())
+            return;
+        statusAfterCheck = window->findChild<QLabel*>(QStringLiteral("STATUS"))->text();
+        QTest::keyClick(window, Qt::Key_Escape);
+        closer.stop();
     });
     closer.start();
     RecordingNotifier notifier;
@@ -118,6 +125,77 @@ TEST(StartUp, RunsFromTheFirstWindowToTheEndOfTheEventLoop) {
     EXPECT_EQ(inactivityTimeout(), 120);
     ASSERT_FALSE(simulator.receivedCommands().isEmpty());
     EXPECT_EQ(simulator.receivedCommands().first().code, 1u);
+}
+
+// A window system that exposes the main window a while after it is shown, as a real
+// display server does, and a record of what the window drew: "window" for the window
+// itself, then each text of its status item as it was painted.
+class LateExposureRecorder : public QObject {
+public:
+    static constexpr int kExposeLateMs = 300;
+
+    LateExposureRecorder() { qApp->installEventFilter(this); }
+    ~LateExposureRecorder() override { qApp->removeEventFilter(this); }
+
+    QStringList drawn;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        KORAWindow* window = mainWindow();
+        if (window == nullptr)
+            return false;
+        if (event->type() == QEvent::Expose && !held_ && watched == window->windowHandle()) {
+            held_ = true;
+            QTimer::singleShot(kExposeLateMs, [handle = QPointer<QWindow>(window->windowHandle())] {
+                if (handle.isNull())
+                    return;
+                QExposeEvent late(QRegion(QRect(QPoint(), handle->size())));
+                QCoreApplication::sendEvent(handle, &late);
+            });
+            return true;
+        }
+        if (event->type() == QEvent::Paint && window->testAttribute(Qt::WA_Mapped)) {
+            if (watched == window && !drawn.contains(QStringLiteral("window")))
+                drawn.append(QStringLiteral("window"));
+            auto* status = qobject_cast<QLabel*>(watched);
+            if (status != nullptr && status->objectName() == QStringLiteral("STATUS") &&
+                !status->text().isEmpty() && (drawn.isEmpty() || drawn.last() != status->text()))
+                drawn.append(status->text());
+        }
+        return false;
+    }
+
+private:
+    bool held_ = false;
+};
+
+TEST(StartUp, TheWindowIsDrawnBeforeTheFirstCheckAndShowsItsSteps) {
+    resetSettingsAndHome();
+    UnitSimulator simulator;
+    ASSERT_TRUE(simulator.start());
+    pointSettingsAtSimulator(simulator.port());
+    freshDataDirectory();
+    // A unit slow to give its part numbers keeps the check waiting on this thread.
+    simulator.addFault({ReadPartNumbersCommand, FaultKind::Delay, 1500, {}, 1});
+
+    LateExposureRecorder recorder;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        KORAWindow* window = mainWindow();
+        if (window == nullptr || window->findChild<QLabel*>(QStringLiteral("STATUS"))->text() !=
+                                     QStringLiteral("Communication OK!"))
+            return;
+        closer.stop();
+        QTest::keyClick(window, Qt::Key_Escape);
+    });
+    closer.start();
+    RecordingNotifier notifier;
+    const RunBound bound;
+    EXPECT_EQ(runProgram(QCoreApplication::applicationDirPath(), {}, notifier), 0);
+    // Both steps reached the screen while the check waited, after the window itself.
+    EXPECT_EQ(recorder.drawn.mid(0, 3).join(u'|').toStdString(),
+              "window|Checking communication status|Getting Part Numbers");
 }
 
 TEST(StartUp, AFailedFirstCheckShowsTheDialogAndTheProgramGoesOn) {
@@ -134,11 +212,7 @@ TEST(StartUp, AFailedFirstCheckShowsTheDialogAndTheProgramGoesOn) {
         findControl<QPushButton>(dialog, {QStringLiteral("TOOL_BAR"), QStringLiteral("B_BACK")})
             ->click();
         // The program runs on; the technician leaves from the title screen.
-        QTimer::singleShot(0, [] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* window = qobject_cast<KORAWindow*>(widget))
-                    QTest::keyClick(window, Qt::Key_Escape);
-        });
+        QTimer::singleShot(0, [] { QTest::keyClick(mainWindow(), Qt::Key_Escape); });
     });
     RecordingNotifier notifier;
     const RunBound bound;
@@ -147,7 +221,11 @@ TEST(StartUp, AFailedFirstCheckShowsTheDialogAndTheProgramGoesOn) {
 }
 
 TEST(StartUp, MessagesAreBoxesWithOneButtonInTheMessageFont) {
+    // As in the program: the message font first, then the style sheet, whose first setting
+    // replaces the application's style.
+    qApp->setStyleSheet(QString());
     installMessageBoxFont();
+    ASSERT_TRUE(applyStyleSheet(kCommonResourceRoot));
     MessageBoxNotifier notifier;
     QString title;
     QString text;
@@ -157,7 +235,9 @@ TEST(StartUp, MessagesAreBoxesWithOneButtonInTheMessageFont) {
     whenModal<QMessageBox>([&](QMessageBox* box) {
         title = box->windowTitle();
         text = box->text();
-        font = box->font();
+        // The text as drawn: the style sheet that the tests load must not override it.
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            font = label->font();
         buttons = box->buttons();
         parentless = box->parent() == nullptr;
         box->accept();
@@ -167,10 +247,11 @@ TEST(StartUp, MessagesAreBoxesWithOneButtonInTheMessageFont) {
     EXPECT_EQ(text, QStringLiteral("No aircraft found"));
     EXPECT_EQ(buttons.size(), 1);
     EXPECT_TRUE(parentless);
-    EXPECT_EQ(font.family(), QStringLiteral("Helvetica [Cronyx]"));
+    EXPECT_EQ(font.family().toStdString(), "Helvetica [Cronyx]");
     EXPECT_EQ(font.pointSize(), 11);
-    EXPECT_TRUE(font.italic());
-    EXPECT_EQ(font.weight(), QFont::Bold);
+    const QFontInfo drawn(font);
+    EXPECT_TRUE(drawn.italic());
+    EXPECT_TRUE(drawn.bold());
 }
 
 } // namespace
