@@ -41,7 +41,8 @@ void UnitConnection::loadAddressFromSettings(Notifier& notifier) {
     QString host = settings.value(kIpAddressKey, kDefaultIpAddress).toString();
     const int port = settings.value(kPortKey, kDefaultPort).toInt();
     if (host.size() > kMaxIpAddressLength) {
-        notifier.critical(kErrorTitle, kAddressTooLongText.arg(host).arg(kMaxIpAddressLength));
+        notifier.critical(kErrorTitle,
+                          kAddressTooLongText.arg(host, QString::number(kMaxIpAddressLength)));
         host.clear();
     }
     link_->setAddress(host, port);
@@ -94,8 +95,8 @@ void DecodePN(const QString& responseFile, PartNumberRecord& record, Notifier& n
     record.clear();
     QFile file(responseFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        notifier.critical(kDecodeTitle,
-                          kDecodeOpenFailedText.arg(responseFile).arg(int(file.error())));
+        notifier.critical(kDecodeTitle, kDecodeOpenFailedText.arg(
+                                            responseFile, QString::number(int(file.error()))));
     } else {
         char header[kResponseHeaderSize];
         if (file.read(header, sizeof header) != qint64(sizeof header) ||
