@@ -27,7 +27,8 @@ QList<FlightDataElement> simulatorFlights(int count) {
     return flights;
 }
 
-void buildView(benchmark::State& state, int plotType, int parameterType, int flightCount) {
+void buildView(benchmark::State& state, PlotType plotType, ParameterType parameterType,
+               int flightCount) {
     const QList<FlightDataElement> flights = simulatorFlights(flightCount);
     PlotSelection selection;
     selection.plotType = plotType;
@@ -41,16 +42,16 @@ void buildView(benchmark::State& state, int plotType, int parameterType, int fli
 }
 
 void steadyStateWaterfall(benchmark::State& state) {
-    buildView(state, kSteadyStatePlot, kWaterfallType, 1);
+    buildView(state, PlotType::SteadyState, ParameterType::Waterfall, 1);
 }
 void transientWaterfall(benchmark::State& state) {
-    buildView(state, kTransientPlot, kWaterfallType, 1);
+    buildView(state, PlotType::Transient, ParameterType::Waterfall, 1);
 }
 void steadyStateSpectraOfTenFlights(benchmark::State& state) {
-    buildView(state, kSteadyStatePlot, kFftType, 10);
+    buildView(state, PlotType::SteadyState, ParameterType::Fft, 10);
 }
 void steadyStateA4ROfTenFlights(benchmark::State& state) {
-    buildView(state, kSteadyStatePlot, kA4RType, 10);
+    buildView(state, PlotType::SteadyState, ParameterType::A4R, 10);
 }
 
 } // namespace

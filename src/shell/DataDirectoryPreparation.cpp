@@ -9,7 +9,8 @@ bool prepareDataDirectory(Notifier& notifier) {
     const QString path = dataDirectory();
     // Refused rather than cut: a shortened path would silently point somewhere else.
     if (path.size() > kMaxDataDirLength) {
-        notifier.critical(kErrorTitle, kDataDirectoryTooLongText.arg(path).arg(kMaxDataDirLength));
+        notifier.critical(kErrorTitle,
+                          kDataDirectoryTooLongText.arg(path, QString::number(kMaxDataDirLength)));
         return false;
     }
     setCurrentDataDirectory(path);

@@ -1,5 +1,6 @@
 #include "KORAWindow.h"
 
+#include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
 #include "Controls.h"
@@ -16,6 +17,7 @@
 #include "PrivilegeLevel.h"
 #include "SettingsMaintenance.h"
 #include "StartArguments.h"
+#include "StartOfRun.h"
 #include "StatusBarView.h"
 #include "TitleScreen.h"
 #include "UnitLink.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
@@ -75,6 +78,7 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
     fonts_ = readDisplayFonts();
     performSettingsMaintenance();
     prepareDataDirectory(notifier_);
+    prepareForDataWork(QDir::homePath(), registerDataDirectory());
 
     infoWindow_ = findChild<QWidget*>(QStringLiteral("InfoWindow"));
     if (auto* statusBar = findChild<QWidget*>(QStringLiteral("StatusBar")))

@@ -5,11 +5,14 @@
 #include "RegisterKeys.h"
 
 QString programPartNumber() {
-    return QStringLiteral("388-270-101-%1%2").arg(kVersionMinor).arg(kVersionRevision);
+    return QStringLiteral("388-270-101-%1%2")
+        .arg(QString::number(kVersionMinor), QString::number(kVersionRevision));
 }
 
 QString programVersion() {
-    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    return QStringLiteral("%1.%2.%3")
+        .arg(QString::number(kVersionMajor), QString::number(kVersionMinor),
+             QString::number(kVersionRevision));
 }
 
 void performSettingsMaintenance() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ViewerTypes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtEndian>
@@ -10,7 +12,7 @@ struct FlightDataElement {
     QString aircraftId;
     qint32 engineNumber = 0;
     qint32 flightNumber = 0;
-    qint32 memoryType = 0;
+    MemoryType memoryType = MemoryType::PreDefect;
     QByteArray fileHeader;   // the raw file's 304-byte header
     QByteArray flightRecord; // the slot's 137736-byte flight record
 

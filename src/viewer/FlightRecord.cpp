@@ -1,10 +1,12 @@
 #include "FlightRecord.h"
 
 #include "FlightDataElement.h"
+#include "ViewerTypes.h"
 
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -12,6 +14,12 @@ using Raw = RawFlightDataFile;
 
 bool inRange(int value, int count) {
     return value >= 0 && value < count;
+}
+
+// A value that no working sensor or channel gives: negative, or not a number at all (NaN or
+// infinite, which a faulty channel can write as well).
+bool isSuspectValue(float value) {
+    return !std::isfinite(value) || value < 0.0f;
 }
 
 void fillZeros(int from, int count, double* values) {
@@ -120,10 +128,10 @@ QString dataStatusText(DataStatus status) {
 }
 
 DataStatus steadyStateStatus(const FlightDataElement& flight) {
-    constexpr int kA4R = 6;
+    constexpr int kA4R = valueOf(ParameterType::A4R);
     const FlightRecord record(flight);
     for (int bin = 0; bin < FlightRecord::kBinCount; ++bin) {
-        if (record.steadyStateValue(kA4R, bin) < 0.0f)
+        if (isSuspectValue(record.steadyStateValue(kA4R, bin)))
             return DataStatus::Suspect;
     }
     return DataStatus::Ok;
@@ -134,8 +142,8 @@ DataStatus transientStatus(const FlightDataElement& flight) {
     for (int block = 0; block < FlightRecord::kTransientTypeCount; ++block) {
         for (int bin = 0; bin < FlightRecord::kTransientBinCount; ++bin) {
             for (int sample = 0; sample < FlightRecord::kTransientSampleCount; ++sample) {
-                if (record.transientValue(FlightRecord::kFirstTransientType + block, bin, sample) <
-                    0.0f)
+                if (isSuspectValue(record.transientValue(FlightRecord::kFirstTransientType + block,
+                                                         bin, sample)))
                     return DataStatus::Suspect;
             }
         }

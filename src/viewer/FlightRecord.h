@@ -81,10 +81,10 @@ inline const QString kBadDataIndicator = QStringLiteral("BadData");
 inline const QString kGoodDataIndicator = QStringLiteral("GoodData");
 
 QString dataStatusText(DataStatus status);
-// Suspect when any of the 26 steady-state A4R values is negative: a negative amplitude
-// can only come from a faulty sensor or channel.
+// Suspect when any of the 26 steady-state A4R values is negative, NaN or infinite: such an
+// amplitude can only come from a faulty sensor or channel.
 DataStatus steadyStateStatus(const FlightDataElement& flight);
-// Suspect when any of the 280 transient parameter values is negative.
+// Suspect when any of the 280 transient parameter values is negative, NaN or infinite.
 DataStatus transientStatus(const FlightDataElement& flight);
 // True when any loaded flight has a suspect status of either kind.
 bool selectionHasSuspectData(const QList<FlightDataElement>& flights);

@@ -54,7 +54,8 @@ QList<FlightListElement> slotsOfHeader(const QString& path, const char* header, 
         if (flightNumber == 0)
             continue;
         found.append({path, aircraftId, engineNumber, flightNumber,
-                      headerWord(header, Raw::kMemoriesOffset + 4 * slot), slot});
+                      static_cast<MemoryType>(headerWord(header, Raw::kMemoriesOffset + 4 * slot)),
+                      slot});
     }
     return found;
 }
@@ -200,7 +201,9 @@ FlightSelection::FlightSelection(const QString& dataDirectory) {
     }
 
     BrixAircraftSettings settings;
-    memoryType_ = settings.value(kPlotMemoryTypeKey, 0).toUInt() == 1 ? 1 : 0;
+    memoryType_ = settings.value(kPlotMemoryTypeKey, 0).toUInt() == uint(MemoryType::PostDefect)
+                      ? MemoryType::PostDefect
+                      : MemoryType::PreDefect;
     if (!aircraftEntries_.isEmpty()) {
         const QString last = settings.value(kLastAircraftKey).toString();
         selectAircraft(seen.contains(last) ? last : aircraftEntries_.first());
@@ -232,10 +235,11 @@ void FlightSelection::selectEngine(int engine) {
     rebuildEntries();
 }
 
-void FlightSelection::selectMemoryType(int memoryType) {
-    memoryType_ = memoryType == 0 ? 0 : 1;
+void FlightSelection::selectMemoryType(MemoryType memoryType) {
+    memoryType_ =
+        memoryType == MemoryType::PreDefect ? MemoryType::PreDefect : MemoryType::PostDefect;
     BrixAircraftSettings settings;
-    settings.setValue(kPlotMemoryTypeKey, uint(memoryType_));
+    settings.setValue(kPlotMemoryTypeKey, uint(valueOf(memoryType_)));
     rebuildEntries();
 }
 
@@ -273,9 +277,10 @@ std::optional<QList<FlightDataElement>> FlightSelection::load(const QList<int>& 
         const FlightListElement& slot = slots_[value];
         std::optional<FlightDataElement> element = loadFlightSlot(slot);
         if (!element) {
-            notifier.warning(kWarningTitle, kFlightUnreadableText.arg(slot.flightNumber)
-                                                .arg(slot.slot)
-                                                .arg(QDir::toNativeSeparators(slot.filePath)));
+            notifier.warning(kWarningTitle,
+                             kFlightUnreadableText.arg(QString::number(slot.flightNumber),
+                                                       QString::number(slot.slot),
+                                                       QDir::toNativeSeparators(slot.filePath)));
             continue;
         }
         loaded.append(std::move(*element));

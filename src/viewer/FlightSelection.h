@@ -2,6 +2,7 @@
 
 #include "AircraftRecord.h"
 #include "FlightDataElement.h"
+#include "ViewerTypes.h"
 
 #include <QList>
 #include <QSet>
@@ -20,7 +21,7 @@ struct FlightListElement {
     QString aircraftId;
     qint32 engineNumber = 0;
     qint32 flightNumber = 0;
-    qint32 memoryType = 0; // 0 pre-defect, 1 post-defect
+    MemoryType memoryType = MemoryType::PreDefect;
     // The slot itself (0..19): a file may hold one flight number in two slots, and loading
     // must take the slot that was listed.
     int slot = -1;
@@ -100,7 +101,7 @@ public:
 
     const QString& selectedAircraft() const { return selectedAircraft_; }
     int engineNumber() const { return engineNumber_; }
-    int memoryType() const { return memoryType_; }
+    MemoryType memoryType() const { return memoryType_; }
     // Engine 1 or 2 of the selected aircraft.
     const EngineFields& engineFields(int engine) const;
     const QList<FlightEntry>& entries() const { return entries_; }
@@ -109,8 +110,9 @@ public:
     void selectAircraft(const QString& aircraftId);
     // 1 or 2; anything else selects engine 1.
     void selectEngine(int engine);
-    // 0 or 1 (anything else is 1); stored at once, since the viewer reads it too.
-    void selectMemoryType(int memoryType);
+    // Anything but pre-defect selects post-defect; stored at once, since the viewer reads it
+    // too.
+    void selectMemoryType(MemoryType memoryType);
 
     // Confirmation: loads the selected entries (their values) in list order. Nothing when
     // more than kMaxLoadedFlights are selected: the dialog stays open. A flight that can no
@@ -126,7 +128,7 @@ private:
     QStringList aircraftEntries_;
     QString selectedAircraft_;
     int engineNumber_ = 1;
-    int memoryType_ = 0;
+    MemoryType memoryType_ = MemoryType::PreDefect;
     std::array<EngineFields, 2> engineFields_;
     QList<FlightEntry> entries_;
 };

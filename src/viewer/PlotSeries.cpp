@@ -45,11 +45,8 @@ constexpr std::array<TransientBinText, FlightRecord::kTransientBinCount> kTransi
     {"AOA (All Other Accels)", "AOA"},
 }};
 
-constexpr int kLastSteadyStateRowType = 12;
-constexpr int kLastAverageType = 5;
-// The transient view has no plot of these two averages.
-constexpr int kTR4RAverageType = 1;
-constexpr int kTR4RDeviationType = 2;
+constexpr int kLastSteadyStateRowType = valueOf(ParameterType::CDN);
+constexpr int kLastAverageType = valueOf(ParameterType::CDNAverage);
 
 enum class XRule { Bins, Time, Frequency };
 
@@ -119,14 +116,14 @@ void addWaterfall(PlotView& view, const PlotSelection& selection,
     }
     view.seriesBuilt = true;
     view.waterfall = true;
-    view.footer = selection.plotType == kSteadyStatePlot
+    view.footer = selection.plotType == PlotType::SteadyState
                       ? kWaterfallFlightFooter.arg(selection.flightNumber)
                       : transientBinMenuText(selection.transientBin);
 }
 
 void buildSteadyState(PlotView& view, const PlotSelection& selection,
                       const QList<FlightDataElement>& flights) {
-    const int type = selection.parameterType;
+    const int type = valueOf(selection.parameterType);
     const int bin = selection.sample;
     if (type <= kLastSteadyStateRowType) {
         addFlightSeries(view, flights, XRule::Bins, FlightRecord::kBinCount,
@@ -135,14 +132,14 @@ void buildSteadyState(PlotView& view, const PlotSelection& selection,
                         });
         view.markers = true;
         view.xAxisTitle = kBinNumberAxisTitle;
-    } else if (type == kTimeHistoryType) {
+    } else if (selection.parameterType == ParameterType::TimeHistory) {
         addFlightSeries(view, flights, XRule::Time, FlightRecord::kTimeRecordLength,
                         [bin](const FlightRecord& record, double* y) {
                             record.steadyStateTimeRecord(bin, FlightRecord::kTimeRecordLength, y);
                         });
         view.xAxisTitle = kTimeHistoryAxisTitle;
         view.footer = kBinNumberFooter.arg(bin + 1);
-    } else if (type == kFftType) {
+    } else if (selection.parameterType == ParameterType::Fft) {
         QList<double> timeRecord(FlightRecord::kTimeRecordLength);
         addFlightSeries(view, flights, XRule::Frequency, kSpectrumPoints,
                         [&](const FlightRecord& record, double* y) {
@@ -164,24 +161,26 @@ void buildSteadyState(PlotView& view, const PlotSelection& selection,
 }
 
 QString sampleFooter(const PlotSelection& selection) {
-    return kSampleNumberFooter.arg(selection.sample + 1)
-        .arg(transientBinAxisLabel(selection.transientBin));
+    return kSampleNumberFooter.arg(QString::number(selection.sample + 1),
+                                   transientBinAxisLabel(selection.transientBin));
 }
 
 void buildTransient(PlotView& view, const PlotSelection& selection,
                     const QList<FlightDataElement>& flights) {
-    const int type = selection.parameterType;
+    const int type = valueOf(selection.parameterType);
     const int bin = selection.transientBin;
     const int sample = selection.sample;
-    if (type == kTR4RAverageType || type == kTR4RDeviationType) {
-        view.footer = parameterMenuText(type);
+    // The transient view has no plot of these two averages.
+    if (selection.parameterType == ParameterType::TR4RAverage ||
+        selection.parameterType == ParameterType::TR4RDeviation) {
+        view.footer = parameterMenuText(selection.parameterType);
     } else if (type <= kLastAverageType) {
         addFlightSeries(view, flights, XRule::Bins, FlightRecord::kTransientBinCount,
                         [type](const FlightRecord& record, double* y) {
                             record.transientAverages(type, FlightRecord::kTransientBinCount, y);
                         });
         view.markers = true;
-        view.footer = parameterMenuText(type);
+        view.footer = parameterMenuText(selection.parameterType);
         for (int b = 0; b < FlightRecord::kTransientBinCount; ++b)
             view.xAxisLabels.append({double(b + 1), transientBinAxisLabel(b)});
     } else if (type <= kLastSteadyStateRowType) {
@@ -192,7 +191,7 @@ void buildTransient(PlotView& view, const PlotSelection& selection,
                         });
         view.markers = true;
         view.footer = transientBinMenuText(bin);
-    } else if (type == kTimeHistoryType) {
+    } else if (selection.parameterType == ParameterType::TimeHistory) {
         addFlightSeries(view, flights, XRule::Time, FlightRecord::kTimeRecordLength,
                         [bin, sample](const FlightRecord& record, double* y) {
                             record.transientTimeRecord(bin, sample, FlightRecord::kTimeRecordLength,
@@ -200,7 +199,7 @@ void buildTransient(PlotView& view, const PlotSelection& selection,
                         });
         view.xAxisTitle = kTimeHistoryAxisTitle;
         view.footer = sampleFooter(selection);
-    } else if (type == kFftType) {
+    } else if (selection.parameterType == ParameterType::Fft) {
         QList<double> timeRecord(FlightRecord::kTimeRecordLength);
         addFlightSeries(view, flights, XRule::Frequency, kSpectrumPoints,
                         [&](const FlightRecord& record, double* y) {
@@ -222,9 +221,9 @@ void buildTransient(PlotView& view, const PlotSelection& selection,
 }
 
 // Negative values are only expected of A4R and the time history; the other plots start at 0.
-double yAxisMinimum(const PlotView& view, int parameterType) {
+double yAxisMinimum(const PlotView& view, ParameterType parameterType) {
     double minimum = 0;
-    if (parameterType != kA4RType && parameterType != kTimeHistoryType)
+    if (parameterType != ParameterType::A4R && parameterType != ParameterType::TimeHistory)
         return minimum;
     for (const PlotSeries& series : view.series) {
         for (double y : series.y)
@@ -236,48 +235,50 @@ double yAxisMinimum(const PlotView& view, int parameterType) {
 void setHeaderLines(PlotView& view, const PlotSelection& selection,
                     const QList<FlightDataElement>& flights) {
     if (!flights.isEmpty()) {
-        const bool spectra = selection.parameterType == kWaterfallType;
-        const QString& format = selection.plotType == kSteadyStatePlot
+        const bool spectra = selection.parameterType == ParameterType::Waterfall;
+        const QString& format = selection.plotType == PlotType::SteadyState
                                     ? (spectra ? kSteadyStateSpectraHeader : kSteadyStateDataHeader)
                                     : (spectra ? kTransientSpectraHeader : kTransientDataHeader);
-        view.headerLine1 = format.arg(flights.first().aircraftId).arg(flights.first().engineNumber);
+        // One call: the identifier is the register's text and may hold "%1" itself.
+        view.headerLine1 =
+            format.arg(flights.first().aircraftId, QString::number(flights.first().engineNumber));
     }
-    view.headerLine2 = selection.memoryType == 0 ? kPreDefectHeader : kPostDefectHeader;
+    view.headerLine2 = memoryTypeHeader(selection.memoryType);
 }
 
 } // namespace
 
-QString parameterMenuText(int parameterType) {
-    if (parameterType < 0 || parameterType >= kParameterTypeCount)
-        return {};
-    return QString::fromLatin1(kParameterTexts[parameterType].menuText);
+QString parameterMenuText(ParameterType parameterType) {
+    const ParameterText* entry = tableEntry(kParameterTexts, valueOf(parameterType));
+    return entry ? QString::fromLatin1(entry->menuText) : QString();
 }
 
-QString parameterAxisTitle(int parameterType) {
-    if (parameterType < 0 || parameterType >= kParameterTypeCount)
-        return {};
-    return QString::fromLatin1(kParameterTexts[parameterType].axisTitle);
+QString parameterAxisTitle(ParameterType parameterType) {
+    const ParameterText* entry = tableEntry(kParameterTexts, valueOf(parameterType));
+    return entry ? QString::fromLatin1(entry->axisTitle) : QString();
 }
 
 QString transientBinMenuText(int transientBin) {
-    if (transientBin < 0 || transientBin >= FlightRecord::kTransientBinCount)
-        return {};
-    return QString::fromLatin1(kTransientBinTexts[transientBin].menuText);
+    const TransientBinText* entry = tableEntry(kTransientBinTexts, transientBin);
+    return entry ? QString::fromLatin1(entry->menuText) : QString();
 }
 
 QString transientBinAxisLabel(int transientBin) {
-    if (transientBin < 0 || transientBin >= FlightRecord::kTransientBinCount)
-        return {};
-    return QString::fromLatin1(kTransientBinTexts[transientBin].axisLabel);
+    const TransientBinText* entry = tableEntry(kTransientBinTexts, transientBin);
+    return entry ? QString::fromLatin1(entry->axisLabel) : QString();
+}
+
+QString memoryTypeHeader(MemoryType memoryType) {
+    return memoryType == MemoryType::PreDefect ? kPreDefectHeader : kPostDefectHeader;
 }
 
 PlotView buildPlotView(const PlotSelection& selection, const QList<FlightDataElement>& flights) {
     PlotView view;
-    const bool knownPlot =
-        selection.plotType == kSteadyStatePlot || selection.plotType == kTransientPlot;
-    if (!knownPlot || selection.parameterType < 0 || selection.parameterType >= kParameterTypeCount)
+    // Types cast from stored numbers may name no view or parameter.
+    if (!plotTypeFromValue(valueOf(selection.plotType)) ||
+        !parameterTypeFromValue(valueOf(selection.parameterType)))
         return view;
-    if (selection.plotType == kSteadyStatePlot)
+    if (selection.plotType == PlotType::SteadyState)
         buildSteadyState(view, selection, flights);
     else
         buildTransient(view, selection, flights);

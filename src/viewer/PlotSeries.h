@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ViewerTypes.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -11,24 +13,19 @@ struct FlightDataElement;
 // What the viewer plots for a view and parameter type, built from the loaded flights without
 // a window: the chart only displays these results.
 
-inline constexpr int kSteadyStatePlot = 0;
-inline constexpr int kTransientPlot = 1;
-
-inline constexpr int kParameterTypeCount = 16;
-inline constexpr int kA4RType = 6;
-inline constexpr int kTimeHistoryType = 13;
-inline constexpr int kFftType = 14;
-inline constexpr int kWaterfallType = 15;
-
 // Time records are sampled at 9765.625 Hz. (The spectra's X spacing is the spectrum's.)
 inline constexpr double kSampleIntervalMs = 0.1024;
 
-// Parameter types 0..15: the menu text and the chart's Y-axis title; empty outside.
-QString parameterMenuText(int parameterType);
-QString parameterAxisTitle(int parameterType);
-// Transient bins 0..3: the menu text ("TOC (Top Of Climb)") and the axis label ("TOC").
+// The texts of the parameter types: the menu text and the chart's Y-axis title. A type whose
+// number names no entry (cast from a stored number) has empty texts.
+QString parameterMenuText(ParameterType parameterType);
+QString parameterAxisTitle(ParameterType parameterType);
+// Transient bins 0..3: the menu text ("TOC (Top Of Climb)") and the axis label ("TOC");
+// empty outside.
 QString transientBinMenuText(int transientBin);
 QString transientBinAxisLabel(int transientBin);
+// "Pre-Defect" for the pre-defect memory, "Post-Defect" for any other.
+QString memoryTypeHeader(MemoryType memoryType);
 
 inline const QString kBinNumberAxisTitle = QStringLiteral("Bin Number");
 inline const QString kTimeHistoryAxisTitle = QStringLiteral("Time History (ms)");
@@ -51,16 +48,16 @@ inline const QString kPostDefectHeader = QStringLiteral("Post-Defect");
 
 // The viewer's selection state.
 struct PlotSelection {
-    int plotType = kSteadyStatePlot;
-    int parameterType = kA4RType;
+    PlotType plotType = PlotType::SteadyState;
+    ParameterType parameterType = ParameterType::A4R;
     int transientBin = 0;
     int sample = 0; // steady-state bin 0..25, or the sample 0..9 within the transient bin
     // The waterfall's flight: the first loaded flight with this number, or, when the
     // creation time is given too, the one from that file (two files may share a number).
     qint32 flightNumber = -1;
     std::optional<quint32> flightCreationTime;
-    int memoryType = 0; // titles only
-    int windowType = 0; // spectrum window: 1 Hann, anything else none
+    MemoryType memoryType = MemoryType::PreDefect; // titles only
+    int windowType = 0;                            // spectrum window: 1 Hann, anything else none
 };
 
 struct PlotSeries {

@@ -176,4 +176,88 @@ TEST_F(BrixCli, ImportAndEngineTypes) {
               QStringLiteral("CFM56-7\nLEAP-1B\n"));
 }
 
+// A file's bytes reach the terminal only as text: escape sequences, bells and C1 controls are
+// shown as "\x1b" and the like, in messages and in printed fields alike.
+TEST_F(BrixCli, ControlCharactersFromAFileAreShownEscaped) {
+    const QString file = home.path() + QStringLiteral("/fleet.csv");
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("\x1b[2J\x1b]0;X\x07, AF01\n"
+              "F-GZLC, AF02, , , , , , , caf\xe9\x07 \x9b"
+              "2J\tend\n");
+    csv.close();
+    const CliRun run = cli({QStringLiteral("aircraft"), QStringLiteral("import"), file});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, QStringLiteral("Warning: Line 1: Aircraft ID \"\\x1b[2J\\x1b]0;X\\x07\" "
+                                      "is not valid: it holds a control character; the line "
+                                      "was skipped\n"))
+        << qPrintable(run.err);
+    const CliRun show =
+        cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLC")});
+    EXPECT_TRUE(show.out.contains(QString::fromUtf8("comments: caf\u00e9\\x07 \\x9b2J\\x09end\n")))
+        << qPrintable(show.out);
+    for (const QString& printed : {run.err, show.out}) {
+        for (const QChar character : printed)
+            EXPECT_TRUE(character >= QChar(0xa0) ||
+                        (character >= QChar(0x20) && character < QChar(0x7f)) ||
+                        character == QLatin1Char('\n'))
+                << int(character.unicode());
+    }
+}
+
+// Names that look like placeholders are printed as they are.
+TEST_F(BrixCli, DataDirectoryMessageKeepsPlaceholderLikeNames) {
+    const QString path = home.path() + QStringLiteral("/%1%2/") + QString(260, QLatin1Char('d'));
+    writeSetting(QStringLiteral("DataDir"), path);
+    const CliRun run = cli({QStringLiteral("aircraft"), QStringLiteral("types")});
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("Error: The data directory \"") + path +
+                                   QStringLiteral("\" is longer than 259 characters.")))
+        << qPrintable(run.err);
+}
+
+// Every command shares the same reading of its words: exit code 2 and the problem as the
+// first line on standard error, and single-dash words are arguments, never options.
+TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
+    const QString usageLine =
+        QStringLiteral("usage: brix-cli [--host H] [--port P] COMMAND [ARGUMENTS]");
+    const QList<std::pair<QStringList, QString>> usageErrors = {
+        {{"download"}, "Error: No aircraft ID given"},
+        {{"download", "N1", "--engine"}, "Error: --engine takes 1 or 2, not \"\""},
+        {{"download", "N1", "N2"}, "Error: Unknown option \"N2\""},
+        {{"flights", "--memory", "2"}, "Error: --memory takes 0 or 1, not \"2\""},
+        {{"flights", "--aircraft"}, "Error: Option \"--aircraft\" needs a value"},
+        {{"flights", "--colour", "red"}, "Error: Unknown option \"--colour\""},
+        {{"series", "--view", "steady", "--param", "6", "a.raw:0", "--flight"},
+         "Error: --flight needs a value"},
+        {{"series", "--view", "up", "--param", "6", "a.raw:0"},
+         "Error: --view takes steady or transient, not \"up\""},
+        {{"aircraft", "set", "N1", "--engine", "1", "--colour", "red"},
+         "Error: Unknown option \"--colour\""},
+        {{"aircraft", "set", "N1", "--engine", "1", "--sn"},
+         "Error: Option \"--sn\" needs a value"},
+        {{"convert", "a", "b"}, "Error: usage: brix-cli convert RESPONSE_FILE ID ENGINE"},
+        {{"--port", "0", "check"}, "Error: The port must be a number from 1 to 65535"},
+        {{"--bogus", "1", "check"}, usageLine},
+        {{"check", "--port", "1"}, usageLine},
+    };
+    for (const auto& [arguments, firstLine] : usageErrors) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const CliRun run = cli(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err.section(QLatin1Char('\n'), 0, 0), firstLine);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+
+    const QList<QStringList> accepted = {
+        {"aircraft", "add", "-N1"},
+        {"aircraft", "set", "-N1", "--engine", "1", "--sn", "-5", "--comments", "--x"},
+        {"flights", "--aircraft", "-N1", "--status"},
+    };
+    for (const QStringList& arguments : accepted)
+        EXPECT_EQ(cli(arguments).exitCode, 0) << arguments.join(' ').toStdString();
+    const CliRun show = cli({"aircraft", "show", "-N1"});
+    EXPECT_TRUE(show.out.contains(QStringLiteral("engine1.serialNumber: -5\n")));
+    EXPECT_TRUE(show.out.contains(QStringLiteral("comments: --x\n")));
+}
+
 } // namespace

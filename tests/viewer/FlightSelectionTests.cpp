@@ -107,7 +107,8 @@ protected:
         data = freshDataDirectory();
     }
     QString rawPath(const QString& id, int engine, const QString& name) const {
-        return data + QStringLiteral("/%1_data/engine_%2/%3").arg(id).arg(engine).arg(name);
+        return data +
+               QStringLiteral("/%1_data/engine_%2/%3").arg(id, QString::number(engine), name);
     }
     QString put(const Crafted& file, const QString& name) const {
         return write(rawPath(QString::fromLatin1(file.id), file.engine, name), file.bytes());
@@ -164,8 +165,8 @@ TEST_F(FlightSelectionTest, ListingOrderIsNameOrderAtEveryLevel) {
 
 TEST(FlightEntryTextTest, DateComesFromTheFileNameAndOnlyFromWhatItHolds) {
     const auto text = [](const QString& name, int flight = 42) {
-        return flightEntryText(
-            {QStringLiteral("/d/A_data/engine_1/") + name, "A", 1, flight, 0, 0});
+        return flightEntryText({QStringLiteral("/d/A_data/engine_1/") + name, "A", 1, flight,
+                                MemoryType::PreDefect, 0});
     };
     EXPECT_EQ(text("n4orig_05MAR2006_1432.raw"), "Flight: 0042   Date: 05-MAR-2006 (14:32)");
     EXPECT_EQ(text("n4orig_05MAR2006_1432_2.raw"), "Flight: 0042   Date: 05-MAR-2006 (14:32)");
@@ -220,10 +221,10 @@ TEST_F(FlightSelectionTest, EngineAndMemoryNarrowTheListAndTheMemoryIsStored) {
     BrixAircraftSettings().setValue(kPlotMemoryTypeKey, 1u);
 
     FlightSelection selection;
-    EXPECT_EQ(selection.memoryType(), 1);
+    EXPECT_EQ(selection.memoryType(), MemoryType::PostDefect);
     EXPECT_EQ(selection.engineNumber(), 1);
     EXPECT_EQ(entryValues(selection), QList<int>({10, 11, 12, 13, 14, 15, 16, 17, 18, 19}));
-    selection.selectMemoryType(0);
+    selection.selectMemoryType(MemoryType::PreDefect);
     EXPECT_EQ(BrixAircraftSettings().value(kPlotMemoryTypeKey).toUInt(), 0u);
     EXPECT_EQ(selection.entries().size(), 10);
     EXPECT_EQ(selection.entries().first(),
@@ -233,7 +234,7 @@ TEST_F(FlightSelectionTest, EngineAndMemoryNarrowTheListAndTheMemoryIsStored) {
     EXPECT_EQ(selection.entries().first().value, 20);
     selection.selectEngine(7);
     EXPECT_EQ(selection.engineNumber(), 1);
-    selection.selectMemoryType(1);
+    selection.selectMemoryType(MemoryType::PostDefect);
     EXPECT_EQ(BrixAircraftSettings().value(kPlotMemoryTypeKey).toUInt(), 1u);
 }
 
@@ -354,10 +355,13 @@ TEST_F(FlightSelectionTest, FlightThatCannotBeReadAtLoadIsLeftOutAndNamed) {
     EXPECT_EQ(flights, QList<int>({25, 42, 61}));
     const QString text =
         QStringLiteral("Flight %1 (slot %2) can no longer be read from \"%3\" and is left out.");
-    EXPECT_EQ(notifier.messages,
-              QList<Message>({{"warning", "Warning", text.arg(1).arg(0).arg(removed)},
-                              {"warning", "Warning", text.arg(26).arg(5).arg(truncated)},
-                              {"warning", "Warning", text.arg(41).arg(0).arg(renumbered)}}));
+    EXPECT_EQ(
+        notifier.messages,
+        QList<Message>(
+            {{"warning", "Warning", text.arg(QString::number(1), QString::number(0), removed)},
+             {"warning", "Warning", text.arg(QString::number(26), QString::number(5), truncated)},
+             {"warning", "Warning",
+              text.arg(QString::number(41), QString::number(0), renumbered)}}));
     EXPECT_EQ(loaded->last().filePath, intact);
 }
 
@@ -370,7 +374,8 @@ TEST_F(FlightSelectionTest, SimulatorDownloadListsItsOccupiedSlotsAndLoadsTheirR
     ASSERT_EQ(listed.size(), 17);
     for (const FlightListElement& slot : listed) {
         EXPECT_EQ(slot.engineNumber, 2);
-        EXPECT_EQ(slot.memoryType, slot.slot >= 14 ? 1 : 0);
+        EXPECT_EQ(slot.memoryType,
+                  slot.slot >= 14 ? MemoryType::PostDefect : MemoryType::PreDefect);
     }
     const std::optional<FlightDataElement> flight = loadFlightSlot(listed[15]);
     ASSERT_TRUE(flight.has_value());

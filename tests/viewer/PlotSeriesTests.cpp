@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -95,11 +96,16 @@ QList<FlightDataElement> twoFlights() {
     return {flight(1234, distinctRecord(1).bytes, 1000), flight(1235, distinctRecord(2).bytes)};
 }
 
-PlotSelection selection(int plotType, int parameterType) {
+// Numbers as the settings store them, named or not.
+PlotSelection selection(PlotType plotType, int parameterType) {
     PlotSelection s;
     s.plotType = plotType;
-    s.parameterType = parameterType;
+    s.parameterType = static_cast<ParameterType>(parameterType);
     return s;
+}
+
+PlotSelection selection(PlotType plotType, ParameterType parameterType) {
+    return selection(plotType, valueOf(parameterType));
 }
 
 QList<double> spectrum(const QList<double>& record, int window, SpectrumView view) {
@@ -272,6 +278,34 @@ TEST(DataStatusTest, NegativeA4ROrTransientValueMakesAFlightSuspect) {
     EXPECT_EQ(selectionIndicatorName({}), QStringLiteral("GoodData"));
 }
 
+// A value that is not a number is as suspect as a negative one, by the same rules: A4R
+// among the steady-state rows, any transient parameter value.
+TEST(DataStatusTest, NaNAndInfiniteValuesAreSuspectLikeNegativeOnes) {
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    const std::tuple<const char*, float, DataStatus> cases[] = {
+        {"NaN", std::numeric_limits<float>::quiet_NaN(), DataStatus::Suspect},
+        {"+inf", kInfinity, DataStatus::Suspect},
+        {"-inf", -kInfinity, DataStatus::Suspect},
+        {"negative", -0.5f, DataStatus::Suspect},
+        {"normal", 3.25f, DataStatus::Ok},
+    };
+    for (const auto& [name, value, expected] : cases) {
+        SCOPED_TRACE(name);
+        Record steady = distinctRecord(0);
+        steady.steady(6, 13, value);
+        steady.steady(7, 13, std::numeric_limits<float>::quiet_NaN()); // not A4R: never counts
+        EXPECT_EQ(steadyStateStatus(flight(1, steady.bytes)), expected);
+        EXPECT_EQ(transientStatus(flight(1, steady.bytes)), DataStatus::Ok);
+        Record transient = distinctRecord(0);
+        transient.transient(9, 2, 4, value);
+        EXPECT_EQ(transientStatus(flight(1, transient.bytes)), expected);
+        EXPECT_EQ(steadyStateStatus(flight(1, transient.bytes)), DataStatus::Ok);
+        EXPECT_EQ(selectionIndicatorName({flight(1, transient.bytes)}),
+                  expected == DataStatus::Ok ? QStringLiteral("GoodData")
+                                             : QStringLiteral("BadData"));
+    }
+}
+
 // ---- Steady-state view --------------------------------------------------------------------
 
 TEST(PlotViewTest, MenuTextsAndYAxisTitlesOfEveryParameterType) {
@@ -284,8 +318,9 @@ TEST(PlotViewTest, MenuTextsAndYAxisTitlesOfEveryParameterType) {
                               {"CDN", "CDN"},           {"Time History", "Amplitude (G)"},
                               {"FFT", "Magnitude (G)"}, {"Waterfall FFT", "Bin"}};
     for (int type = 0; type < 16; ++type) {
-        EXPECT_EQ(parameterMenuText(type), QLatin1String(texts[type][0]));
-        EXPECT_EQ(buildPlotView(selection(kSteadyStatePlot, type), twoFlights()).yAxisTitle,
+        EXPECT_EQ(parameterMenuText(static_cast<ParameterType>(type)),
+                  QLatin1String(texts[type][0]));
+        EXPECT_EQ(buildPlotView(selection(PlotType::SteadyState, type), twoFlights()).yAxisTitle,
                   QLatin1String(texts[type][1]));
     }
     const char* bins[][2] = {{"TOC (Top Of Climb)", "TOC"},
@@ -298,9 +333,28 @@ TEST(PlotViewTest, MenuTextsAndYAxisTitlesOfEveryParameterType) {
     }
 }
 
+// Types come back from the settings as numbers: one that names no entry has no texts and
+// no view, and never reads beside a table.
+TEST(PlotViewTest, NumbersThatNameNoTypeHaveEmptyTexts) {
+    for (int number : {-1, 16, 1 << 30}) {
+        SCOPED_TRACE(number);
+        const auto type = static_cast<ParameterType>(number);
+        EXPECT_EQ(parameterMenuText(type), QString());
+        EXPECT_EQ(parameterAxisTitle(type), QString());
+        EXPECT_EQ(transientBinMenuText(number), QString());
+        EXPECT_EQ(transientBinAxisLabel(number), QString());
+        EXPECT_FALSE(parameterTypeFromValue(number));
+        EXPECT_FALSE(plotTypeFromValue(number));
+    }
+    EXPECT_EQ(parameterTypeFromValue(15), ParameterType::Waterfall);
+    EXPECT_EQ(plotTypeFromValue(1), PlotType::Transient);
+    EXPECT_EQ(memoryTypeHeader(MemoryType::PreDefect), QStringLiteral("Pre-Defect"));
+    EXPECT_EQ(memoryTypeHeader(static_cast<MemoryType>(7)), QStringLiteral("Post-Defect"));
+}
+
 TEST(SteadyStateViewTest, ParameterRowsAreMarkersAtBinsOneToTwentySix) {
     for (int type = 0; type < 13; ++type) {
-        const PlotView view = buildPlotView(selection(kSteadyStatePlot, type), twoFlights());
+        const PlotView view = buildPlotView(selection(PlotType::SteadyState, type), twoFlights());
         expectShape(view, 2, 26, true, "Bin Number", QString());
         for (int f = 0; f < 2; ++f) {
             const PlotSeries& series = view.series[f];
@@ -315,7 +369,7 @@ TEST(SteadyStateViewTest, ParameterRowsAreMarkersAtBinsOneToTwentySix) {
 
 TEST(SteadyStateViewTest, TimeHistoryAndSpectrumOfTheSelectedBin) {
     const QList<FlightDataElement> flights = twoFlights();
-    PlotSelection s = selection(kSteadyStatePlot, kTimeHistoryType);
+    PlotSelection s = selection(PlotType::SteadyState, ParameterType::TimeHistory);
     s.sample = 4;
     const PlotView time = buildPlotView(s, flights);
     expectShape(time, 2, 1024, false, "Time History (ms)", QStringLiteral("Bin Number 5"));
@@ -324,7 +378,7 @@ TEST(SteadyStateViewTest, TimeHistoryAndSpectrumOfTheSelectedBin) {
     EXPECT_EQ(time.series[1].y[10], ((10 * 7 + 97 * 2) % 2001 - 1000) * kG);
 
     for (int window : {0, 1}) {
-        s.parameterType = kFftType;
+        s.parameterType = ParameterType::Fft;
         s.windowType = window;
         const PlotView fft = buildPlotView(s, flights);
         expectShape(fft, 2, 512, false, "Frequency (Hz)", QStringLiteral("Bin Number 5"));
@@ -346,7 +400,7 @@ TEST(SteadyStateViewTest, WaterfallLiftsEachBinsSpectrumAndHidesSilentBins) {
                 bin, k,
                 qint16(std::lround(200 + 3000 * std::sin(2 * M_PI * (bin + 2) * k / 1024))));
     const QList<FlightDataElement> flights = {flight(1234, r.bytes)};
-    PlotSelection s = selection(kSteadyStatePlot, kWaterfallType);
+    PlotSelection s = selection(PlotType::SteadyState, ParameterType::Waterfall);
     s.flightNumber = 1234;
     for (int window : {0, 1}) {
         s.windowType = window;
@@ -384,8 +438,8 @@ TEST(SteadyStateViewTest, WaterfallLiftsEachBinsSpectrumAndHidesSilentBins) {
 TEST(TransientViewTest, AveragesAreMarkersAtNamedBinsAndTR4RBuildsNothing) {
     const QList<FlightDataElement> flights = twoFlights();
     for (int type : {0, 3, 4, 5}) {
-        const PlotView view = buildPlotView(selection(kTransientPlot, type), flights);
-        expectShape(view, 2, 4, true, "", parameterMenuText(type));
+        const PlotView view = buildPlotView(selection(PlotType::Transient, type), flights);
+        expectShape(view, 2, 4, true, "", parameterMenuText(static_cast<ParameterType>(type)));
         ASSERT_EQ(view.xAxisLabels.size(), 4);
         const char* labels[] = {"TOC", "TOD", "AOD", "AOA"};
         for (int b = 0; b < 4; ++b) {
@@ -398,7 +452,7 @@ TEST(TransientViewTest, AveragesAreMarkersAtNamedBinsAndTR4RBuildsNothing) {
                                  2000 + 10 * type + 2.25, 2000 + 10 * type + 3.25}));
     }
     for (int type : {1, 2}) {
-        const PlotView view = buildPlotView(selection(kTransientPlot, type), flights);
+        const PlotView view = buildPlotView(selection(PlotType::Transient, type), flights);
         EXPECT_FALSE(view.seriesBuilt);
         EXPECT_TRUE(view.series.isEmpty());
         EXPECT_EQ(view.footer, type == 1 ? QStringLiteral("TR4R_avg") : QStringLiteral("TR4R_std"));
@@ -411,7 +465,7 @@ TEST(TransientViewTest, ParameterValuesOfTheSelectedBinAtSamplesOneToTen) {
                              "AOA (All Other Accels)"};
     for (int type = 6; type < 13; ++type) {
         for (int bin = 0; bin < 4; ++bin) {
-            PlotSelection s = selection(kTransientPlot, type);
+            PlotSelection s = selection(PlotType::Transient, type);
             s.transientBin = bin;
             const PlotView view = buildPlotView(s, flights);
             expectShape(view, 2, 10, true, "", QLatin1String(footers[bin]));
@@ -428,7 +482,7 @@ TEST(TransientViewTest, TimeHistoryAndSpectrumNameTheSampleAndBin) {
     const char* footers[] = {"Sample Number 10: (TOC)", "Sample Number 10: (TOD)",
                              "Sample Number 10: (AOD)", "Sample Number 10: (AOA)"};
     for (int bin = 0; bin < 4; ++bin) {
-        PlotSelection s = selection(kTransientPlot, kTimeHistoryType);
+        PlotSelection s = selection(PlotType::Transient, ParameterType::TimeHistory);
         s.transientBin = bin;
         s.sample = 9;
         const PlotView time = buildPlotView(s, flights);
@@ -436,7 +490,7 @@ TEST(TransientViewTest, TimeHistoryAndSpectrumNameTheSampleAndBin) {
         EXPECT_EQ(time.series[1].x[1023], 1023 * 0.1024);
         EXPECT_EQ(time.series[1].y, constant((200 + 10 * bin + 10) * kG));
 
-        s.parameterType = kFftType;
+        s.parameterType = ParameterType::Fft;
         s.windowType = 1;
         const PlotView fft = buildPlotView(s, flights);
         expectShape(fft, 2, 512, false, "Frequency (Hz)", QLatin1String(footers[bin]));
@@ -451,7 +505,7 @@ TEST(TransientViewTest, WaterfallOfTheSelectedBinKeepsPointOneUnderHann) {
     for (int s = 0; s < 8; ++s)
         r.transientSamples(1, s, qint16(1000 * (s + 1)));
     const QList<FlightDataElement> flights = {flight(55, r.bytes)};
-    PlotSelection s = selection(kTransientPlot, kWaterfallType);
+    PlotSelection s = selection(PlotType::Transient, ParameterType::Waterfall);
     s.flightNumber = 55;
     s.transientBin = 1;
     s.windowType = 1;
@@ -478,7 +532,7 @@ TEST(WaterfallFlightTest, TheChosenOfTwoSameNumberedFlightsIsShown) {
     second.binSample(0, 7, -2000); // only the second file's flight has a spectrum line
     const QList<FlightDataElement> flights = {flight(42, first.bytes, 1000),
                                               flight(42, second.bytes, 2000)};
-    PlotSelection s = selection(kSteadyStatePlot, kWaterfallType);
+    PlotSelection s = selection(PlotType::SteadyState, ParameterType::Waterfall);
     s.flightNumber = 42;
     const PlotView byNumber = buildPlotView(s, flights);
     s.flightCreationTime = 2000;
@@ -508,7 +562,7 @@ TEST(PlotViewTest, EachSeriesComesFromItsOwnFlightEvenWithOneKey) {
     // One file holding a flight number in two slots gives two flights with one key.
     const QList<FlightDataElement> flights = {flight(9, distinctRecord(1).bytes, 5),
                                               flight(9, distinctRecord(2).bytes, 5)};
-    const PlotView view = buildPlotView(selection(kSteadyStatePlot, 0), flights);
+    const PlotView view = buildPlotView(selection(PlotType::SteadyState, 0), flights);
     EXPECT_EQ(view.series[0].y[0], 1000.5);
     EXPECT_EQ(view.series[1].y[0], 2000.5);
 }
@@ -524,55 +578,75 @@ TEST(PlotViewTest, YAxisStartsAtZeroUnlessA4ROrTimeHistoryGoBelow) {
     high.binSamples(2, 10);
     const QList<FlightDataElement> flights = {flight(1, high.bytes), flight(2, low.bytes)};
 
-    PlotSelection s = selection(kSteadyStatePlot, kTimeHistoryType);
+    PlotSelection s = selection(PlotType::SteadyState, ParameterType::TimeHistory);
     s.sample = 2;
     const PlotView time = buildPlotView(s, flights);
     EXPECT_EQ(time.series[1].y[0], -32768 * (200.0 / 65535.0));
     EXPECT_NEAR(time.series[1].y[0], -100.0015, 1e-4);
     EXPECT_EQ(time.yAxisMinimum, time.series[1].y[0]);
-    EXPECT_EQ(buildPlotView(selection(kSteadyStatePlot, 6), flights).yAxisMinimum, -3.5);
-    EXPECT_EQ(buildPlotView(selection(kSteadyStatePlot, 7), flights).yAxisMinimum, 0.0);
-    EXPECT_EQ(buildPlotView(selection(kTransientPlot, 6), flights).yAxisMinimum, -1.25);
-    EXPECT_EQ(buildPlotView(selection(kTransientPlot, 8), flights).yAxisMinimum, 0.0);
-    EXPECT_NEAR(buildPlotView(selection(kTransientPlot, kTimeHistoryType), flights).yAxisMinimum,
+    EXPECT_EQ(buildPlotView(selection(PlotType::SteadyState, 6), flights).yAxisMinimum, -3.5);
+    EXPECT_EQ(buildPlotView(selection(PlotType::SteadyState, 7), flights).yAxisMinimum, 0.0);
+    EXPECT_EQ(buildPlotView(selection(PlotType::Transient, 6), flights).yAxisMinimum, -1.25);
+    EXPECT_EQ(buildPlotView(selection(PlotType::Transient, 8), flights).yAxisMinimum, 0.0);
+    EXPECT_NEAR(buildPlotView(selection(PlotType::Transient, ParameterType::TimeHistory), flights)
+                    .yAxisMinimum,
                 -100.0015, 1e-4);
-    s.parameterType = kFftType;
+    s.parameterType = ParameterType::Fft;
     EXPECT_EQ(buildPlotView(s, flights).yAxisMinimum, 0.0);
     // Values above zero never lift the axis off zero.
-    EXPECT_EQ(buildPlotView(selection(kSteadyStatePlot, 6), {flight(1, high.bytes)}).yAxisMinimum,
-              0.0);
+    EXPECT_EQ(
+        buildPlotView(selection(PlotType::SteadyState, 6), {flight(1, high.bytes)}).yAxisMinimum,
+        0.0);
 }
 
 TEST(PlotViewTest, HeaderLinesNameAircraftEngineAndMemory) {
     QList<FlightDataElement> flights = twoFlights();
     flights[0].engineNumber = 2;
-    PlotSelection s = selection(kSteadyStatePlot, kFftType);
+    PlotSelection s = selection(PlotType::SteadyState, ParameterType::Fft);
     EXPECT_EQ(buildPlotView(s, flights).headerLine1,
               QStringLiteral("Steady State Data: AC001: Engine 2"));
     EXPECT_EQ(buildPlotView(s, flights).headerLine2, QStringLiteral("Pre-Defect"));
-    s.parameterType = kWaterfallType;
-    s.memoryType = 1;
+    s.parameterType = ParameterType::Waterfall;
+    s.memoryType = MemoryType::PostDefect;
     EXPECT_EQ(buildPlotView(s, flights).headerLine1,
               QStringLiteral("Steady State Frequency Spectra: AC001: Engine 2"));
     EXPECT_EQ(buildPlotView(s, flights).headerLine2, QStringLiteral("Post-Defect"));
-    s.plotType = kTransientPlot;
+    s.plotType = PlotType::Transient;
     EXPECT_EQ(buildPlotView(s, flights).headerLine1,
               QStringLiteral("Transient Frequency Spectra: AC001: Engine 2"));
-    s.parameterType = 1;
+    s.parameterType = ParameterType::TR4RAverage;
     EXPECT_EQ(buildPlotView(s, flights).headerLine1,
               QStringLiteral("Transient Data: AC001: Engine 2"));
+}
+
+// The identifier is the register's text: "%1" and "%2" in it are letters, not places.
+TEST(PlotViewTest, HeaderKeepsAnIdentifierThatLooksLikeAPlaceholder) {
+    for (const QString& id :
+         {QStringLiteral("F-%1ZK"), QStringLiteral("%2-%1"), QStringLiteral("N%99%L1")}) {
+        SCOPED_TRACE(id.toStdString());
+        QList<FlightDataElement> flights = twoFlights();
+        flights[0].aircraftId = id;
+        flights[0].engineNumber = 2;
+        EXPECT_EQ(buildPlotView(selection(PlotType::SteadyState, ParameterType::A4R), flights)
+                      .headerLine1,
+                  QStringLiteral("Steady State Data: ") + id + QStringLiteral(": Engine 2"));
+        EXPECT_EQ(buildPlotView(selection(PlotType::Transient, ParameterType::Waterfall), flights)
+                      .headerLine1,
+                  QStringLiteral("Transient Frequency Spectra: ") + id +
+                      QStringLiteral(": Engine 2"));
+    }
 }
 
 TEST(PlotViewTest, UnknownViewsAndTypesBuildNothing) {
     const QList<FlightDataElement> flights = twoFlights();
     for (auto [plot, type] :
          {std::pair{2, 6}, std::pair{-1, 6}, std::pair{0, 16}, std::pair{1, -1}}) {
-        const PlotView view = buildPlotView(selection(plot, type), flights);
+        const PlotView view = buildPlotView(selection(static_cast<PlotType>(plot), type), flights);
         EXPECT_FALSE(view.seriesBuilt);
         EXPECT_TRUE(view.series.isEmpty());
     }
     // A sample out of the view's range reads zeros rather than another record.
-    PlotSelection s = selection(kTransientPlot, kTimeHistoryType);
+    PlotSelection s = selection(PlotType::Transient, ParameterType::TimeHistory);
     s.sample = 25;
     EXPECT_EQ(buildPlotView(s, flights).series[0].y, constant(0.0));
 }
@@ -640,8 +714,8 @@ TEST_F(SeriesCommandTest, PrintsSimulatorFlightsAsCsv) {
     EXPECT_EQ(lines[2], QStringLiteral("# footer: "));
     EXPECT_EQ(lines[3], QStringLiteral("# y-min: 0"));
     EXPECT_EQ(lines[4], QStringLiteral("x,Flight %1,Flight %2")
-                            .arg(data.flightNumber(0))
-                            .arg(data.flightNumber(2)));
+                            .arg(QString::number(data.flightNumber(0)),
+                                 QString::number(data.flightNumber(2))));
     EXPECT_EQ(lines[5], QString::asprintf("1,%.9g,%.9g", double(data.binValue(0, 0, 8)),
                                           double(data.binValue(2, 0, 8))));
     EXPECT_EQ(lines[30], QString::asprintf("26,%.9g,%.9g", double(data.binValue(0, 25, 8)),

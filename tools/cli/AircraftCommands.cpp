@@ -2,6 +2,7 @@
 
 #include "AircraftMessages.h"
 #include "AircraftRecord.h"
+#include "CommandLine.h"
 #include "FixedText.h"
 #include "KORALib.h"
 #include "Notifier.h"
@@ -13,10 +14,6 @@
 #include <optional>
 
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
 
 const QString kUsageText = QStringLiteral(
     "usage: brix-cli aircraft COMMAND\n"
@@ -32,12 +29,8 @@ const QString kUsageText = QStringLiteral(
     "  types                 engine types, one a line\n"
     "  add-type TYPE         append an engine type\n"
     "  remove-type TYPE      remove an engine type");
-const QString kUsageErrorText = QStringLiteral("%1\n\n%2");
 const QString kUnknownCommandText = QStringLiteral("Unknown command \"%1\"");
 const QString kWrongArgumentsText = QStringLiteral("Wrong arguments for \"%1\"");
-const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
-const QString kMissingValueText = QStringLiteral("Option \"%1\" needs a value");
-const QString kBadEngineText = QStringLiteral("--engine takes 1 or 2, not \"%1\"");
 const QString kTwoEnginesText = QStringLiteral(
     "Only one --engine may be given; set the other engine with a command of its own");
 const QString kBadSwitchText = QStringLiteral("%1 takes on or off, not \"%2\"");
@@ -51,16 +44,15 @@ const QString kValueNotEightBitText =
 const QString kImportedText = QStringLiteral("Imported %1 aircraft");
 
 int usageError(Notifier& notifier, const QString& problem) {
-    notifier.critical(kErrorTitle, kUsageErrorText.arg(problem, kUsageText));
-    return kUsageError;
+    return reportUsageError(notifier, problem, kUsageText);
 }
 
-// One line per value, whatever the value holds.
+// One line per value, whatever the value holds, and nothing that drives the terminal.
 QString escaped(QString text) {
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    return text;
+    return escapeControlCharacters(text);
 }
 
 QString onOff(std::uint8_t value) {
@@ -80,14 +72,14 @@ std::optional<QString> registeredOrReport(const QString& id, Notifier& notifier)
 int listAircraft(QTextStream& out) {
     const AircraftList list = KORALibListAircraft();
     for (int index = 0; index < list.items.size(); ++index)
-        out << (index == list.selectedIndex ? "* " : "  ") << list.items[index] << '\n';
-    return kSuccess;
+        out << (index == list.selectedIndex ? "* " : "  ") << escaped(list.items[index]) << '\n';
+    return kExitSuccess;
 }
 
 int showAircraft(const QString& id, Notifier& notifier, QTextStream& out) {
     const std::optional<QString> registered = registeredOrReport(id, notifier);
     if (!registered)
-        return kFailed;
+        return kExitFailed;
     const AircraftRecord record = KORALibReadAircraft(*registered);
     out << "aircraftId: " << escaped(readFixedText(record.aircraftId)) << '\n';
     out << "shopId: " << escaped(readFixedText(record.shopId)) << '\n';
@@ -103,22 +95,22 @@ int showAircraft(const QString& id, Notifier& notifier, QTextStream& out) {
         out << prefix << "eraseAccel: " << onOff(block.eraseAccelHistory) << '\n';
     }
     out << "comments: " << escaped(readFixedText(record.comments)) << '\n';
-    return kSuccess;
+    return kExitSuccess;
 }
 
 int removeAircraft(const QString& id, Notifier& notifier) {
     const std::optional<QString> registered = registeredOrReport(id, notifier);
     if (!registered)
-        return kFailed;
-    return KORALibDeleteAircraft(*registered, notifier) ? kSuccess : kFailed;
+        return kExitFailed;
+    return KORALibDeleteAircraft(*registered, notifier) ? kExitSuccess : kExitFailed;
 }
 
 int importAircraft(const QString& path, Notifier& notifier, QTextStream& out) {
     const int imported = KORALibImportAircraft(path, notifier);
     if (imported < 0)
-        return kFailed;
+        return kExitFailed;
     out << kImportedText.arg(imported) << '\n';
-    return kSuccess;
+    return kExitSuccess;
 }
 
 // A change that "set" makes once every option has been checked, so that a refused option
@@ -146,19 +138,30 @@ std::optional<std::uint8_t> parseSwitch(const QString& value) {
     return std::nullopt;
 }
 
+const QStringList kSetValueOptions = {
+    QStringLiteral("engine"),        QStringLiteral("type"),        QStringLiteral("sn"),
+    QStringLiteral("date"),          QStringLiteral("download"),    QStringLiteral("erase-data"),
+    QStringLiteral("erase-history"), QStringLiteral("erase-accel"), QStringLiteral("comments")};
+
 int setAircraft(const QStringList& arguments, Notifier& notifier) {
     const QString& command = arguments[0];
     if (arguments.size() < 2)
         return usageError(notifier, kWrongArgumentsText.arg(command));
+    // Taken as it stands: an identifier may begin with "-".
     const QString& id = arguments[1];
+
+    QList<QCommandLineOption> definitions;
+    for (const QString& name : kSetValueOptions)
+        definitions.append({name, {}, QStringLiteral("VALUE")});
+    CommandLine commandLine(definitions);
+    if (const std::optional<QString> problem = commandLine.parse(arguments.mid(2)))
+        return usageError(notifier, *problem);
+    if (!commandLine.arguments().isEmpty())
+        return usageError(notifier, kUnknownOptionText.arg(commandLine.arguments().first()));
 
     int engine = -1;
     QList<QPair<QString, QString>> options;
-    for (int index = 2; index < arguments.size(); index += 2) {
-        const QString& option = arguments[index];
-        if (index + 1 >= arguments.size())
-            return usageError(notifier, kMissingValueText.arg(option));
-        const QString& value = arguments[index + 1];
+    for (const auto& [option, value] : commandLine.options()) {
         if (option == QStringLiteral("--engine")) {
             if (value != QStringLiteral("1") && value != QStringLiteral("2"))
                 return usageError(notifier, kBadEngineText.arg(value));
@@ -223,24 +226,24 @@ int setAircraft(const QStringList& arguments, Notifier& notifier) {
     }
     for (const auto& check : textChecks) {
         if (!check())
-            return kFailed;
+            return kExitFailed;
     }
 
     const std::optional<QString> registered = registeredOrReport(id, notifier);
     if (!registered)
-        return kFailed;
+        return kExitFailed;
     AircraftRecord record = KORALibReadAircraft(*registered);
     for (const RecordChange& change : changes)
         change(record);
-    return KORALibWriteAircraft(*registered, record) ? kSuccess : kFailed;
+    return KORALibWriteAircraft(*registered, record) ? kExitSuccess : kExitFailed;
 }
 
 int removeEngineType(const QString& type, Notifier& notifier) {
     if (!KORALibRemoveEngineType(type)) {
         notifier.critical(kErrorTitle, kEngineTypeNotFoundText.arg(type));
-        return kFailed;
+        return kExitFailed;
     }
-    return kSuccess;
+    return kExitSuccess;
 }
 
 } // namespace
@@ -258,7 +261,7 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
         return setAircraft(arguments, notifier);
     if (command == QStringLiteral("help") || command == QStringLiteral("--help")) {
         out << kUsageText << '\n';
-        return kSuccess;
+        return kExitSuccess;
     }
     if (command == QStringLiteral("list") || command == QStringLiteral("types")) {
         if (count != 1)
@@ -266,8 +269,8 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
         if (command == QStringLiteral("list"))
             return listAircraft(out);
         for (const QString& type : KORALibListEngineTypes())
-            out << type << '\n';
-        return kSuccess;
+            out << escaped(type) << '\n';
+        return kExitSuccess;
     }
 
     static const QStringList kOneArgumentCommands = {
@@ -281,12 +284,12 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
     if (command == QStringLiteral("show"))
         return showAircraft(argument, notifier, out);
     if (command == QStringLiteral("add"))
-        return addAircraft(argument, notifier) ? kSuccess : kFailed;
+        return addAircraft(argument, notifier) ? kExitSuccess : kExitFailed;
     if (command == QStringLiteral("remove"))
         return removeAircraft(argument, notifier);
     if (command == QStringLiteral("import"))
         return importAircraft(argument, notifier, out);
     if (command == QStringLiteral("add-type"))
-        return addEngineType(argument, notifier) ? kSuccess : kFailed;
+        return addEngineType(argument, notifier) ? kExitSuccess : kExitFailed;
     return removeEngineType(argument, notifier);
 }

@@ -3,6 +3,7 @@
 #include "AircraftMessages.h"
 #include "AircraftPaths.h"
 #include "AircraftRecord.h"
+#include "CommandLine.h"
 #include "KORALib.h"
 #include "Notifier.h"
 #include "PartNumberRecord.h"
@@ -12,10 +13,6 @@
 #include <QTextStream>
 
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
 
 const QString kConvertUsageText =
     QStringLiteral("usage: brix-cli convert RESPONSE_FILE ID ENGINE\n"
@@ -27,14 +24,13 @@ const QString kConvertUsageText =
 int runConvertCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
     if (arguments.size() != 3 ||
         (arguments[2] != QStringLiteral("1") && arguments[2] != QStringLiteral("2"))) {
-        notifier.critical(kErrorTitle, kConvertUsageText);
-        return kUsageError;
+        return reportUsageError(notifier, {}, kConvertUsageText);
     }
     const QString& responseFile = arguments[0];
     const QString id = registeredAircraftId(arguments[1]);
     if (id.isEmpty()) {
         notifier.critical(kErrorTitle, kAircraftNotFoundText.arg(arguments[1]));
-        return kFailed;
+        return kExitFailed;
     }
     const int engineIndex = arguments[2].toInt() - 1;
     const AircraftRecord aircraft = KORALibReadAircraft(id);
@@ -45,12 +41,12 @@ int runConvertCommand(const QStringList& arguments, Notifier& notifier, QTextStr
         ReformatData(responseFile, engineIndex, aircraft, registerDataDirectory(), partNumbers,
                      notifier, {}, false, QDateTime::currentDateTime());
     if (result.rawFileSaved)
-        out << result.rawFilePath << Qt::endl;
+        out << escapeControlCharacters(result.rawFilePath) << Qt::endl;
     if (result.steadyStateFileSaved)
-        out << result.steadyStatePath << Qt::endl;
+        out << escapeControlCharacters(result.steadyStatePath) << Qt::endl;
     if (result.transientFileSaved)
-        out << result.transientPath << Qt::endl;
+        out << escapeControlCharacters(result.transientPath) << Qt::endl;
     return result.rawFileSaved && result.steadyStateFileSaved && result.transientFileSaved
-               ? kSuccess
-               : kFailed;
+               ? kExitSuccess
+               : kExitFailed;
 }

@@ -2,6 +2,7 @@
 
 #include "AircraftMessages.h"
 #include "AircraftRecord.h"
+#include "CommandLine.h"
 #include "DownloadSequence.h"
 #include "DownloadView.h"
 #include "KORALib.h"
@@ -14,26 +15,18 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 #include <optional>
 
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
 
 const QString kUsageText =
     QStringLiteral("usage: brix-cli download ID [--engine 1|2] [--timing]\n"
                    "  --engine N   download and erase engine N only\n"
                    "  --timing     print the transfer and conversion times on standard error");
-const QString kUsageErrorText = QStringLiteral("%1\n\n%2");
-const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
-const QString kBadEngineText = QStringLiteral("--engine takes 1 or 2, not \"%1\"");
 const QString kMissingIdText = QStringLiteral("No aircraft ID given");
 const QString kEngineLineText = QStringLiteral("Engine %1: %2");
 const QString kDownloadCancelledText = QStringLiteral("Download cancelled");
-const char kTimingFormat[] = "Transfer: %lld ms, conversion: %lld ms\n";
+const QString kTimingText = QStringLiteral("Transfer: %1 ms, conversion: %2 ms\n");
 
 // How long a cancelled run waits for the link to drop the transfer before the program ends.
 constexpr int kCancelSettleMs = 5000;
@@ -73,7 +66,9 @@ public:
     void showPercent(int) override {}
     void showSeconds(int, int) override {}
     void stepEnded(int engineIndex, DownloadStepKind, const QString& statusLine) override {
-        out_ << kEngineLineText.arg(engineIndex + 1).arg(statusLine) << Qt::endl;
+        out_ << kEngineLineText.arg(QString::number(engineIndex + 1),
+                                    escapeControlCharacters(statusLine))
+             << Qt::endl;
     }
     void finished() override { out_ << kProcessingCompleteText << Qt::endl; }
 
@@ -87,70 +82,64 @@ struct DownloadOptions {
     bool timing = false;
 };
 
-int usageError(Notifier& notifier, const QString& problem) {
-    notifier.critical(kErrorTitle, kUsageErrorText.arg(problem, kUsageText));
-    return kUsageError;
-}
-
-std::optional<DownloadOptions> parse(const QStringList& arguments, Notifier& notifier) {
-    DownloadOptions options;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments[i];
-        if (word == QStringLiteral("--engine")) {
-            const QString value = i + 1 < arguments.size() ? arguments[++i] : QString();
-            if (value != QStringLiteral("1") && value != QStringLiteral("2")) {
-                usageError(notifier, kBadEngineText.arg(value));
-                return std::nullopt;
-            }
-            options.engine = value.toInt();
-        } else if (word == QStringLiteral("--timing")) {
+// Fills `options`; on a usage error returns its text.
+std::optional<QString> parse(const QStringList& arguments, DownloadOptions& options) {
+    CommandLine commandLine(
+        {{QStringLiteral("engine"), {}, QStringLiteral("N")}, {QStringLiteral("timing"), {}}});
+    // "--engine" at the end is refused as an engine "".
+    commandLine.setMissingValueText({});
+    if (std::optional<QString> problem = commandLine.parse(arguments))
+        return problem;
+    for (const auto& [name, value] : commandLine.options()) {
+        if (name == QStringLiteral("--timing")) {
             options.timing = true;
-        } else if (word.startsWith(QStringLiteral("--")) || !options.id.isEmpty()) {
-            usageError(notifier, kUnknownOptionText.arg(word));
-            return std::nullopt;
-        } else {
-            options.id = word;
+            continue;
         }
+        if (value != QStringLiteral("1") && value != QStringLiteral("2"))
+            return kBadEngineText.arg(value);
+        options.engine = value.toInt();
     }
-    if (options.id.isEmpty()) {
-        usageError(notifier, kMissingIdText);
-        return std::nullopt;
-    }
-    return options;
+    const QStringList& words = commandLine.arguments();
+    if (words.size() > 1)
+        return kUnknownOptionText.arg(words[1]);
+    if (words.isEmpty())
+        return kMissingIdText;
+    options.id = words.first();
+    return std::nullopt;
 }
 
 } // namespace
 
 int runDownloadCommand(const QStringList& arguments, UnitConnection& connection, Notifier& notifier,
                        QTextStream& out) {
-    const std::optional<DownloadOptions> options = parse(arguments, notifier);
-    if (!options)
-        return kUsageError;
-    const QString id = registeredAircraftId(options->id);
+    DownloadOptions options;
+    if (const std::optional<QString> problem = parse(arguments, options))
+        return reportUsageError(notifier, *problem, kUsageText);
+    const QString id = registeredAircraftId(options.id);
     if (id.isEmpty()) {
-        notifier.critical(kErrorTitle, kAircraftNotFoundText.arg(options->id));
-        return kFailed;
+        notifier.critical(kErrorTitle, kAircraftNotFoundText.arg(options.id));
+        return kExitFailed;
     }
 
     InterruptHandler interruptHandler;
     QuietCommunicationView communicationView;
     if (!connection.checkCommunication(communicationView, notifier)) {
         out << kUnableToCommunicateText << Qt::endl;
-        return kFailed;
+        return kExitFailed;
     }
 
     // The register keeps the record as it stands; only this run leaves the other engine out.
     const AircraftRecord stored = KORALibReadAircraft(id);
     if (!storeConfirmedAircraft(id, stored, notifier))
-        return kFailed;
+        return kExitFailed;
     AircraftRecord record = stored;
-    if (options->engine != 0) {
-        EngineRecord& other = record.engines[2 - options->engine];
+    if (options.engine != 0) {
+        EngineRecord& other = record.engines[2 - options.engine];
         other.downloadBearing4 = other.eraseBearing4 = other.eraseBearing4History =
             other.eraseAccelHistory = 0;
     }
     if (!checkSerialNumbers(record, notifier))
-        return kFailed;
+        return kExitFailed;
 
     PrintingView view(out);
     DownloadSequence::Options sequenceOptions;
@@ -164,14 +153,14 @@ int runDownloadCommand(const QStringList& arguments, UnitConnection& connection,
         if (!interrupted)
             sequence.tick();
     }
-    if (options->timing)
-        std::fprintf(stderr, kTimingFormat, static_cast<long long>(sequence.transferMilliseconds()),
-                     static_cast<long long>(sequence.conversionMilliseconds()));
+    if (options.timing)
+        printToStandardError(kTimingText.arg(QString::number(sequence.transferMilliseconds()),
+                                             QString::number(sequence.conversionMilliseconds())));
     if (sequence.isRunning()) {
         sequence.cancel();
         sequence.settleAfterCancel(kCancelSettleMs);
         out << kDownloadCancelledText << Qt::endl;
-        return kFailed;
+        return kExitFailed;
     }
-    return sequence.anyStepFailed() ? kFailed : kSuccess;
+    return sequence.anyStepFailed() ? kExitFailed : kExitSuccess;
 }

@@ -2,6 +2,7 @@
 
 #include "AircraftMessages.h"
 #include "ApplicationSettings.h"
+#include "CommandLine.h"
 #include "FlightRecord.h"
 #include "FlightSelection.h"
 #include "Notifier.h"
@@ -12,10 +13,6 @@
 
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
-
 const QString kUsageText = QStringLiteral(
     "usage: brix-cli flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]\n"
     "  lists the flight slots of the raw flight data files in the data directory:\n"
@@ -24,10 +21,6 @@ const QString kUsageText = QStringLiteral(
     "  --engine N      only engine 1 or 2\n"
     "  --memory M      only pre-defect (0) or post-defect (1) memory\n"
     "  --status        add the steady-state and transient data status of each flight");
-const QString kUsageErrorText = QStringLiteral("%1\n\n%2");
-const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
-const QString kMissingValueText = QStringLiteral("Option \"%1\" needs a value");
-const QString kBadEngineText = QStringLiteral("--engine takes 1 or 2, not \"%1\"");
 const QString kBadMemoryText = QStringLiteral("--memory takes 0 or 1, not \"%1\"");
 
 // The viewer's data status lines, as its window shows them.
@@ -37,7 +30,7 @@ const QString kTransientStatusText = QStringLiteral("Flight %1 - Transient Data 
 struct Filters {
     std::optional<QString> aircraftId;
     std::optional<int> engine;
-    std::optional<int> memory;
+    std::optional<MemoryType> memory;
     bool status = false;
 
     bool matches(const FlightListElement& slot) const {
@@ -45,11 +38,6 @@ struct Filters {
                (!engine || slot.engineNumber == *engine) && (!memory || slot.memoryType == *memory);
     }
 };
-
-int usageError(Notifier& notifier, const QString& problem) {
-    notifier.critical(kErrorTitle, kUsageErrorText.arg(problem, kUsageText));
-    return kUsageError;
-}
 
 // One of the two allowed words as its number, or nothing.
 std::optional<int> choice(const QString& value, const QString& first, const QString& second) {
@@ -60,55 +48,64 @@ std::optional<int> choice(const QString& value, const QString& first, const QStr
     return std::nullopt;
 }
 
-} // namespace
-
-int runFlightsCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
-    Filters filters;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& name = arguments[i];
+// Fills `filters`; on a usage error returns its text.
+std::optional<QString> parse(const QStringList& arguments, Filters& filters) {
+    CommandLine commandLine({{QStringLiteral("aircraft"), {}, QStringLiteral("ID")},
+                             {QStringLiteral("engine"), {}, QStringLiteral("N")},
+                             {QStringLiteral("memory"), {}, QStringLiteral("M")},
+                             {QStringLiteral("status"), {}}});
+    if (std::optional<QString> problem = commandLine.parse(arguments))
+        return problem;
+    if (!commandLine.arguments().isEmpty())
+        return kUnknownOptionText.arg(commandLine.arguments().first());
+    for (const auto& [name, value] : commandLine.options()) {
         if (name == QStringLiteral("--status")) {
             filters.status = true;
-            continue;
-        }
-        if (name != QStringLiteral("--aircraft") && name != QStringLiteral("--engine") &&
-            name != QStringLiteral("--memory"))
-            return usageError(notifier, kUnknownOptionText.arg(name));
-        if (i + 1 >= arguments.size())
-            return usageError(notifier, kMissingValueText.arg(name));
-        const QString& value = arguments[++i];
-        if (name == QStringLiteral("--aircraft")) {
+        } else if (name == QStringLiteral("--aircraft")) {
             filters.aircraftId = value;
         } else if (name == QStringLiteral("--engine")) {
             filters.engine = choice(value, QStringLiteral("1"), QStringLiteral("2"));
             if (!filters.engine)
-                return usageError(notifier, kBadEngineText.arg(value));
+                return kBadEngineText.arg(value);
         } else {
-            filters.memory = choice(value, QStringLiteral("0"), QStringLiteral("1"));
-            if (!filters.memory)
-                return usageError(notifier, kBadMemoryText.arg(value));
+            const std::optional<int> memory =
+                choice(value, QStringLiteral("0"), QStringLiteral("1"));
+            if (!memory)
+                return kBadMemoryText.arg(value);
+            filters.memory = static_cast<MemoryType>(*memory);
         }
     }
+    return std::nullopt;
+}
 
-    int result = kSuccess;
+} // namespace
+
+int runFlightsCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
+    Filters filters;
+    if (const std::optional<QString> problem = parse(arguments, filters))
+        return reportUsageError(notifier, *problem, kUsageText);
+
+    int result = kExitSuccess;
     for (const FlightListElement& slot : scanFlightSlots(dataDirectory())) {
         if (!filters.matches(slot))
             continue;
-        out << slot.filePath << '\t' << slot.slot << '\t' << flightEntryText(slot) << '\n';
+        // Names from the file system and the file's own header, whatever they hold.
+        out << escapeControlCharacters(slot.filePath) << '\t' << slot.slot << '\t'
+            << escapeControlCharacters(flightEntryText(slot)) << '\n';
         if (!filters.status)
             continue;
         const std::optional<FlightDataElement> flight = loadFlightSlot(slot);
         if (!flight) {
-            notifier.warning(
-                kWarningTitle,
-                kFlightUnreadableText.arg(slot.flightNumber).arg(slot.slot).arg(slot.filePath));
-            result = kFailed;
+            notifier.warning(kWarningTitle,
+                             kFlightUnreadableText.arg(QString::number(slot.flightNumber),
+                                                       QString::number(slot.slot), slot.filePath));
+            result = kExitFailed;
             continue;
         }
-        out << kSteadyStateStatusText.arg(slot.flightNumber)
-                   .arg(dataStatusText(steadyStateStatus(*flight)))
+        const QString flightNumber = QString::number(slot.flightNumber);
+        out << kSteadyStateStatusText.arg(flightNumber, dataStatusText(steadyStateStatus(*flight)))
             << '\n'
-            << kTransientStatusText.arg(slot.flightNumber)
-                   .arg(dataStatusText(transientStatus(*flight)))
+            << kTransientStatusText.arg(flightNumber, dataStatusText(transientStatus(*flight)))
             << '\n';
     }
     out.flush();

@@ -1,5 +1,6 @@
 #include "SeriesCommand.h"
 
+#include "CommandLine.h"
 #include "FlightDataElement.h"
 #include "FlightRecord.h"
 #include "FlightSelection.h"
@@ -14,10 +15,6 @@
 
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
-
 const QString kSeriesUsageText = QStringLiteral(
     "usage: brix-cli series --view steady|transient --param N [--bin B] [--sample S]\n"
     "                       [--flight F] [--window W] FILE:SLOT...\n"
@@ -27,9 +24,7 @@ const QString kSeriesUsageText = QStringLiteral(
     "  --flight F   the waterfall's flight number (default: the first slot's)\n"
     "  --window W   spectrum window, 1 for Hann (default 0)\n"
     "  FILE:SLOT    up to 10 flight slots (0..19) of raw flight data files");
-const QString kUsageErrorText = QStringLiteral("%1\n\n%2");
-const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
-const QString kMissingValueText = QStringLiteral("%1 needs a value");
+const QString kSeriesMissingValueText = QStringLiteral("%1 needs a value");
 const QString kBadValueText = QStringLiteral("%1 takes %2, not \"%3\"");
 const QString kBadSlotText = QStringLiteral("\"%1\" is not FILE:SLOT with a slot of 0 to 19");
 const QString kMissingViewText = QStringLiteral("--view and --param are required");
@@ -105,26 +100,26 @@ std::optional<QString> parseArguments(const QStringList& arguments, SeriesOption
         target = *parsed;
         return std::nullopt;
     };
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& word = arguments[i];
-        if (!word.startsWith(QStringLiteral("--"))) {
-            const std::optional<SlotName> slot = parseSlot(word);
-            if (!slot)
-                return kBadSlotText.arg(word);
-            options.slotNames.append(*slot);
-            continue;
-        }
-        if (i + 1 >= arguments.size())
-            return kMissingValueText.arg(word);
-        const QString& value = arguments[++i];
+    QList<QCommandLineOption> definitions{{QStringLiteral("view"), {}, QStringLiteral("VIEW")}};
+    for (const IntegerOption* option :
+         {&kParameterOption, &kBinOption, &kFlightOption, &kWindowOption, &kSteadySampleOption})
+        definitions.append({QString::fromLatin1(option->name + 2), {}, QStringLiteral("N")});
+    CommandLine commandLine(definitions);
+    commandLine.setMissingValueText(kSeriesMissingValueText);
+    if (std::optional<QString> problem = commandLine.parse(arguments))
+        return problem;
+    for (const auto& [word, value] : commandLine.options()) {
         std::optional<QString> error;
         if (word == QStringLiteral("--view")) {
             if (value != kSteadyView && value != kTransientView)
                 return kBadValueText.arg(word, QStringLiteral("steady or transient"), value);
-            selection.plotType = value == kSteadyView ? kSteadyStatePlot : kTransientPlot;
+            selection.plotType = value == kSteadyView ? PlotType::SteadyState : PlotType::Transient;
             options.viewGiven = true;
         } else if (word == QLatin1String(kParameterOption.name)) {
-            error = readInteger(kParameterOption, value, selection.parameterType);
+            int number = 0;
+            error = readInteger(kParameterOption, value, number);
+            selection.parameterType =
+                parameterTypeFromValue(number).value_or(selection.parameterType);
             options.parameterGiven = true;
         } else if (word == QLatin1String(kBinOption.name)) {
             error = readInteger(kBinOption, value, selection.transientBin);
@@ -135,17 +130,22 @@ std::optional<QString> parseArguments(const QStringList& arguments, SeriesOption
             error = readInteger(kWindowOption, value, selection.windowType);
         } else if (word == QLatin1String(kSteadySampleOption.name)) {
             sampleText = value;
-        } else {
-            return kUnknownOptionText.arg(word);
         }
         if (error)
             return error;
     }
+    for (const QString& word : commandLine.arguments()) {
+        const std::optional<SlotName> slot = parseSlot(word);
+        if (!slot)
+            return kBadSlotText.arg(word);
+        options.slotNames.append(*slot);
+    }
     if (!options.viewGiven || !options.parameterGiven)
         return kMissingViewText;
     if (sampleText) {
-        const IntegerOption& sample =
-            selection.plotType == kSteadyStatePlot ? kSteadySampleOption : kTransientSampleOption;
+        const IntegerOption& sample = selection.plotType == PlotType::SteadyState
+                                          ? kSteadySampleOption
+                                          : kTransientSampleOption;
         if (std::optional<QString> error = readInteger(sample, *sampleText, selection.sample))
             return error;
     }
@@ -204,24 +204,24 @@ void printView(const PlotView& view, QTextStream& out) {
 int runSeriesCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
     SeriesOptions options;
     if (const std::optional<QString> error = parseArguments(arguments, options)) {
-        notifier.critical(kErrorTitle, kUsageErrorText.arg(*error, kSeriesUsageText));
-        return kUsageError;
+        return reportUsageError(notifier, *error, kSeriesUsageText);
     }
     if (options.slotNames.size() > FlightSelection::kMaxLoadedFlights) {
         notifier.critical(kErrorTitle, kTooManyFlightsText.arg(FlightSelection::kMaxLoadedFlights));
-        return kFailed;
+        return kExitFailed;
     }
     QList<FlightDataElement> flights;
     for (const SlotName& name : options.slotNames) {
         std::optional<FlightDataElement> flight = loadSlot(name);
         if (!flight) {
-            notifier.critical(kErrorTitle, kSlotUnreadableText.arg(name.slot).arg(name.path));
-            return kFailed;
+            notifier.critical(kErrorTitle,
+                              kSlotUnreadableText.arg(QString::number(name.slot), name.path));
+            return kExitFailed;
         }
         flights.append(std::move(*flight));
     }
     if (!options.flightGiven)
         options.selection.flightNumber = flights.first().flightNumber;
     printView(buildPlotView(options.selection, flights), out);
-    return kSuccess;
+    return kExitSuccess;
 }

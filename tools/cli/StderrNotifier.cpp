@@ -1,14 +1,19 @@
 #include "StderrNotifier.h"
 
+#include "CommandLine.h"
+
 #include <QString>
-#include <cstdio>
 
 namespace {
 
+const QString kMessageFormat = QStringLiteral("%1: %2\n");
+const QString kAnsweredNoText = QStringLiteral(" [answered no]");
+
+// Messages carry names and values from files, the register and the unit: their control
+// characters are shown, never sent to the terminal.
 void print(const QString& title, const QString& text) {
-    const QByteArray line = (title + QStringLiteral(": ") + text + QLatin1Char('\n')).toLocal8Bit();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fflush(stderr);
+    printToStandardError(escapeControlCharacters(kMessageFormat.arg(title, text),
+                                                 ControlCharacters::KeepLineBreaksAndTabs));
 }
 
 } // namespace
@@ -26,6 +31,6 @@ void StderrNotifier::information(const QString& title, const QString& text) {
 }
 
 bool StderrNotifier::question(const QString& title, const QString& text) {
-    print(title, text + QStringLiteral(" [answered no]"));
+    print(title, text + kAnsweredNoText);
     return false;
 }

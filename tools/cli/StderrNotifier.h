@@ -2,8 +2,9 @@
 
 #include "Notifier.h"
 
-// Messages of the command line: "Title: text" on standard error. Questions are answered
-// "no", since nobody may be there to answer.
+// Messages of the command line: "Title: text" on standard error, control characters escaped
+// (line breaks and tabs kept). Questions are answered "no", since nobody may be there to
+// answer.
 class StderrNotifier : public Notifier {
 public:
     void critical(const QString& title, const QString& text) override;

@@ -1,7 +1,9 @@
 // brix-cli: the program's core on the command line, for scripted checks, register work and
 // end-to-end tests without a display.
 #include "AircraftCommands.h"
+#include "AircraftPaths.h"
 #include "ApplicationSettings.h"
+#include "CommandLine.h"
 #include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
 #include "DownloadCommand.h"
@@ -9,21 +11,20 @@
 #include "QuietCommunicationView.h"
 #include "SeriesCommand.h"
 #include "SettingsMaintenance.h"
+#include "StartOfRun.h"
 #include "StderrNotifier.h"
 #include "StoreNames.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
-#include <cstdio>
 #include <optional>
 
 namespace {
 
-enum ExitStatus { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
-
-const char kUsage[] =
+const QString kUsage = QStringLiteral(
     "usage: brix-cli [--host H] [--port P] COMMAND [ARGUMENTS]\n"
     "\n"
     "  --host H, --port P   unit address for this run only (the settings are not changed)\n"
@@ -43,7 +44,9 @@ const char kUsage[] =
     "  aircraft set ID --engine N [--type T] [--sn S] [--date D] [--download on|off]\n"
     "      [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
     "      [--comments TEXT]\n"
-    "  aircraft types | add-type T | remove-type T   the engine-type list\n";
+    "  aircraft types | add-type T | remove-type T   the engine-type list\n");
+const QString kAddressLengthText = QStringLiteral("The unit address must be 1 to %1 characters");
+const QString kPortRangeText = QStringLiteral("The port must be a number from 1 to 65535");
 
 struct Options {
     std::optional<QString> host;
@@ -51,41 +54,39 @@ struct Options {
     QStringList command;
 };
 
-void printUsage() {
-    std::fputs(kUsage, stderr);
+// The usage text alone: a mistyped command line gets no message of its own.
+int usage() {
+    printToStandardError(kUsage);
+    return kExitUsageError;
 }
 
+// The global options before the command; the command and its words follow.
 std::optional<Options> parseOptions(const QStringList& arguments, Notifier& notifier) {
+    CommandLine commandLine({{QStringLiteral("host"), {}, QStringLiteral("H")},
+                             {QStringLiteral("port"), {}, QStringLiteral("P")}});
+    commandLine.setOptionsEndAtFirstArgument(true);
+    if (commandLine.parse(arguments))
+        return std::nullopt;
     Options options;
-    int i = 0;
-    while (i < arguments.size() && arguments[i].startsWith(QStringLiteral("--"))) {
-        const QString& name = arguments[i];
-        if (i + 1 >= arguments.size())
-            return std::nullopt;
-        const QString& value = arguments[i + 1];
+    for (const auto& [name, value] : commandLine.options()) {
         if (name == QStringLiteral("--host")) {
             if (value.isEmpty() || value.size() > kMaxIpAddressLength) {
                 notifier.critical(kErrorTitle,
-                                  QStringLiteral("The unit address must be 1 to %1 characters")
-                                      .arg(kMaxIpAddressLength));
+                                  kAddressLengthText.arg(QString::number(kMaxIpAddressLength)));
                 return std::nullopt;
             }
             options.host = value;
-        } else if (name == QStringLiteral("--port")) {
+        } else {
             bool ok = false;
             const int port = value.toInt(&ok);
             if (!ok || port < 1 || port > 65535) {
-                notifier.critical(kErrorTitle,
-                                  QStringLiteral("The port must be a number from 1 to 65535"));
+                notifier.critical(kErrorTitle, kPortRangeText);
                 return std::nullopt;
             }
             options.port = port;
-        } else {
-            return std::nullopt;
         }
-        i += 2;
     }
-    options.command = arguments.mid(i);
+    options.command = commandLine.arguments();
     if (options.command.isEmpty())
         return std::nullopt;
     return options;
@@ -104,12 +105,13 @@ int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
     QuietCommunicationView view;
     if (!connection.checkCommunication(view, notifier)) {
         out << kUnableToCommunicateText << Qt::endl;
-        return ExitFailure;
+        return kExitFailed;
     }
     out << kCommunicationOkText << Qt::endl;
+    // The part numbers are the unit's bytes.
     for (const QString& line : connection.partNumbers().headerLines())
-        out << line << Qt::endl;
-    return ExitSuccess;
+        out << escapeControlCharacters(line) << Qt::endl;
+    return kExitSuccess;
 }
 
 } // namespace
@@ -121,14 +123,13 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
 
     const std::optional<Options> options = parseOptions(app.arguments().mid(1), notifier);
-    if (!options) {
-        printUsage();
-        return ExitUsage;
-    }
+    if (!options)
+        return usage();
 
     // The same preparation as the program's start, so that both see the same settings.
     performSettingsMaintenance();
     prepareDataDirectory(notifier);
+    prepareForDataWork(QDir::homePath(), registerDataDirectory());
 
     const QString& command = options->command.first();
     if (command == QStringLiteral("check") && options->command.size() == 1)
@@ -146,6 +147,5 @@ int main(int argc, char** argv) {
         return runSeriesCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("aircraft"))
         return runAircraftCommand(options->command.mid(1), notifier, out);
-    printUsage();
-    return ExitUsage;
+    return usage();
 }

@@ -163,7 +163,8 @@ struct UnitSimulator::Private {
         if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             ::listen(fd, kListenBacklog) != 0 ||
             ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            *why = QStringLiteral("127.0.0.1:%1: %2").arg(wantedPort).arg(qt_error_string(errno));
+            *why = QStringLiteral("127.0.0.1:%1: %2")
+                       .arg(QString::number(wantedPort), qt_error_string(errno));
             ::close(fd);
             return false;
         }
