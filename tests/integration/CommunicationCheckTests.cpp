@@ -141,3 +141,48 @@ TEST_F(CommunicationCheck, OverlongAddressIsRefusedAndNothingConnects) {
 }
 
 } // namespace
+
+namespace {
+
+struct PortRow {
+    const char* stored; // nullptr: no such setting
+    int port;           // the port taken; 0: refused, nothing connects
+};
+
+class PortSetting : public ::testing::TestWithParam<PortRow> {};
+
+// A port outside 1..65535 is never cut into some other port; 0 and missing mean the default.
+TEST_P(PortSetting, IsTakenOnlyWhenItIsAPort) {
+    resetSettingsAndHome();
+    {
+        BrixAircraftSettings settings;
+        settings.setValue(kIpAddressKey, QStringLiteral("127.0.0.1"));
+        if (GetParam().stored != nullptr)
+            settings.setValue(kPortKey, QString::fromLatin1(GetParam().stored));
+    }
+    UnitConnection connection;
+    RecordingNotifier notifier;
+    connection.loadAddressFromSettings(notifier);
+    if (GetParam().port == 0) {
+        ASSERT_EQ(notifier.messages.size(), 1);
+        EXPECT_EQ(notifier.messages[0].title, QStringLiteral("Error"));
+        EXPECT_EQ(notifier.messages[0].text,
+                  QStringLiteral("The setting \"Port\" holds %1, which is not a port from 1 to "
+                                 "65535. Correct the port in the communication settings.")
+                      .arg(QString::fromLatin1(GetParam().stored)));
+        EXPECT_TRUE(connection.link().host().isEmpty()) << "nothing connects";
+        return;
+    }
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(connection.link().host(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(connection.link().port(), GetParam().port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, PortSetting,
+                         ::testing::Values(PortRow{"-1", 0}, PortRow{"70000", 0},
+                                           PortRow{"99999999999", 0}, PortRow{"65536", 0},
+                                           PortRow{"0", 4242}, PortRow{nullptr, 4242},
+                                           PortRow{"4243", 4243}, PortRow{"65535", 65535},
+                                           PortRow{"1", 1}));
+
+} // namespace

@@ -17,8 +17,10 @@
 #include "RegisterKeys.h"
 #include "RegisteredAircraft.h"
 #include "SettingsSandbox.h"
+#include "StartOfRun.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
+#include "UnitResponses.h"
 #include "UnitSimulator.h"
 
 #include <QDir>
@@ -30,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -439,6 +442,110 @@ TEST_F(DownloadRun, CancelDuringTheDownloadDropsItAndTheLinkStaysUsable) {
     SilentCommunicationView again;
     EXPECT_TRUE(connection.getPartNumbers(again, notifier));
     EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+// The unit answers the part-number request twice. The second copy must not pass for
+// engine 1's download, nor engine 1's data for engine 2's, nor engine 2's data for an erase.
+TEST_F(DownloadRun, AResponseSentTwiceIsNeverTakenForTheNextCommand) {
+    const QByteArray partNumbers = unit_responses::partNumberResponse(defaultPartNumbers());
+    simulator.addFault(
+        {ReadPartNumbersCommand, FaultKind::RawResponse, 0, partNumbers + partNumbers, 1});
+    ASSERT_TRUE(connection.checkCommunication(communicationView, notifier));
+    simulator.clearReceivedCommands();
+
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOn));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    for (int engine = 0; engine < 2; ++engine)
+        for (int kind = 0; kind < 5; ++kind)
+            EXPECT_EQ(view.lines[engine][kind], line(kind, "Completed")) << engine << kind;
+    for (int engine = 1; engine <= 2; ++engine) {
+        // Each engine's raw file holds that engine's data.
+        const QString raw = engineDir(engine) + QLatin1Char('/') +
+                            filesIn(engineDir(engine), QStringLiteral("n4orig_*.raw")).value(0);
+        const QByteArray bytes = readAll(raw);
+        ASSERT_EQ(bytes.size(), kRawFileSize);
+        EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 40), engine);
+        const auto response = UnitSimulator::hostOrderResponse(
+            UnitSimulator::downloadResponse(engine, simulator.config()));
+        ASSERT_TRUE(response.has_value());
+        // Engine N's first flight number and first steady-state value, from its own response.
+        EXPECT_EQ(bytes.mid(64, 4), response->mid(48 + 24, 4)) << "engine " << engine;
+        EXPECT_EQ(bytes.mid(304, 4), response->mid(48 + 36 + 8, 4)) << "engine " << engine;
+        EXPECT_TRUE(simulator.isErased(engine, UnitMemory::Bearing4Data));
+    }
+    EXPECT_EQ(codesReceived(), QList<quint32>({96, 101, 102, 103, 96, 101, 102, 103}));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+// An answer of another command's shape fails the download; the unit's memories of that engine
+// are left alone, and the other engine goes on over a fresh connection.
+TEST_F(DownloadRun, ADownloadAnsweredLikeAnotherCommandErasesNothingOfThatEngine) {
+    simulator.addFault({DownloadBearing4Command, FaultKind::RawResponse, 0,
+                        unit_responses::partNumberResponse(defaultPartNumbers()), 1});
+    const int connectionsBefore = simulator.connectionsAccepted();
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOn));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][0], line(0, "Failed"));
+    for (int kind = 2; kind < 5; ++kind)
+        EXPECT_EQ(view.lines[0][kind], line(kind, "Not performed - data not saved"));
+    EXPECT_EQ(simulator.eraseCount(1, UnitMemory::Bearing4Data), 0);
+    EXPECT_EQ(simulator.eraseCount(1, UnitMemory::Bearing4History), 0);
+    EXPECT_EQ(simulator.eraseCount(1, UnitMemory::AccelHistory), 0);
+    for (int kind = 0; kind < 5; ++kind)
+        EXPECT_EQ(view.lines[1][kind], line(kind, "Completed"));
+    expectConvertedFiles(2);
+    EXPECT_EQ(simulator.connectionsAccepted(), connectionsBefore + 1);
+    EXPECT_EQ(codesReceived(), QList<quint32>({96, 96, 101, 102, 103}));
+}
+
+// The raw file fits under the file-size limit, the transient text file does not: the files
+// are not all there, so the data memory stays, and the response is kept where the message
+// says. Without the file-size signal ignored, the test process itself would die here.
+TEST_F(DownloadRun, DataIsErasedOnlyWhenAllThreeFilesAreSaved) {
+    prepareForDataWork(QDir::homePath(), dataDirectory);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = 3 * 1000 * 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOff));
+    sequence->start();
+    const bool ended = tickUntilEnd(*sequence);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ASSERT_TRUE(ended);
+
+    EXPECT_EQ(filesIn(engineDir(1), QStringLiteral("n4orig_*.raw")).size(), 1);
+    EXPECT_TRUE(filesIn(engineDir(1), QStringLiteral("n4ts_*.dat")).isEmpty());
+    EXPECT_EQ(view.lines[0][1], line(1, "Failed"));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not performed - data not saved"));
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
+    const QStringList kept = responseFilesInHome();
+    ASSERT_EQ(kept.size(), 1);
+    const QString keptPath = QDir::home().filePath(kept[0]);
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_TRUE(notifier.messages[0].text.endsWith(keptPath));
+    EXPECT_EQ(QFileInfo(keptPath).size(), qint64(2777488));
+}
+
+// Ctrl-C while the conversion runs: nothing is sent after it.
+TEST_F(DownloadRun, ACancelDuringTheConversionSendsNothingMore) {
+    DownloadSequence::Options options;
+    options.cancelRequested = [this] {
+        return view.activities.contains(
+            QStringLiteral("Post-processing Bearing 4 Data for Engine 1"));
+    };
+    auto sequence = makeSequence(registerSwitches(kAllOn, kAllOn), options);
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(sequence->state(), DownloadSequence::State::Cancelled);
+    expectConvertedFiles(1);
+    EXPECT_EQ(codesReceived(), QList<quint32>({96}));
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
 }
 
 // The pre-download dialog's OK.

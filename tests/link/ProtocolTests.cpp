@@ -355,3 +355,69 @@ TEST_F(ParseResponseTest, UnreadableResponseFileKeepsTheNameForTheWorker) {
     EXPECT_EQ(responseFile, responseFilePath());
     QDir(responseFilePath()).removeRecursively();
 }
+
+namespace {
+
+struct ShapeRow {
+    const char* name;
+    quint32 code;
+    QByteArray response;
+    int expected;
+};
+
+void PrintTo(const ShapeRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+QByteArray words32(int count) {
+    return QByteArray(4 * count, '\x01');
+}
+
+const ShapeRow kShapeRows[] = {
+    {"EraseWithBareHeader", EraseBearing4Command, wireResponse(0, {}), 0},
+    {"EraseWithABlock", EraseAccelHistoryCommand, wireResponse(0, {{0, "x"}}), kResponseDoesNotFit},
+    {"UploadWithBareHeader", UploadDspConfigurationCommand, wireResponse(0, {}), 0},
+    {"PartNumbersAsOneBlock", ReadPartNumbersCommand, wireResponse(0, {{0, QByteArray(276, 'P')}}),
+     0},
+    {"PartNumbersAsABareHeader", ReadPartNumbersCommand, wireResponse(0, {}), kResponseDoesNotFit},
+    {"PartNumbersOneByteShort", ReadPartNumbersCommand,
+     wireResponse(0, {{0, QByteArray(275, 'P')}}), kResponseDoesNotFit},
+    // The unit's own error answer is reported as such, whatever its shape.
+    {"PartNumbersRefusedByTheUnit", ReadPartNumbersCommand, wireResponse(5, {}), -1},
+    {"DownloadCutAfterItsHeaders", DownloadBearing4Command,
+     wireResponse(0, {{2, words32(7)}, {3, words32(7)}, {3, words32(13)}}), 0},
+    {"DownloadHeaderAsSixteenBitWords", DownloadBearing4Command, wireResponse(0, {{1, words32(7)}}),
+     kResponseDoesNotFit},
+    {"DownloadAnsweredWithPartNumbers", DownloadBearing4Command,
+     wireResponse(0, {{0, QByteArray(276, 'P')}}), kResponseDoesNotFit},
+    {"DownloadWithATimeRecordOfRealsInItsFirstBin", DownloadBearing4Command,
+     wireResponse(0, {{2, words32(7)}, {2, words32(7)}, {3, words32(13)}, {3, words32(512)}}),
+     kResponseDoesNotFit},
+    {"DownloadAnsweredWithABareHeader", DownloadBearing4Command, wireResponse(0, {}),
+     kResponseDoesNotFit},
+    {"UnknownCommandTakesAnything", 200, wireResponse(0, {{1, "abc"}}), 0},
+};
+
+class ResponseShapeTest : public ::testing::TestWithParam<ShapeRow> {
+protected:
+    void SetUp() override { resetSettingsAndHome(); }
+};
+
+TEST_P(ResponseShapeTest, AnAnswerOfAnotherShapeIsRefusedWithoutAFile) {
+    const ShapeRow& row = GetParam();
+    QByteArray copy = row.response;
+    QBuffer buffer(&copy);
+    QString responseFile;
+    const int result = parseResponse(responseFile, buffer, quint32(row.response.size()),
+                                     ResponseLayout::forCommand(row.code));
+    EXPECT_EQ(result, row.expected);
+    EXPECT_EQ(QFile::exists(responseFilePath()), row.expected == 0);
+    EXPECT_EQ(responseFile.isEmpty(), row.expected != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ResponseShapeTest, ::testing::ValuesIn(kShapeRows),
+                         [](const ::testing::TestParamInfo<ShapeRow>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace

@@ -99,6 +99,24 @@ const FaultRow kRows[] = {
          seesRawBytes(client, "00ffffff0000000000000000");
          EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
      }},
+    // A response sent twice, and an answer of another command's shape: what the link must
+    // not take for the next command's answer.
+    {"RawResponseSentTwice",
+     {1, FaultKind::RawResponse, 0, partNumbers() + partNumbers(), 1},
+     packet(1, {0}),
+     [](LoopbackClient& client, UnitSimulator&) {
+         EXPECT_EQ(client.readResponse(), partNumbers());
+         EXPECT_EQ(client.readResponse(), partNumbers());
+         EXPECT_TRUE(client.quietFor(200));
+     }},
+    {"DownloadAnsweredWithPartNumbers",
+     {96, FaultKind::RawResponse, 0, partNumbers(), 1},
+     packet(96, {1, 0}),
+     [](LoopbackClient& client, UnitSimulator& simulator) {
+         EXPECT_EQ(client.readResponse(), partNumbers());
+         EXPECT_TRUE(client.quietFor(200));
+         EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
+     }},
     {"Delay", row(1, FaultKind::Delay, 1500), packet(1, {0}),
      [](LoopbackClient& client, UnitSimulator&) {
          EXPECT_TRUE(client.quietFor(300));
