@@ -8,16 +8,17 @@
 #include "StoreNames.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QTemporaryDir home;
+    static const TemporaryHome home;
     if (!home.isValid())
         return 1;
-    useOwnHome(home.path());
+    // No display is needed: the offscreen platform unless the caller chose another one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     useApplicationStoreNames();

@@ -72,10 +72,8 @@ TEST_F(CommunicationCheck, StartsTheWorkerAndReadsThePartNumbers) {
 
 TEST_F(CommunicationCheck, NoUnitShowsTheFailure) {
     simulator.setRefuseConnections(true);
-    QElapsedTimer timer;
-    timer.start();
+    // How long the failure takes is measured by bench_link_responsiveness.
     EXPECT_FALSE(connection.checkCommunication(view, notifier));
-    EXPECT_LT(timer.elapsed(), 2500);
     EXPECT_EQ(view.statuses, QStringList({kCheckingCommunicationText, kUnableToCommunicateText}));
     EXPECT_EQ(view.failuresShown, 1);
     EXPECT_EQ(view.clearedItems, 1);

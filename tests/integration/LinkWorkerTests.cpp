@@ -89,6 +89,19 @@ protected:
         return finish(sequence);
     }
 
+    // Waits until the worker has received `count` bytes of the current response; false
+    // when they do not come within the command wait.
+    bool waitForBytesReceived(qint64 count) {
+        QElapsedTimer waited;
+        waited.start();
+        while (link->bytesReceived < count) {
+            if (waited.elapsed() > kCommandWaitMs)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
     Outcome finish(quint64 sequence) {
         Outcome outcome;
         outcome.completed = link->waitForCompletion(sequence, kCommandWaitMs);
@@ -190,11 +203,7 @@ TEST_F(WorkerAgainstSimulator, AbortEndsWithOkAndANewConnection) {
     simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
     const quint32 payload[] = {1, 0};
     const quint64 sequence = link->submit(DownloadBearing4Command, payload, sizeof payload);
-    QElapsedTimer waited;
-    waited.start();
-    while (link->bytesReceived < 1000 && waited.elapsed() < kCommandWaitMs)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_GE(link->bytesReceived.load(), 1000);
+    ASSERT_TRUE(waitForBytesReceived(1000)) << "the download never started";
     QElapsedTimer aborted;
     aborted.start();
     link->requestAbort();
@@ -233,11 +242,10 @@ TEST_F(WorkerAgainstSimulator, StopWhileTheUnitIsSilentEndsAtOnce) {
     const quint32 payload[] = {0};
     link->submit(ReadPartNumbersCommand, payload, sizeof payload);
     ASSERT_TRUE(simulator.waitForCommands(1, kCommandWaitMs));
-    QElapsedTimer timer;
-    timer.start();
+    // The socket time-out is far longer than this wait, so only a stop that cuts the
+    // receive short ends the worker in time. How quickly: bench_link_responsiveness.
     link->requestStop();
     ASSERT_TRUE(worker.waitForEnd(kCommandWaitMs));
-    EXPECT_LT(timer.elapsed(), 1500) << "well inside the time the program waits for it";
     EXPECT_EQ(link->statusCode(), LinkStatusThreadExited);
 }
 
@@ -278,8 +286,7 @@ TEST_F(WorkerAgainstSimulator, ReconnectedLinkKeepsItsTimeOuts) {
     simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
     const quint32 payload[] = {1, 0};
     const quint64 sequence = link->submit(DownloadBearing4Command, payload, sizeof payload);
-    while (link->bytesReceived < 100)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(waitForBytesReceived(100)) << "the download never started";
     link->requestAbort();
     ASSERT_EQ(finish(sequence).code, LinkStatusOk);
 

@@ -5,7 +5,35 @@
 #include "BrixCommonSettings.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
 #include <QUuid>
+
+#include <cstdio>
+
+TemporaryHome::TemporaryHome() {
+    QTemporaryDir directory;
+    if (!directory.isValid())
+        return;
+    directory.setAutoRemove(false);
+    path_ = directory.path();
+    useOwnHome(path_);
+}
+
+TemporaryHome::~TemporaryHome() {
+    if (path_.isEmpty())
+        return;
+    // Folders without write access keep their entries; give it back everywhere first.
+    QFile::setPermissions(path_,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QDirIterator folders(path_, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    while (folders.hasNext())
+        QFile::setPermissions(folders.next(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
+    if (!QDir(path_).removeRecursively())
+        std::fprintf(stderr, "could not remove the test home %s\n", qPrintable(path_));
+}
 
 void useOwnHome(const QString& home) {
     qputenv("HOME", home.toLocal8Bit());

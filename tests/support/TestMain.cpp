@@ -4,14 +4,12 @@
 #include "StoreNames.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    QTemporaryDir home;
+    static const TemporaryHome home;
     if (!home.isValid())
         return 1;
-    useOwnHome(home.path());
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     useApplicationStoreNames();
