@@ -34,8 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QBuffer raw(&bytes);
     const quint32 declaredSize = size >= 4 ? qFromBigEndian<quint32>(data) : 0;
 
+    // Every expected shape in turn, so that the layout checks see the same bytes too.
+    static const quint32 codes[] = {0, ReadPartNumbersCommand, DownloadBearing4Command,
+                                    EraseBearing4Command};
+    const quint32 code = codes[(size > 4 ? data[4] : 0) % 4];
     QString responseFile;
-    parseResponse(responseFile, raw, declaredSize);
+    parseResponse(responseFile, raw, declaredSize, ResponseLayout::forCommand(code));
     if (!responseFile.isEmpty())
         QFile::remove(responseFile);
     // Rejected inputs log; keep the log from growing over a long run.

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the conversion as the response file of one engine, as the link
 // would leave it, and checks what the conversion promises: never more than 20 slots, only
-// whole blocks counted, a raw flight data file of the one fixed size, and the response file
-// gone only when that file was saved.
+// whole blocks counted, a raw flight data file of the one fixed size, input of another layout
+// refused whole, and the response file gone only when all three files were saved.
 #include "AircraftRecord.h"
 #include "DownloadedData.h"
 #include "FixedText.h"
@@ -68,7 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   : int(std::min<qint64>(DownloadedData::kSlotCount,
                                                          (length - DownloadedData::kFlightsOffset) /
                                                              DownloadedData::kFlightBlockSize));
-    if (result.slotsReceived != expectedSlots)
+    // Input that is not laid out as a download is refused before any name is chosen.
+    const bool refused = result.rawFilePath.isEmpty();
+    if (refused && (result.slotsReceived != 0 || result.rawFileSaved || !result.responseFileKept))
+        std::abort();
+    if (!refused && result.slotsReceived != expectedSlots)
         std::abort();
     if (length < DownloadedData::kFlightsOffset && result.rawFileSaved)
         std::abort();

@@ -581,6 +581,18 @@ TEST_F(PreDownload, TheRecordIsStoredEvenWhenTheCheckFails) {
     EXPECT_EQ(BrixAircraftSettings().value(kLastAircraftKey).toString(), kAircraft);
 }
 
+// A record whose stored identifier was edited to point elsewhere never reaches the unit.
+TEST_F(PreDownload, AStoredIdentifierThatPointsElsewhereStopsTheDownload) {
+    AircraftRecord record = registerSwitches(kAllOn, kAllOn);
+    writeFixedText(record.aircraftId, QStringLiteral("../../somewhere"));
+    EXPECT_FALSE(confirmAircraftForDownload(kAircraft, record, notifier));
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(notifier.messages[0].title, QStringLiteral("Error"));
+    EXPECT_TRUE(notifier.messages[0].text.startsWith(
+        QStringLiteral("Aircraft ID \"../../somewhere\" is not valid")))
+        << notifier.messages[0].text.toStdString();
+}
+
 TEST_F(PreDownload, ChoosingATypeSetsBothEngines) {
     AircraftRecord record = registerSwitches(kAllOff, kAllOff);
     writeFixedText(record.engines[0].engineType, QStringLiteral("CFM56-3"));
