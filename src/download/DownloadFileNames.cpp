@@ -30,13 +30,13 @@ QString rawFlightDataFilePath(const QString& dataDirectory, const QString& aircr
                               int engineNumber, const QDateTime& localTime, int sequence) {
     const QDate date = localTime.date();
     const QTime time = localTime.time();
-    QString name = QStringLiteral("%1_%2%3%4_%5%6")
-                       .arg(kRawFilePrefix)
-                       .arg(date.day(), 2, 10, QLatin1Char('0'))
-                       .arg(monthAbbreviation(date.month()))
-                       .arg(date.year())
-                       .arg(time.hour(), 2, 10, QLatin1Char('0'))
-                       .arg(time.minute(), 2, 10, QLatin1Char('0'));
+    const auto twoDigits = [](int value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
+    QString name =
+        QStringLiteral("%1_%2%3%4_%5%6")
+            .arg(kRawFilePrefix, twoDigits(date.day()), monthAbbreviation(date.month()),
+                 QString::number(date.year()), twoDigits(time.hour()), twoDigits(time.minute()));
     if (sequence > 1)
         name += QStringLiteral("_%1").arg(sequence);
     return QStringLiteral("%1/%2.%3")

@@ -84,10 +84,10 @@ void KORAAircraftInfoDialog::findControls() {
                 fixedTextCapacity(record_.engines[engine].installDate));
         bindCode(controls.type, this, kEngineTypeChosenEvent);
         for (int index = 0; index < 4; ++index) {
-            QCheckBox* box =
-                findControl<QCheckBox>(this, {group, QStringLiteral("ENG%1_%2")
-                                                         .arg(engine + 1)
-                                                         .arg(QLatin1String(kSwitchNames[index]))});
+            QCheckBox* box = findControl<QCheckBox>(
+                this,
+                {group, QStringLiteral("ENG%1_%2")
+                            .arg(QString::number(engine + 1), QLatin1String(kSwitchNames[index]))});
             controls.switches[index] = box;
             if (box == nullptr)
                 continue;

@@ -24,7 +24,8 @@ bool checkSerialNumbers(const AircraftRecord& record, Notifier& notifier) {
     if (engine < 0)
         return true;
     notifier.critical(kErrorTitle,
-                      kInvalidSerialNumberText.arg(engine + 1).arg(kMinSerialNumberLength));
+                      kInvalidSerialNumberText.arg(QString::number(engine + 1),
+                                                   QString::number(kMinSerialNumberLength)));
     return false;
 }
 

@@ -16,7 +16,7 @@ inline const QString kNoDataAvailableText =
 inline const QString kSeekFailedText = QStringLiteral("QIODevice::seek() failed!");
 inline const QString kBadDataHeaderText =
     QStringLiteral("Uploaded flight data file has bad data header");
-// Titled "Error"; for the raw file followed by kDownloadedDataKeptText.
+// Titled "Error", once for the three files, followed by kDownloadedDataKeptText.
 inline const QString kUnableToOpenProcessedFileText =
     QStringLiteral("Unable to open uploaded data processed file");
 inline const QString kDownloadedDataKeptText =

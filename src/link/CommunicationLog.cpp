@@ -27,9 +27,7 @@ QString formatLogRecord(qint64 processId, int statusCode, const QString& statusT
                           "status msg:   %3\n"
                           "current time: %4\n"
                           "\n")
-        .arg(processId)
-        .arg(statusCode)
-        .arg(statusText, stamp);
+        .arg(QString::number(processId), QString::number(statusCode), statusText, stamp);
 }
 
 void logStatus(const QString& statusText, int statusCode) {

@@ -195,7 +195,8 @@ bool buildCommand(unsigned char* commandBuffer, const quint32* payload, int payl
     const quint32 length = static_cast<quint32>(payloadLength + kCommandHeaderSize);
 
     if (lcLink().isDebugEnabled()) {
-        QString line = QStringLiteral("cmd: %1 %2 ").arg(length).arg(code);
+        QString line =
+            QStringLiteral("cmd: %1 %2 ").arg(QString::number(length), QString::number(code));
         for (int i = 0; i < payloadWords; ++i)
             line += QString::number(payload[i]) + QLatin1Char(' ');
         qCDebug(lcLink).noquote() << line;
