@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ResponseLayout.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QtEndian>
@@ -46,6 +48,10 @@ public:
     static_assert(kTransientSamplesOffset + kTransientSampleCount * kTransientSampleSize ==
                   kPhaseSize);
     static_assert(kFullSize == 2777488);
+    // The link checks every block of a download against the same layout.
+    static_assert(ResponseLayout::kSlotCount == kSlotCount);
+    static_assert(ResponseLayout::kBlocksPerSlot ==
+                  1 + 2 * kBinCount + kPhaseCount * (1 + 2 * kTransientSampleCount) + 1);
 
     // Memory of a slot: pre-defect and post-defect.
     static constexpr int kPreDefectMemory = 0;

@@ -180,7 +180,6 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
     }
     QByteArray bytes;
     const bool read = readResponse(response, bytes, notifier);
-    result.longerThanLayout = response.size() > DownloadedData::kFullSize;
     const qint64 responseSize = response.size();
     response.close();
     if (!read) {
@@ -188,17 +187,16 @@ ReformatResult ReformatData(const QString& responseFilePath, int engineIndex,
         return result;
     }
     if (!hasDownloadLayout(bytes)) {
-        result.longerThanLayout = false;
         notifier.critical(kReformatDataTitle, kNotADownloadResponseText.arg(keepResponse()));
         return result;
     }
 
     const QString aircraftId = readFixedText(aircraft.aircraftId);
     if (!checkStoredAircraftId(aircraftId, notifier)) {
-        result.longerThanLayout = false;
         keepResponse();
         return result;
     }
+    result.longerThanLayout = responseSize > DownloadedData::kFullSize;
     const DownloadedData data(std::move(bytes));
     result.slotsReceived = data.completeSlots();
     if (result.slotsReceived < DownloadedData::kSlotCount)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ResponseLayout.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <array>
@@ -9,7 +11,7 @@
 // not always terminated.
 class PartNumberRecord {
 public:
-    static constexpr int kSize = 284;
+    static constexpr int kSize = int(ResponseLayout::kPartNumberRecordSize);
     static constexpr int kFieldLength = 16;
     enum Field : int {
         BootMainSoftware = 44,
