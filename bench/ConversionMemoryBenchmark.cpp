@@ -27,7 +27,7 @@ public:
     void critical(const QString& title, const QString& text) override { print(title, text); }
     void warning(const QString& title, const QString& text) override { print(title, text); }
     void information(const QString& title, const QString& text) override { print(title, text); }
-    bool question(const QString& title, const QString& text) override {
+    bool question(const QString& title, const QString& text, DefaultAnswer) override {
         print(title, text);
         return false;
     }

@@ -32,7 +32,7 @@ public:
     void critical(const QString&, const QString&) override {}
     void warning(const QString&, const QString&) override {}
     void information(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return false; }
+    bool question(const QString&, const QString&, DefaultAnswer) override { return false; }
 };
 
 double secondsSince(std::chrono::steady_clock::time_point begin) {

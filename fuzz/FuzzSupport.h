@@ -11,7 +11,7 @@ public:
     void critical(const QString&, const QString&) override {}
     void warning(const QString&, const QString&) override {}
     void information(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return false; }
+    bool question(const QString&, const QString&, DefaultAnswer) override { return false; }
 };
 
 // Gives the fuzz run a home and settings folder of its own, so that nothing it writes lands

@@ -16,6 +16,8 @@ public:
     virtual void critical(const QString& title, const QString& text) = 0;
     virtual void warning(const QString& title, const QString& text) = 0;
     virtual void information(const QString& title, const QString& text) = 0;
+    // Which button Enter presses.
+    enum class DefaultAnswer { Yes, No };
     // True for yes.
-    virtual bool question(const QString& title, const QString& text) = 0;
+    virtual bool question(const QString& title, const QString& text, DefaultAnswer answer) = 0;
 };

@@ -13,8 +13,11 @@ QFont messageFont() {
 }
 
 int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-            QMessageBox::StandardButtons buttons) {
+            QMessageBox::StandardButtons buttons,
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, title, text, buttons);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     // The font installed for the class is dropped when the style sheet replaces the
     // application's style, and under a style sheet the box's controls do not inherit the
     // box's font: every control gets it here.
@@ -36,8 +39,9 @@ void MessageBoxNotifier::information(const QString& title, const QString& text) 
     showBox(QMessageBox::Information, title, text, QMessageBox::Ok);
 }
 
-bool MessageBoxNotifier::question(const QString& title, const QString& text) {
-    return showBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
+bool MessageBoxNotifier::question(const QString& title, const QString& text, DefaultAnswer answer) {
+    return showBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                   answer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No) ==
            QMessageBox::Yes;
 }
 

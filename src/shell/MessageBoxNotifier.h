@@ -9,7 +9,7 @@ public:
     void critical(const QString& title, const QString& text) override;
     void warning(const QString& title, const QString& text) override;
     void information(const QString& title, const QString& text) override;
-    bool question(const QString& title, const QString& text) override;
+    bool question(const QString& title, const QString& text, DefaultAnswer answer) override;
 };
 
 // Installs the message font, "Helvetica [Cronyx]", 11 points, italic, bold, for every

@@ -25,11 +25,14 @@ public:
     void information(const QString& title, const QString& text) override {
         messages.append({QStringLiteral("information"), title, text});
     }
-    bool question(const QString& title, const QString& text) override {
+    bool question(const QString& title, const QString& text, DefaultAnswer answer) override {
         messages.append({QStringLiteral("question"), title, text});
+        questionDefaults.append(answer);
         return answers.isEmpty() ? true : answers.takeFirst();
     }
 
     QList<Message> messages;
     QList<bool> answers;
+    // The button each question offered as its default, in the order asked.
+    QList<DefaultAnswer> questionDefaults;
 };

@@ -30,7 +30,7 @@ void StderrNotifier::information(const QString& title, const QString& text) {
     print(title, text);
 }
 
-bool StderrNotifier::question(const QString& title, const QString& text) {
+bool StderrNotifier::question(const QString& title, const QString& text, DefaultAnswer) {
     print(title, text + kAnsweredNoText);
     return false;
 }

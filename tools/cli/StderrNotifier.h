@@ -10,5 +10,5 @@ public:
     void critical(const QString& title, const QString& text) override;
     void warning(const QString& title, const QString& text) override;
     void information(const QString& title, const QString& text) override;
-    bool question(const QString& title, const QString& text) override;
+    bool question(const QString& title, const QString& text, DefaultAnswer answer) override;
 };
