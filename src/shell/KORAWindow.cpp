@@ -184,6 +184,15 @@ void KORAWindow::setCurrentScreen(Screen* screen, const QString& screenTitle,
     }
 }
 
+void KORAWindow::showFunctionScreen(Screen* screen, const QString& screenTitle,
+                                    const QString& helpContext, const QString& helpTextKey) {
+    setCurrentScreen(screen, screenTitle, helpContext);
+    setBackButton(kBackButtonText, kBackCode);
+    keyMap().clear();
+    keyMap().map(Qt::Key_Escape, kBackCode);
+    showScreenHelpText(helpTextKey);
+}
+
 void KORAWindow::showScreenHelpText(const QString& key) {
     if (screen_.isNull())
         return;

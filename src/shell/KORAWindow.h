@@ -20,6 +20,7 @@ inline const QString kMainWindowForm = QStringLiteral("KORAWindow");
 inline const QString kMainWindowScreenTitle = QStringLiteral("Main Window");
 inline const QString kMainHelpContext = QStringLiteral("HelpKORA");
 inline const QString kExitButtonText = QStringLiteral("Exit (Esc)");
+inline const QString kBackButtonText = QStringLiteral("Back (Esc)");
 inline const QString kNoAircraftFoundText = QStringLiteral("No aircraft found");
 inline const QString kCommunicationsOkText = QStringLiteral("Communications OK");
 // %1 = the program title.
@@ -54,6 +55,10 @@ private:
     void setAircraftMenuEnabled(bool enabled);
     void setBackButton(const QString& text, int code);
     void setCurrentScreen(Screen* screen, const QString& screenTitle, const QString& helpContext);
+    // Shows a function screen: its title, help page and help text, "Back (Esc)" in the tool
+    // bar and a key map holding Esc alone; the caller maps the screen's own keys.
+    void showFunctionScreen(Screen* screen, const QString& screenTitle, const QString& helpContext,
+                            const QString& helpTextKey);
     void showScreenHelpText(const QString& key);
     void showTitleScreen();
     void showMainMenu();
