@@ -1,5 +1,6 @@
 #include "KORAWindow.h"
 
+#include "AircraftInfoScreen.h"
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
@@ -230,6 +231,21 @@ void KORAWindow::showMainMenu() {
     showScreenHelpText(kMainWindowHelpKey);
 }
 
+void KORAWindow::showAircraftInformation() {
+    if (!aircraftRegistered())
+        return;
+    const AircraftInfoCodes codes{kAircraftSelectedCode, kSaveAircraftCode, kReloadAircraftCode,
+                                  kMirrorEngineTypeCode};
+    auto* screen = new AircraftInfoScreen(persist_, *this, codes, fonts_.normal, notifier_);
+    showFunctionScreen(screen, kAircraftInfoScreenTitle, kAircraftInfoHelpContext,
+                       kAircraftInformationHelpKey);
+    keyMap().map(Qt::Key_Escape, kShowMainMenuCode);
+    keyMap().map(Qt::Key_F8, kShowMainMenuCode);
+    keyMap().map(Qt::Key_F5, kSaveAircraftCode);
+    if (auto* list = screen->findChild<QWidget*>(QStringLiteral("TAIL_NUMBER")))
+        list->setFocus();
+}
+
 void KORAWindow::refreshDate() {
     if (date_ == nullptr)
         return;
@@ -265,9 +281,20 @@ int KORAWindow::handleEvent(int code) {
         runDownload();
         return 0;
     case kAircraftInformationCode:
+        showAircraftInformation();
+        return 0;
+    case kSaveAircraftCode:
+        if (auto* screen = qobject_cast<AircraftInfoScreen*>(screen_))
+            screen->saveChanges(false);
+        return 0;
+    case kAircraftSelectedCode:
+    case kReloadAircraftCode:
+        if (auto* screen = qobject_cast<AircraftInfoScreen*>(screen_))
+            screen->loadAircraft(code == kAircraftSelectedCode);
+        return 0;
     case kMemoryEraseCode:
-        // Both screens need a registered aircraft; the screens themselves are not part of
-        // this program yet, and their buttons are disabled.
+        // The screen needs a registered aircraft; it is not part of this program yet, and
+        // its button is disabled.
         aircraftRegistered();
         return 0;
     case kSelectAllCode:

@@ -62,6 +62,7 @@ private:
     void showScreenHelpText(const QString& key);
     void showTitleScreen();
     void showMainMenu();
+    void showAircraftInformation();
     void refreshDate();
     bool aircraftRegistered();
     void runDownload();

@@ -28,7 +28,7 @@ MainMenuScreen::MainMenuScreen(UserPersist& persist, EventHandler& mainWindow,
         helpPane->setFont(fonts.mid);
     const MenuButton buttons[] = {
         {"B1", kDownloadCode, kDownloadButtonHelpFile, true},
-        {"B2", kAircraftInformationCode, kAircraftInfoButtonHelpFile, false},
+        {"B2", kAircraftInformationCode, kAircraftInfoButtonHelpFile, true},
         {"B3", kMemoryEraseCode, kClearButtonHelpFile, false},
         {"B4", kPlotCode, kOtherFunctionsButtonHelpFile, false},
         {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile, false},

@@ -91,6 +91,9 @@ TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
         expectFits(&window, "title screen");
         window.handleEvent(10000);
         expectFits(&window, "main menu at the administrator level");
+        window.handleEvent(10005);
+        ASSERT_EQ(window.currentScreen()->objectName(), QStringLiteral("AircraftInfo"));
+        expectFits(&window, "aircraft information");
     }
     KORAWindow window(persist, notifier, {});
     window.handleEvent(10000);

@@ -4,9 +4,11 @@
 #include "EventCodes.h"
 #include "HelpSystem.h"
 #include "KORAButton.h"
+#include "KORAGroup.h"
 #include "ResourceFiles.h"
 #include "UserPersist.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -94,6 +96,60 @@ TEST(KeyDispatcher, MappedKeysReachTheWindowBeforeTheFocusedControl) {
     EXPECT_EQ(dialog.codes, QList<int>({10001, 10002}));
     EXPECT_EQ(field->text(), QStringLiteral("a"));
     EXPECT_TRUE(dialog.isVisible());
+}
+
+// A window with a button, a group of three check boxes and another button, in this order on
+// screen and in the focus chain.
+struct GroupWindow {
+    GroupWindow() {
+        auto* layout = new QVBoxLayout(&window);
+        before = new QPushButton(QStringLiteral("before"), &window);
+        group = new KORAGroup(&window);
+        // Made in reverse, so that their order on screen is not the order they were made in.
+        for (int i = 2; i >= 0; --i)
+            boxes[i] = new QCheckBox(QStringLiteral("box %1").arg(i), group);
+        auto* groupLayout = new QVBoxLayout(group);
+        for (QCheckBox* box : boxes)
+            groupLayout->addWidget(box);
+        after = new QPushButton(QStringLiteral("after"), &window);
+        layout->addWidget(before);
+        layout->addWidget(group);
+        layout->addWidget(after);
+        QWidget::setTabOrder(before, group);
+        QWidget::setTabOrder(group, after);
+        window.show();
+    }
+    void tabFrom(QWidget* control, bool forward) {
+        control->setFocus();
+        QTest::keyClick(control, forward ? Qt::Key_Tab : Qt::Key_Backtab);
+    }
+
+    QWidget window;
+    QPushButton* before = nullptr;
+    KORAGroup* group = nullptr;
+    QCheckBox* boxes[3] = {};
+    QPushButton* after = nullptr;
+};
+
+TEST(KORAGroup, TabFollowsTheGroupsOrderAndLeavesItAtItsEnds) {
+    GroupWindow shown;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    shown.tabFrom(shown.boxes[0], true);
+    EXPECT_EQ(QApplication::focusWidget(), shown.boxes[1]);
+    shown.tabFrom(shown.boxes[1], false);
+    EXPECT_EQ(QApplication::focusWidget(), shown.boxes[0]);
+    shown.tabFrom(shown.boxes[2], true);
+    EXPECT_EQ(QApplication::focusWidget(), shown.after);
+    shown.tabFrom(shown.boxes[0], false);
+    EXPECT_EQ(QApplication::focusWidget(), shown.before);
+
+    // The first box is the only one that can take the focus: Tab leaves the group at once.
+    shown.boxes[1]->setEnabled(false);
+    shown.boxes[2]->setFocusPolicy(Qt::NoFocus);
+    shown.tabFrom(shown.boxes[0], true);
+    EXPECT_EQ(QApplication::focusWidget(), shown.after);
+    shown.tabFrom(shown.boxes[0], false);
+    EXPECT_EQ(QApplication::focusWidget(), shown.before);
 }
 
 TEST(DialogWindow, ModalRunsAnswerAcceptedOrTheEndingCode) {

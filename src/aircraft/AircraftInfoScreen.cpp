@@ -1,0 +1,189 @@
+#include "AircraftInfoScreen.h"
+
+#include "BrixAircraftSettings.h"
+#include "Controls.h"
+#include "EventHandler.h"
+#include "FixedText.h"
+#include "KORALib.h"
+#include "Notifier.h"
+#include "RegisterKeys.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFont>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTextCursor>
+
+#include <cstring>
+
+namespace {
+
+const QString kEngineGroups[AircraftRecord::kEngineCount] = {QStringLiteral("G_ENGINE1"),
+                                                             QStringLiteral("G_ENGINE2")};
+
+constexpr int kCommentsCapacity = static_cast<int>(sizeof(AircraftRecord::comments)) - 1;
+
+// Fills a combo box with items and shows `text`, which need not be one of them.
+void fillComboBox(QComboBox* comboBox, const QStringList& items, const QString& text) {
+    if (comboBox == nullptr)
+        return;
+    const QSignalBlocker blocker(comboBox);
+    comboBox->clear();
+    comboBox->addItems(items);
+    comboBox->setCurrentText(text);
+}
+
+} // namespace
+
+AircraftInfoScreen::AircraftInfoScreen(UserPersist& persist, EventHandler& mainWindow,
+                                       const AircraftInfoCodes& codes, const QFont& normalFont,
+                                       Notifier& notifier)
+    : Screen(kAircraftInfoForm, persist), notifier_(notifier) {
+    if (!isBuilt())
+        return;
+    applyFont(this, normalFont);
+    findControls(mainWindow, codes);
+    fillAircraftList();
+    loadAircraft(false);
+}
+
+void AircraftInfoScreen::findControls(EventHandler& mainWindow, const AircraftInfoCodes& codes) {
+    aircraftList_ = findControl<QListWidget>(this, {QStringLiteral("TAIL_NUMBER")});
+    comments_ = findControl<QPlainTextEdit>(this, {QStringLiteral("T_COMMENTS")});
+    bindCode(aircraftList_, &mainWindow, codes.aircraftSelected);
+    bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_SAVE")}), &mainWindow,
+             codes.save);
+    bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_CANCEL")}), &mainWindow,
+             codes.reload);
+    if (comments_ != nullptr)
+        connect(comments_, &QPlainTextEdit::textChanged, this,
+                &AircraftInfoScreen::cutCommentsToTheirField);
+
+    // Whatever is typed must fit the record's fields.
+    const EngineRecord& fields = record_.engines[0];
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        EngineControls& controls = engines_[engine];
+        const QString& group = kEngineGroups[engine];
+        controls.type = findControl<QComboBox>(this, {group, QStringLiteral("TYPE")});
+        controls.serialNumber = findControl<QLineEdit>(this, {group, QStringLiteral("SN")});
+        controls.installDate =
+            findControl<QLineEdit>(this, {group, QStringLiteral("INSTALL_DATE")});
+        if (controls.type != nullptr && controls.type->lineEdit() != nullptr)
+            controls.type->lineEdit()->setMaxLength(fixedTextCapacity(fields.engineType));
+        if (controls.serialNumber != nullptr)
+            controls.serialNumber->setMaxLength(fixedTextCapacity(fields.serialNumber));
+        if (controls.installDate != nullptr)
+            controls.installDate->setMaxLength(fixedTextCapacity(fields.installDate));
+        bindCode(controls.type, &mainWindow, codes.engineTypeChosen);
+    }
+}
+
+// A text field cannot limit its length: a longer text, typed or pasted, is cut at once, so
+// that what is saved is what the technician sees.
+void AircraftInfoScreen::cutCommentsToTheirField() {
+    if (comments_->toPlainText().size() <= kCommentsCapacity)
+        return;
+    const QSignalBlocker blocker(comments_);
+    comments_->setPlainText(comments_->toPlainText().left(kCommentsCapacity));
+    comments_->moveCursor(QTextCursor::End);
+}
+
+void AircraftInfoScreen::fillAircraftList() {
+    if (aircraftList_ == nullptr)
+        return;
+    const AircraftList list = KORALibListAircraft();
+    const QSignalBlocker blocker(aircraftList_);
+    aircraftList_->clear();
+    aircraftList_->addItems(list.items);
+    aircraftList_->setCurrentRow(list.selectedIndex);
+}
+
+void AircraftInfoScreen::fillEngineTypes() {
+    const QStringList types = KORALibListEngineTypes();
+    for (EngineControls& controls : engines_) {
+        if (controls.type != nullptr)
+            fillComboBox(controls.type, types, controls.type->currentText());
+    }
+}
+
+QString AircraftInfoScreen::selectedAircraft() const {
+    if (aircraftList_ == nullptr || aircraftList_->currentItem() == nullptr)
+        return {};
+    return aircraftList_->currentItem()->text();
+}
+
+void AircraftInfoScreen::loadAircraft(bool ask) {
+    if (ask)
+        saveChanges(true);
+    shownId_ = selectedAircraft();
+    record_ = shownId_.isEmpty() ? AircraftRecord() : KORALibReadAircraft(shownId_);
+    setControlText(comments_, readFixedText(record_.comments));
+    const QStringList types = KORALibListEngineTypes();
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        const EngineRecord& entry = record_.engines[engine];
+        EngineControls& controls = engines_[engine];
+        fillComboBox(controls.type, types, readFixedText(entry.engineType));
+        setControlText(controls.serialNumber, readFixedText(entry.serialNumber));
+        setControlText(controls.installDate, readFixedText(entry.installDate));
+    }
+    if (!shownId_.isEmpty()) {
+        BrixAircraftSettings settings;
+        settings.setValue(kLastAircraftKey, shownId_);
+    }
+}
+
+AircraftRecord AircraftInfoScreen::editedRecord() const {
+    AircraftRecord edited = record_;
+    if (comments_ != nullptr)
+        writeFixedText(edited.comments, comments_->toPlainText());
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
+        EngineRecord& entry = edited.engines[engine];
+        const EngineControls& controls = engines_[engine];
+        if (controls.type != nullptr)
+            writeFixedText(entry.engineType, controls.type->currentText());
+        if (controls.serialNumber != nullptr)
+            writeFixedText(entry.serialNumber, controls.serialNumber->text());
+        if (controls.installDate != nullptr)
+            writeFixedText(entry.installDate, controls.installDate->text());
+    }
+    return edited;
+}
+
+void AircraftInfoScreen::saveChanges(bool ask) {
+    if (shownId_.isEmpty())
+        return;
+    const AircraftRecord edited = editedRecord();
+    if (std::memcmp(&edited, &record_, sizeof edited) == 0)
+        return;
+    if (ask &&
+        !notifier_.question(kSaveQuestionTitle, kSaveQuestionText, Notifier::DefaultAnswer::Yes))
+        return;
+    // The record goes back under the key it was read from, and only while that aircraft is
+    // registered: saving must not bring back an aircraft removed in the meantime.
+    if (!KORALibListAircraft().items.contains(shownId_))
+        return;
+    if (KORALibWriteAircraft(shownId_, edited))
+        record_ = edited;
+}
+
+void AircraftInfoScreen::registerChanged() {
+    const bool stillRegistered =
+        !shownId_.isEmpty() && KORALibListAircraft().items.contains(shownId_);
+    fillAircraftList();
+    fillEngineTypes();
+    if (stillRegistered) {
+        const QSignalBlocker blocker(aircraftList_);
+        const QList<QListWidgetItem*> shown = aircraftList_->findItems(shownId_, Qt::MatchExactly);
+        if (!shown.isEmpty())
+            aircraftList_->setCurrentItem(shown.first());
+        // Edits are kept unless the stored record itself was replaced (an import): the
+        // screen then shows what is stored, so that no edit writes the old values back.
+        const AircraftRecord stored = KORALibReadAircraft(shownId_);
+        if (std::memcmp(&stored, &record_, sizeof stored) == 0)
+            return;
+    }
+    loadAircraft(false);
+}
