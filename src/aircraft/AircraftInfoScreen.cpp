@@ -9,9 +9,7 @@
 #include "RegisterKeys.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QFont>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -21,20 +19,7 @@
 
 namespace {
 
-const QString kEngineGroups[AircraftRecord::kEngineCount] = {QStringLiteral("G_ENGINE1"),
-                                                             QStringLiteral("G_ENGINE2")};
-
 constexpr int kCommentsCapacity = static_cast<int>(sizeof(AircraftRecord::comments)) - 1;
-
-// Fills a combo box with items and shows `text`, which need not be one of them.
-void fillComboBox(QComboBox* comboBox, const QStringList& items, const QString& text) {
-    if (comboBox == nullptr)
-        return;
-    const QSignalBlocker blocker(comboBox);
-    comboBox->clear();
-    comboBox->addItems(items);
-    comboBox->setCurrentText(text);
-}
 
 } // namespace
 
@@ -62,23 +47,9 @@ void AircraftInfoScreen::findControls(EventHandler& mainWindow, const AircraftIn
         connect(comments_, &QPlainTextEdit::textChanged, this,
                 &AircraftInfoScreen::cutCommentsToTheirField);
 
-    // Whatever is typed must fit the record's fields.
-    const EngineRecord& fields = record_.engines[0];
-    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
-        EngineControls& controls = engines_[engine];
-        const QString& group = kEngineGroups[engine];
-        controls.type = findControl<QComboBox>(this, {group, QStringLiteral("TYPE")});
-        controls.serialNumber = findControl<QLineEdit>(this, {group, QStringLiteral("SN")});
-        controls.installDate =
-            findControl<QLineEdit>(this, {group, QStringLiteral("INSTALL_DATE")});
-        if (controls.type != nullptr && controls.type->lineEdit() != nullptr)
-            controls.type->lineEdit()->setMaxLength(fixedTextCapacity(fields.engineType));
-        if (controls.serialNumber != nullptr)
-            controls.serialNumber->setMaxLength(fixedTextCapacity(fields.serialNumber));
-        if (controls.installDate != nullptr)
-            controls.installDate->setMaxLength(fixedTextCapacity(fields.installDate));
-        bindCode(controls.type, &mainWindow, codes.engineTypeChosen);
-    }
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
+        engines_[engine] =
+            EngineFields::find(this, engine + 1, &mainWindow, codes.engineTypeChosen);
 }
 
 // A text field cannot limit its length: a longer text, typed or pasted, is cut at once, so
@@ -101,14 +72,6 @@ void AircraftInfoScreen::fillAircraftList() {
     aircraftList_->setCurrentRow(list.selectedIndex);
 }
 
-void AircraftInfoScreen::fillEngineTypes() {
-    const QStringList types = KORALibListEngineTypes();
-    for (EngineControls& controls : engines_) {
-        if (controls.type != nullptr)
-            fillComboBox(controls.type, types, controls.type->currentText());
-    }
-}
-
 QString AircraftInfoScreen::selectedAircraft() const {
     if (aircraftList_ == nullptr || aircraftList_->currentItem() == nullptr)
         return {};
@@ -122,13 +85,8 @@ void AircraftInfoScreen::loadAircraft(bool ask) {
     record_ = shownId_.isEmpty() ? AircraftRecord() : KORALibReadAircraft(shownId_);
     setControlText(comments_, readFixedText(record_.comments));
     const QStringList types = KORALibListEngineTypes();
-    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
-        const EngineRecord& entry = record_.engines[engine];
-        EngineControls& controls = engines_[engine];
-        fillComboBox(controls.type, types, readFixedText(entry.engineType));
-        setControlText(controls.serialNumber, readFixedText(entry.serialNumber));
-        setControlText(controls.installDate, readFixedText(entry.installDate));
-    }
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
+        engines_[engine].show(record_.engines[engine], types);
     if (!shownId_.isEmpty()) {
         BrixAircraftSettings settings;
         settings.setValue(kLastAircraftKey, shownId_);
@@ -139,16 +97,8 @@ AircraftRecord AircraftInfoScreen::editedRecord() const {
     AircraftRecord edited = record_;
     if (comments_ != nullptr)
         writeFixedText(edited.comments, comments_->toPlainText());
-    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
-        EngineRecord& entry = edited.engines[engine];
-        const EngineControls& controls = engines_[engine];
-        if (controls.type != nullptr)
-            writeFixedText(entry.engineType, controls.type->currentText());
-        if (controls.serialNumber != nullptr)
-            writeFixedText(entry.serialNumber, controls.serialNumber->text());
-        if (controls.installDate != nullptr)
-            writeFixedText(entry.installDate, controls.installDate->text());
-    }
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
+        engines_[engine].writeInto(edited.engines[engine]);
     return edited;
 }
 
@@ -173,7 +123,9 @@ void AircraftInfoScreen::registerChanged() {
     const bool stillRegistered =
         !shownId_.isEmpty() && KORALibListAircraft().items.contains(shownId_);
     fillAircraftList();
-    fillEngineTypes();
+    const QStringList types = KORALibListEngineTypes();
+    for (const EngineFields& fields : engines_)
+        fields.offerTypes(types);
     if (stillRegistered) {
         const QSignalBlocker blocker(aircraftList_);
         const QList<QListWidgetItem*> shown = aircraftList_->findItems(shownId_, Qt::MatchExactly);

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "AircraftRecord.h"
+#include "EngineFields.h"
 #include "Screen.h"
 
 #include <QString>
 
 class EventHandler;
 class Notifier;
-class QComboBox;
 class QFont;
-class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 
@@ -53,15 +52,8 @@ public:
     const QString& shownAircraft() const { return shownId_; }
 
 private:
-    struct EngineControls {
-        QComboBox* type = nullptr;
-        QLineEdit* serialNumber = nullptr;
-        QLineEdit* installDate = nullptr;
-    };
-
     void findControls(EventHandler& mainWindow, const AircraftInfoCodes& codes);
     void fillAircraftList();
-    void fillEngineTypes();
     QString selectedAircraft() const;
     // The stored record with the texts of the controls written into it.
     AircraftRecord editedRecord() const;
@@ -73,5 +65,5 @@ private:
 
     QListWidget* aircraftList_ = nullptr;
     QPlainTextEdit* comments_ = nullptr;
-    EngineControls engines_[AircraftRecord::kEngineCount];
+    EngineFields engines_[AircraftRecord::kEngineCount];
 };

@@ -11,10 +11,8 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QFont>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -24,8 +22,6 @@ namespace {
 const QString kFormName = QStringLiteral("AircraftInfoDialog");
 const QString kHelpContext = QStringLiteral("HelpAutoDownload");
 
-const QString kEngineGroups[AircraftRecord::kEngineCount] = {QStringLiteral("G_ENGINE1"),
-                                                             QStringLiteral("G_ENGINE2")};
 // In the order of the engine's switches in the record.
 const char* const kSwitchNames[4] = {"DOWNLOAD_B4D", "ERASE_B4D", "ERASE_DDH", "ERASE_ADDH"};
 
@@ -67,22 +63,8 @@ void KORAAircraftInfoDialog::findControls() {
 
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
         EngineControls& controls = engines_[engine];
-        const QString& group = kEngineGroups[engine];
-        controls.type = findControl<QComboBox>(this, {group, QStringLiteral("TYPE")});
-        controls.serialNumber = findControl<QLineEdit>(this, {group, QStringLiteral("SN")});
-        controls.installDate =
-            findControl<QLineEdit>(this, {group, QStringLiteral("INSTALL_DATE")});
-        // Whatever is typed must fit the record's fields.
-        if (controls.type != nullptr && controls.type->lineEdit() != nullptr)
-            controls.type->lineEdit()->setMaxLength(
-                fixedTextCapacity(record_.engines[engine].engineType));
-        if (controls.serialNumber != nullptr)
-            controls.serialNumber->setMaxLength(
-                fixedTextCapacity(record_.engines[engine].serialNumber));
-        if (controls.installDate != nullptr)
-            controls.installDate->setMaxLength(
-                fixedTextCapacity(record_.engines[engine].installDate));
-        bindCode(controls.type, this, kEngineTypeChosenEvent);
+        const QString group = EngineFields::groupName(engine + 1);
+        controls.fields = EngineFields::find(this, engine + 1, this, kEngineTypeChosenEvent);
         for (int index = 0; index < 4; ++index) {
             QCheckBox* box = findControl<QCheckBox>(
                 this,
@@ -141,14 +123,7 @@ void KORAAircraftInfoDialog::loadSelectedAircraft() {
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
         const EngineRecord& entry = record_.engines[engine];
         EngineControls& controls = engines_[engine];
-        if (controls.type != nullptr) {
-            const QSignalBlocker blocker(controls.type);
-            controls.type->clear();
-            controls.type->addItems(types);
-            controls.type->setCurrentText(readFixedText(entry.engineType));
-        }
-        setControlText(controls.serialNumber, readFixedText(entry.serialNumber));
-        setControlText(controls.installDate, readFixedText(entry.installDate));
+        controls.fields.show(entry, types);
         for (int index = 0; index < 4; ++index) {
             QCheckBox* box = controls.switches[index];
             if (box == nullptr)
@@ -164,16 +139,8 @@ void KORAAircraftInfoDialog::confirm() {
     const QString id = selectedAircraft();
     if (id.isEmpty())
         return; // nothing to download
-    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
-        EngineRecord& entry = record_.engines[engine];
-        const EngineControls& controls = engines_[engine];
-        if (controls.type != nullptr)
-            writeFixedText(entry.engineType, controls.type->currentText());
-        if (controls.serialNumber != nullptr)
-            writeFixedText(entry.serialNumber, controls.serialNumber->text());
-        if (controls.installDate != nullptr)
-            writeFixedText(entry.installDate, controls.installDate->text());
-    }
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
+        engines_[engine].fields.writeInto(record_.engines[engine]);
     if (comments_ != nullptr)
         writeFixedText(record_.comments, comments_->toPlainText());
     if (confirmAircraftForDownload(id, record_, notifier_))

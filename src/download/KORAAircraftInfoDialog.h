@@ -2,14 +2,13 @@
 
 #include "AircraftRecord.h"
 #include "DialogWindow.h"
+#include "EngineFields.h"
 
 #include <QString>
 
 class Notifier;
 class QCheckBox;
-class QComboBox;
 class QFont;
-class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class UserPersist;
@@ -42,9 +41,7 @@ protected:
 
 private:
     struct EngineControls {
-        QComboBox* type = nullptr;
-        QLineEdit* serialNumber = nullptr;
-        QLineEdit* installDate = nullptr;
+        EngineFields fields;
         QCheckBox* switches[4] = {};
     };
 
