@@ -9,6 +9,8 @@
 
 #include <QFile>
 
+#include <optional>
+
 namespace {
 
 const QString kDecodeTitle = QStringLiteral("DecodePN()");
@@ -61,6 +63,36 @@ void UnitConnection::loadAddressFromSettings(Notifier& notifier) {
         port = kDefaultPort;
     }
     link_->setAddress(host, int(port));
+}
+
+std::optional<int> parsePort(const QString& text) {
+    bool ok = false;
+    const qint64 port = text.trimmed().toLongLong(&ok);
+    if (!ok || port < 1 || port > kHighestPort)
+        return std::nullopt;
+    return int(port);
+}
+
+bool UnitConnection::applyAddress(const QString& host, const QString& port, const QString& title,
+                                  Notifier& notifier) {
+    const std::optional<int> number = parsePort(port);
+    if (!number) {
+        notifier.critical(title, kPortRangeText);
+        return false;
+    }
+    if (host.isEmpty() || host.size() > kMaxIpAddressLength) {
+        notifier.critical(title, kAddressLengthText.arg(QString::number(kMaxIpAddressLength)));
+        return false;
+    }
+    // The worker holds the connection to the old address; a check made while it is still
+    // ending would go on using it.
+    stopWorker(kStopWaitMs);
+    link_->setAddress(host, *number);
+    link_->resetStatus();
+    BrixAircraftSettings settings;
+    settings.setValue(kPortKey, *number);
+    settings.setValue(kIpAddressKey, host);
+    return true;
 }
 
 bool UnitConnection::checkCommunication(CommunicationView& view, Notifier& notifier) {

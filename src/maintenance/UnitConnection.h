@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class CommunicationView;
 class Notifier;
@@ -15,6 +16,13 @@ inline const QString kUnableToCommunicateText =
     QStringLiteral("Unable to communicate with the unit.  Check cabling");
 inline const QString kGettingPartNumbersText = QStringLiteral("Getting Part Numbers");
 inline const QString kCommunicationOkText = QStringLiteral("Communication OK!");
+
+// A new unit address that cannot be used.
+inline const QString kCommunicationsTitle = QStringLiteral("Communications");
+// %1 = the longest address the request record holds.
+inline const QString kAddressLengthText =
+    QStringLiteral("The unit address must be 1 to %1 characters");
+inline const QString kPortRangeText = QStringLiteral("The port must be a number from 1 to 65535");
 
 inline constexpr int kConnectWaitMs = 2000;
 inline constexpr int kPartNumbersWaitMs = 5000;
@@ -39,6 +47,13 @@ public:
     // that no connection is attempted to a cut address.
     void loadAddressFromSettings(Notifier& notifier);
 
+    // Takes a new unit address: ends the worker, so that the next check connects to the new
+    // address, and saves it in the settings. An address that cannot be used (empty or
+    // longer than the record holds, a port outside 1..65535) is refused with a message
+    // titled `title`, and nothing is changed or stopped.
+    bool applyAddress(const QString& host, const QString& port, const QString& title,
+                      Notifier& notifier);
+
     // Makes sure a worker is running and connected, then reads the part numbers.
     bool checkCommunication(CommunicationView& view, Notifier& notifier);
     // Sends command 1 and decodes its response into the part-number record.
@@ -51,6 +66,9 @@ private:
     LinkWorker worker_;
     PartNumberRecord partNumbers_;
 };
+
+// A port number from text: 1..65535, surrounding blanks allowed; nothing otherwise.
+std::optional<int> parsePort(const QString& text);
 
 // Reads the response file of command 1 into `record` (zeroed first) and deletes the file.
 void DecodePN(const QString& responseFile, PartNumberRecord& record, Notifier& notifier);

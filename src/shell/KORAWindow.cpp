@@ -246,6 +246,23 @@ void KORAWindow::showAircraftInformation() {
         list->setFocus();
 }
 
+// The maker's level sees the utilities button too, and it opens the screen there as well.
+void KORAWindow::showUtilities() {
+    if (privilegeLevel() == kFlightLineLevel)
+        return;
+    setAircraftMenuEnabled(false);
+    const UtilitiesCodes codes{
+        kApplyUtilitiesCode,
+        kUtilitiesAircraftSelectedCode,
+        {kChooseMainSoftwareCode, kChooseDspSoftwareCode, kChooseConfigurationCode},
+        {kUploadMainSoftwareCode, kUploadDspSoftwareCode, kUploadConfigurationCode}};
+    showFunctionScreen(new UtilitiesScreen(persist_, *this, codes, fonts_.normal, connection_,
+                                           utilities_, notifier_),
+                       kUtilitiesScreenTitle, kUtilitiesHelpContext, kUtilitiesHelpKey);
+    keyMap().map(Qt::Key_Escape, kShowMainMenuCode);
+    keyMap().map(Qt::Key_F5, kApplyUtilitiesCode);
+}
+
 void KORAWindow::refreshDate() {
     if (date_ == nullptr)
         return;
@@ -292,6 +309,9 @@ int KORAWindow::handleEvent(int code) {
         if (auto* screen = qobject_cast<AircraftInfoScreen*>(screen_))
             screen->loadAircraft(code == kAircraftSelectedCode);
         return 0;
+    case kUtilitiesCode:
+        showUtilities();
+        return 0;
     case kMemoryEraseCode:
         // The screen needs a registered aircraft; it is not part of this program yet, and
         // its button is disabled.
@@ -308,6 +328,8 @@ int KORAWindow::handleEvent(int code) {
         mirrorEngineType(eventSource());
         return 0;
     default:
+        if (auto* screen = qobject_cast<UtilitiesScreen*>(screen_))
+            screen->handleCode(code);
         return 0;
     }
 }

@@ -4,6 +4,7 @@
 #include "EventHandler.h"
 #include "Screen.h"
 #include "UnitConnection.h"
+#include "UtilitiesScreen.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -63,6 +64,7 @@ private:
     void showTitleScreen();
     void showMainMenu();
     void showAircraftInformation();
+    void showUtilities();
     void refreshDate();
     bool aircraftRegistered();
     void runDownload();
@@ -76,5 +78,6 @@ private:
     QWidget* infoWindow_ = nullptr;
     QLabel* date_ = nullptr;
     QPointer<Screen> screen_;
+    UtilitiesMemory utilities_;
     QTimer timer_;
 };

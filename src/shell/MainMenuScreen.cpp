@@ -31,7 +31,7 @@ MainMenuScreen::MainMenuScreen(UserPersist& persist, EventHandler& mainWindow,
         {"B2", kAircraftInformationCode, kAircraftInfoButtonHelpFile, true},
         {"B3", kMemoryEraseCode, kClearButtonHelpFile, false},
         {"B4", kPlotCode, kOtherFunctionsButtonHelpFile, false},
-        {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile, false},
+        {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile, true},
     };
     for (const MenuButton& entry : buttons) {
         auto* button = findChild<KORAButton*>(QLatin1String(entry.name));

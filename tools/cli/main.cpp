@@ -45,8 +45,6 @@ const QString kUsage = QStringLiteral(
     "      [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
     "      [--comments TEXT]\n"
     "  aircraft types | add-type T | remove-type T   the engine-type list\n");
-const QString kAddressLengthText = QStringLiteral("The unit address must be 1 to %1 characters");
-const QString kPortRangeText = QStringLiteral("The port must be a number from 1 to 65535");
 
 struct Options {
     std::optional<QString> host;
@@ -77,13 +75,11 @@ std::optional<Options> parseOptions(const QStringList& arguments, Notifier& noti
             }
             options.host = value;
         } else {
-            bool ok = false;
-            const int port = value.toInt(&ok);
-            if (!ok || port < 1 || port > 65535) {
+            options.port = parsePort(value);
+            if (!options.port) {
                 notifier.critical(kErrorTitle, kPortRangeText);
                 return std::nullopt;
             }
-            options.port = port;
         }
     }
     options.command = commandLine.arguments();
