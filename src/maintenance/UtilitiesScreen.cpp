@@ -13,10 +13,12 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -71,11 +73,11 @@ UtilitiesScreen::UtilitiesScreen(UserPersist& persist, EventHandler& mainWindow,
                                  const UtilitiesCodes& codes, const QFont& normalFont,
                                  UnitConnection& connection, UtilitiesMemory& memory,
                                  Notifier& notifier)
-    : Screen(kUtilitiesForm, persist), codes_(codes), connection_(connection), memory_(memory),
-      notifier_(notifier) {
+    : Screen(kUtilitiesForm, persist), codes_(codes), font_(normalFont), connection_(connection),
+      memory_(memory), notifier_(notifier) {
     if (!isBuilt())
         return;
-    applyFont(this, normalFont);
+    applyFont(this, font_);
     findControls(mainWindow);
     fillAircraftList();
     loadSwitches();
@@ -120,6 +122,20 @@ void UtilitiesScreen::findControls(EventHandler& mainWindow) {
         bindCode(findControl<QAbstractButton>(this, {group, QLatin1String(controls.startButton)}),
                  &mainWindow, codes_.startUpload[kind]);
     }
+}
+
+bool UtilitiesScreen::event(QEvent* event) {
+    const bool handled = Screen::event(event);
+    // The notebook's page on show was polished under the style sheet while the form was
+    // built, before it had its font; taken into the main window, it is polished again and
+    // goes back to the font it had then. It gets the screen's font once more, and its
+    // layouts measure it anew.
+    if (event->type() == QEvent::ParentChange) {
+        applyFont(this, font_);
+        for (QLayout* layout : findChildren<QLayout*>())
+            layout->invalidate();
+    }
+    return handled;
 }
 
 int UtilitiesScreen::currentPage() const {

@@ -2,6 +2,7 @@
 
 #include "Screen.h"
 
+#include <QFont>
 #include <QString>
 
 #include <array>
@@ -9,7 +10,6 @@
 class EventHandler;
 class Notifier;
 class QCheckBox;
-class QFont;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -68,6 +68,9 @@ public:
     // The page shown: 0 download, 1 communications, 2 firmware.
     int currentPage() const;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void findControls(EventHandler& mainWindow);
     void fillAircraftList();
@@ -82,6 +85,7 @@ private:
     void startUpload(int kind);
 
     UtilitiesCodes codes_;
+    const QFont font_;
     UnitConnection& connection_;
     UtilitiesMemory& memory_;
     Notifier& notifier_;

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -94,6 +95,15 @@ TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
         window.handleEvent(10005);
         ASSERT_EQ(window.currentScreen()->objectName(), QStringLiteral("AircraftInfo"));
         expectFits(&window, "aircraft information");
+        window.handleEvent(10007);
+        auto* notebook =
+            window.currentScreen()->findChild<QTabWidget*>(QStringLiteral("UTILITIES_NOTEBOOK"));
+        ASSERT_NE(notebook, nullptr);
+        for (const char* page :
+             {"utilities: download", "utilities: communications", "utilities: firmware"}) {
+            expectFits(&window, page);
+            notebook->setCurrentIndex(notebook->currentIndex() + 1);
+        }
     }
     KORAWindow window(persist, notifier, {});
     window.handleEvent(10000);

@@ -4,6 +4,7 @@
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
 #include "Controls.h"
+#include "DisplayFonts.h"
 #include "KORALib.h"
 #include "KORAWindow.h"
 #include "ModalDriver.h"
@@ -120,6 +121,14 @@ TEST_F(UtilitiesScreenTest, OpensOnThePageLeftLastWithItsTitleAndHelp) {
     EXPECT_EQ(notebook()->tabText(1), QStringLiteral("Communications"));
     EXPECT_EQ(notebook()->tabText(2), QStringLiteral("Firmware"));
     EXPECT_EQ(notebook()->currentIndex(), 0);
+    // Every page in the normal font, the one shown first as well.
+    const QFont normal = readDisplayFonts().normal;
+    for (const QWidget* control : screen()->findChildren<QWidget*>()) {
+        if (qobject_cast<const QLabel*>(control) || qobject_cast<const QAbstractButton*>(control)) {
+            EXPECT_EQ(control->font().toString(), normal.toString())
+                << qPrintable(control->objectName());
+        }
+    }
     auto* aircraftMenu = window->findChild<QMenu*>(QStringLiteral("PDI_AIRCRAFT_INFO"));
     ASSERT_NE(aircraftMenu, nullptr);
     EXPECT_FALSE(aircraftMenu->menuAction()->isEnabled()) << "no register change under the screen";
