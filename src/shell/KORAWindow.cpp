@@ -7,10 +7,14 @@
 #include "DataDirectoryPreparation.h"
 #include "EngineTypeMirroring.h"
 #include "EventCodes.h"
+#include "KORAAddAircraftDialog.h"
+#include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
 #include "KORAGroup.h"
 #include "KORALib.h"
+#include "KORARemoveAircraftDialog.h"
+#include "KORARemoveEngineTypeDialog.h"
 #include "MainMenuScreen.h"
 #include "MainWindowCodes.h"
 #include "Notifier.h"
@@ -30,6 +34,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -54,11 +59,11 @@ constexpr MenuItem kMenuItems[] = {
     {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, false},
     {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, false},
     {"PUI_PRIV_CHANGE_PASSWD", kChangePasswordCode, false},
-    {"PUI_AI_ADD", kAddAircraftCode, false},
-    {"PUI_AI_REMOVE", kRemoveAircraftCode, false},
-    {"PUI_AI_IMPORT", kImportAircraftCode, false},
-    {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, false},
-    {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, false},
+    {"PUI_AI_ADD", kAddAircraftCode, true},
+    {"PUI_AI_REMOVE", kRemoveAircraftCode, true},
+    {"PUI_AI_IMPORT", kImportAircraftCode, true},
+    {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, true},
+    {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, true},
     {"PUI_HELP_USER_GUIDE", kUserGuideCode, false},
     {"PUI_HELP_ABOUT", kAboutCode, false},
 };
@@ -86,6 +91,12 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
     date_ = findControl<QLabel>(this, {QStringLiteral("StatusBar"), QStringLiteral("DATE")});
     refreshDate();
     statusView_ = std::make_unique<StatusBarView>(this, persist_, fonts_.normal);
+
+    importDialog_ = new QFileDialog(this, kImportDialogTitle.arg(kProgramTitle),
+                                    registerDataDirectory(), kImportFileFilter);
+    importDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    importDialog_->setFileMode(QFileDialog::ExistingFile);
+    applyFont(importDialog_, fonts_.normal);
 
     setBackButton(kExitButtonText, kExitCode);
     if (auto* check = findControl<QAbstractButton>(
@@ -273,6 +284,25 @@ int KORAWindow::handleEvent(int code) {
     case kSelectAllCode:
         toggleChoices();
         return 0;
+    case kAddAircraftCode:
+        runRegisterDialog<KORAAddAircraftDialog>();
+        return 0;
+    case kRemoveAircraftCode:
+        if (aircraftRegistered())
+            runRegisterDialog<KORARemoveAircraftDialog>();
+        return 0;
+    case kImportAircraftCode:
+        importAircraft();
+        return 0;
+    case kAddEngineTypeCode:
+        runRegisterDialog<KORAAddEngineTypeDialog>();
+        return 0;
+    case kRemoveEngineTypeCode:
+        if (KORALibCountEngineTypes() > 0)
+            runRegisterDialog<KORARemoveEngineTypeDialog>();
+        else
+            notifier_.warning(kProgramTitle, kNoEngineFoundText);
+        return 0;
     case kCheckCommunicationCode:
         if (checkCommunication())
             notifier_.information(kProgramTitle, kCommunicationsOkText);
@@ -305,6 +335,22 @@ void KORAWindow::runDownload() {
     }
     setAircraftMenuEnabled(privilegeLevel() != kFlightLineLevel);
     showScreenHelpText(kMainWindowHelpKey);
+}
+
+template <typename Dialog>
+void KORAWindow::runRegisterDialog() {
+    Dialog dialog(fonts_.normal, persist_, notifier_, this);
+    if (!dialog.isBuilt())
+        return;
+    // Its help is the main window's, which describes the aircraft menu.
+    dialog.setHelpContext(kMainHelpContext);
+    dialog.runModal();
+}
+
+void KORAWindow::importAircraft() {
+    if (importDialog_->exec() != QDialog::Accepted || importDialog_->selectedFiles().isEmpty())
+        return;
+    KORALibImportAircraft(importDialog_->selectedFiles().constFirst(), notifier_);
 }
 
 void KORAWindow::toggleChoices() {
