@@ -44,6 +44,7 @@
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
+constexpr QSize kImportDialogSize(800, 480);
 
 struct MenuItem {
     const char* name;
@@ -96,6 +97,8 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
                                     registerDataDirectory(), kImportFileFilter);
     importDialog_->setOption(QFileDialog::DontUseNativeDialog);
     importDialog_->setFileMode(QFileDialog::ExistingFile);
+    // Room for whole names and dates on a laptop screen.
+    importDialog_->resize(kImportDialogSize);
     applyFont(importDialog_, fonts_.normal);
 
     setBackButton(kExitButtonText, kExitCode);
