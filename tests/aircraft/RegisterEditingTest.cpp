@@ -101,7 +101,8 @@ TEST_F(RegisterEditingTest, EngineTypesAreAppendedOnceWhateverTheLetterCaseAndCu
     EXPECT_EQ(KORALibCountEngineTypes(), 4);
 }
 
-// What removing an aircraft does with the files downloaded below its directory.
+// What removing an aircraft does with the files downloaded below its directory (the
+// dialog's answers and an aircraft without files are driven in the widget tests).
 TEST_F(RegisterEditingTest, RemovalAsksOnceBeforeDeletingDownloadedFiles) {
     struct Case {
         const char* what;
@@ -150,14 +151,6 @@ TEST_F(RegisterEditingTest, RemovalAsksOnceBeforeDeletingDownloadedFiles) {
         }
         KORALibDeleteAircraft(id, notifier);
     }
-
-    // Nothing downloaded: removed without a question.
-    ASSERT_TRUE(addAircraft(id, notifier));
-    notifier.messages.clear();
-    EXPECT_EQ(downloadedFileCount(id), 0);
-    EXPECT_EQ(removeAircraft(id, notifier), AircraftRemoval::Removed);
-    EXPECT_TRUE(notifier.messages.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(directory));
 }
 
 TEST_F(RegisterEditingTest, FilesAreCountedOnlyWhereTheRemovalWouldDeleteThem) {
