@@ -3,6 +3,7 @@
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "ClearMemoryScreen.h"
 #include "Controls.h"
 #include "DataDirectoryPreparation.h"
 #include "EngineTypeMirroring.h"
@@ -265,10 +266,16 @@ int KORAWindow::handleEvent(int code) {
         runDownload();
         return 0;
     case kAircraftInformationCode:
-    case kMemoryEraseCode:
-        // Both screens need a registered aircraft; the screens themselves are not part of
-        // this program yet, and their buttons are disabled.
+        // The screen needs a registered aircraft; the screen itself is not part of this
+        // program yet, and its button is disabled.
         aircraftRegistered();
+        return 0;
+    case kMemoryEraseCode:
+        showClearMemory();
+        return 0;
+    case kStartEraseCode:
+        if (auto* clearMemory = qobject_cast<ClearMemoryScreen*>(screen_.data()))
+            clearMemory->startErase(connection_, notifier_);
         return 0;
     case kSelectAllCode:
         toggleChoices();
@@ -305,6 +312,18 @@ void KORAWindow::runDownload() {
     }
     setAircraftMenuEnabled(privilegeLevel() != kFlightLineLevel);
     showScreenHelpText(kMainWindowHelpKey);
+}
+
+void KORAWindow::showClearMemory() {
+    if (!aircraftRegistered())
+        return;
+    setAircraftMenuEnabled(false);
+    showFunctionScreen(
+        new ClearMemoryScreen(persist_, *this, fonts_.normal, kStartEraseCode, kShowMainMenuCode),
+        kClearMemoryTitle, kClearMemoryHelpContext, kClearMemoryHelpKey);
+    keyMap().map(Qt::Key_F4, kCheckCommunicationCode);
+    keyMap().map(Qt::Key_F5, kStartEraseCode);
+    keyMap().map(Qt::Key_F8, kBackCode);
 }
 
 void KORAWindow::toggleChoices() {

@@ -65,6 +65,7 @@ private:
     void refreshDate();
     bool aircraftRegistered();
     void runDownload();
+    void showClearMemory();
     void toggleChoices();
 
     UserPersist& persist_;
