@@ -321,6 +321,8 @@ void KORAWindow::showClearMemory() {
     showFunctionScreen(
         new ClearMemoryScreen(persist_, *this, fonts_.normal, kStartEraseCode, kShowMainMenuCode),
         kClearMemoryTitle, kClearMemoryHelpContext, kClearMemoryHelpKey);
+    if (auto* firstBox = screen_->findChild<QCheckBox*>())
+        firstBox->setFocus();
     keyMap().map(Qt::Key_F4, kCheckCommunicationCode);
     keyMap().map(Qt::Key_F5, kStartEraseCode);
     keyMap().map(Qt::Key_F8, kBackCode);

@@ -272,6 +272,8 @@ TEST_F(ClearMemoryScreenTest, F7ShowsTheScreenAndF8EscAndCancelGoBack) {
     EXPECT_EQ(shown(window->currentScreen(), "TextArea"),
               QString(kClearMemoryHelpText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_FALSE(aircraftMenuEnabled());
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("ENG1_ERASE_B4D"));
     QStringList boxes;
     for (const char* group : {"G_ENGINE1", "G_ENGINE2"})
         for (QCheckBox* box : window->currentScreen()
