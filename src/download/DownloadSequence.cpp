@@ -28,7 +28,7 @@ const QString& lineText(DownloadStepKind kind) {
     return *texts[lineIndex(kind)];
 }
 
-QString outcomeText(DownloadOutcome outcome) {
+const QString& outcomeText(DownloadOutcome outcome) {
     switch (outcome) {
     case DownloadOutcome::Completed:
         return kCompletedText;

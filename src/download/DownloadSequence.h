@@ -64,7 +64,7 @@ class DownloadSequence {
 public:
     static constexpr int kStepCount = 11;
     static constexpr int kStepsPerEngine = 5;
-    static constexpr int kTickMs = kEraseTickMs;
+    static constexpr int kTickMs = 100;
 
     struct Options {
         int eraseDataTicks = kEraseDataTicks;

@@ -274,13 +274,6 @@ TEST_F(ClearMemoryScreenTest, F7ShowsTheScreenAndF8EscAndCancelGoBack) {
     EXPECT_FALSE(aircraftMenuEnabled());
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("ENG1_ERASE_B4D"));
-    QStringList boxes;
-    for (const char* group : {"G_ENGINE1", "G_ENGINE2"})
-        for (QCheckBox* box : window->currentScreen()
-                                  ->findChild<QWidget*>(QLatin1String(group))
-                                  ->findChildren<QCheckBox*>())
-            boxes.append(box->text());
-    EXPECT_EQ(boxes.size(), 6);
 
     // Back on the main menu the level decides about the aircraft menu again.
     setPrivilegeLevel(kAdministratorLevel);

@@ -30,16 +30,13 @@ public:
     void setActivity(const QString& text) override { activities.append(text); }
     void showSeconds(int value, int maximum) override { seconds.append({value, maximum}); }
     void showPercent(int value) override { percents.append(value); }
-    void stepEnded(int engineIndex, EraseKind kind, const QString&) override {
-        ended.append(engineIndex * kEraseKindCount + int(kind));
-    }
+    void stepEnded(int, EraseKind, const QString&) override {}
     void finished() override { ++finishedCount; }
 
     QString lines[kEraseEngineCount][kEraseKindCount];
     QStringList activities;
     QList<std::pair<int, int>> seconds;
     QList<int> percents;
-    QList<int> ended;
     int finishedCount = 0;
 };
 
@@ -139,22 +136,6 @@ TEST_F(EraseRun, EveryBoxTickedErasesAllSixInTableOrder) {
     EXPECT_FALSE(sequence->anyStepFailed());
     EXPECT_TRUE(QDir::home().entryList({QStringLiteral("ZELK-*")}, QDir::Files).isEmpty())
         << "each answer's response file is removed";
-}
-
-TEST_F(EraseRun, UnrequestedStepsEndAtOnceAndTheFirstTickAfterTheLastStepFinishes) {
-    sequence = std::make_unique<EraseSequence>(connection.link(), only({}), view);
-    sequence->start();
-    EXPECT_EQ(view.ended, QList<int>({0, 1, 2, 3, 4, 5}));
-    for (int engine = 0; engine < kEraseEngineCount; ++engine)
-        for (int kind = 0; kind < kEraseKindCount; ++kind)
-            EXPECT_EQ(view.lines[engine][kind], line(kind, "Not requested"));
-    EXPECT_TRUE(sequence->isRunning());
-    EXPECT_EQ(view.finishedCount, 0);
-    sequence->tick();
-    EXPECT_EQ(sequence->state(), EraseSequence::State::Done);
-    EXPECT_EQ(view.activities, QStringList{QStringLiteral("Erase Processing complete")});
-    EXPECT_EQ(view.percents, QList<int>{100});
-    EXPECT_TRUE(simulator.receivedCommands().isEmpty());
 }
 
 struct FaultCase {
