@@ -4,6 +4,7 @@
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "ClearMemoryScreen.h"
 #include "Controls.h"
 #include "DataDirectoryPreparation.h"
 #include "EngineTypeMirroring.h"
@@ -307,9 +308,11 @@ int KORAWindow::handleEvent(int code) {
             screen->loadAircraft(code == kAircraftSelectedCode);
         return 0;
     case kMemoryEraseCode:
-        // The screen needs a registered aircraft; it is not part of this program yet, and
-        // its button is disabled.
-        aircraftRegistered();
+        showClearMemory();
+        return 0;
+    case kStartEraseCode:
+        if (auto* clearMemory = qobject_cast<ClearMemoryScreen*>(screen_.data()))
+            clearMemory->startErase(connection_, notifier_);
         return 0;
     case kSelectAllCode:
         toggleChoices();
@@ -389,6 +392,20 @@ void KORAWindow::importAircraft() {
 void KORAWindow::registerChanged() {
     if (auto* screen = qobject_cast<AircraftInfoScreen*>(screen_))
         screen->registerChanged();
+}
+
+void KORAWindow::showClearMemory() {
+    if (!aircraftRegistered())
+        return;
+    setAircraftMenuEnabled(false);
+    showFunctionScreen(
+        new ClearMemoryScreen(persist_, *this, fonts_.normal, kStartEraseCode, kShowMainMenuCode),
+        kClearMemoryTitle, kClearMemoryHelpContext, kClearMemoryHelpKey);
+    if (auto* firstBox = screen_->findChild<QCheckBox*>())
+        firstBox->setFocus();
+    keyMap().map(Qt::Key_F4, kCheckCommunicationCode);
+    keyMap().map(Qt::Key_F5, kStartEraseCode);
+    keyMap().map(Qt::Key_F8, kBackCode);
 }
 
 void KORAWindow::toggleChoices() {

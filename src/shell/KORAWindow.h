@@ -76,6 +76,7 @@ private:
     void runRegisterDialog();
     void importAircraft();
     void registerChanged();
+    void showClearMemory();
     void toggleChoices();
 
     UserPersist& persist_;

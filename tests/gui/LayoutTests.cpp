@@ -7,6 +7,7 @@
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
 #include "KORACommDialog.h"
+#include "KORAEraseProgress.h"
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
@@ -102,6 +103,8 @@ TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
     KORAWindow window(persist, notifier, {});
     window.handleEvent(10000);
     expectFits(&window, "main menu at flight line");
+    window.handleEvent(10006);
+    expectFits(&window, "clear memory screen");
 }
 
 TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
@@ -113,6 +116,9 @@ TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
     KORAAutoDownload progress(connection.link(), connection.partNumbers(), AircraftRecord{},
                               fonts.normal, fonts.mid, persist, notifier);
     expectFits(&progress, "progress dialog");
+
+    KORAEraseProgress erase(connection.link(), EraseRequests{}, fonts.normal, persist, notifier);
+    expectFits(&erase, "erase progress dialog");
 
     KORACommDialog communication(fonts.normal, persist);
     expectFits(&communication, "communication failure dialog");

@@ -7,6 +7,7 @@
 #include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
 #include "DownloadCommand.h"
+#include "EraseMemoryCommand.h"
 #include "FlightsCommand.h"
 #include "QuietCommunicationView.h"
 #include "SeriesCommand.h"
@@ -32,6 +33,8 @@ const QString kUsage = QStringLiteral(
     "commands:\n"
     "  check                              communication check and the unit's part numbers\n"
     "  download ID [--engine N] [--timing]  download, convert and erase as the register asks\n"
+    "  erase --engine N [--engine N] data|defect|accel ...\n"
+    "                                     erase the named memories of the engines given\n"
     "  convert RESPONSE_FILE ID ENGINE    convert a saved download response into the three files\n"
     "  flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]\n"
     "                                     flight slots of the stored raw flight data files\n"
@@ -140,6 +143,11 @@ int main(int argc, char** argv) {
         UnitConnection connection;
         loadAddress(connection, *options, notifier);
         return runDownloadCommand(options->command.mid(1), connection, notifier, out);
+    }
+    if (command == QStringLiteral("erase")) {
+        UnitConnection connection;
+        loadAddress(connection, *options, notifier);
+        return runEraseCommand(options->command.mid(1), connection, notifier, out);
     }
     if (command == QStringLiteral("convert"))
         return runConvertCommand(options->command.mid(1), notifier, out);
