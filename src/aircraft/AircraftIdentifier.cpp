@@ -21,7 +21,7 @@ QString aircraftIdProblem(const QString& id, int maxLength) {
         if (std::u16string_view(kReservedCharacters).find(code) != std::u16string_view::npos)
             return kIdReservedCharacterReason.arg(c);
         if (code > 0xff)
-            return kIdNotEightBitReason;
+            return kNotEightBitReason;
     }
     if (id.contains(QStringLiteral("..")))
         return kIdDotDotReason;

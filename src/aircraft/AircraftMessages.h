@@ -28,15 +28,20 @@ inline const QString kIdReservedCharacterReason =
     QStringLiteral("it holds \"%1\", which a directory name cannot hold");
 inline const QString kIdDotDotReason =
     QStringLiteral("it holds \"..\", which could lead outside the data directory");
-inline const QString kIdNotEightBitReason =
+inline const QString kNotEightBitReason =
     QStringLiteral("it holds a character that the aircraft record cannot store");
 
 inline const QString kNoEngineTypeText = QStringLiteral("No engine type specified");
 inline const QString kEngineTypeExistsText = QStringLiteral("Engine Type \"%1\" already exists");
 inline const QString kEngineTypeNotFoundText = QStringLiteral("Engine Type \"%1\" not found");
-inline const QString kEngineTypeTooLongText =
-    QStringLiteral("Engine Type \"%1\" is not valid: an engine type holds at most %2 characters "
-                   "of 8-bit text");
+// %2 is kNotEightBitReason.
+inline const QString kInvalidEngineTypeText = QStringLiteral("Engine Type \"%1\" is not valid: %2");
+
+inline const QString kRemoveAircraftTitle = QStringLiteral("Remove Aircraft");
+// %1 the identifier, %2 the number of files, %3 the aircraft directory.
+inline const QString kRemoveAircraftWithFilesText =
+    QStringLiteral("Aircraft \"%1\" has %2 downloaded files in %3. Remove the aircraft and "
+                   "delete these files?");
 
 inline const QString kUnableToOpenImportFileText =
     QStringLiteral("Unable to open the specified input file");

@@ -19,6 +19,9 @@ struct EngineRecord {
     std::uint8_t unused2[256] = {};
 };
 
+// The characters an engine type keeps.
+inline constexpr int kEngineTypeCapacity = static_cast<int>(sizeof(EngineRecord::engineType)) - 1;
+
 static_assert(std::is_standard_layout_v<EngineRecord>);
 static_assert(std::is_trivially_copyable_v<EngineRecord>);
 static_assert(sizeof(EngineRecord) == 311);

@@ -11,6 +11,7 @@
 #include "RegisterKeys.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -142,6 +143,26 @@ bool KORALibDeleteAircraft(const QString& id, Notifier& notifier) {
     }
     settings.remove(key);
     return removed;
+}
+
+int downloadedFileCount(const QString& id) {
+    if (isBlankAircraftId(id) || !aircraftIdProblem(id).isEmpty())
+        return 0;
+    if (!BrixAircraftSettings().contains(kAircraftInfoPrefix + id))
+        return 0;
+    const QString directory = aircraftDirectory(id);
+    if (QFileInfo(directory).isSymLink())
+        return 0;
+    // Links inside are counted as the files they are and not followed, as the removal
+    // deletes them without following them.
+    QDirIterator files(directory, QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    int count = 0;
+    while (files.hasNext()) {
+        files.next();
+        ++count;
+    }
+    return count;
 }
 
 QStringList KORALibListEngineTypes() {

@@ -41,6 +41,11 @@ AircraftList KORALibListAircraft();
 // before anything is touched.
 bool KORALibDeleteAircraft(const QString& id, Notifier& notifier);
 
+// The files that KORALibDeleteAircraft would delete with the aircraft's directory, counted
+// through every sub-directory: 0 when the aircraft is not registered, its identifier is
+// refused or its directory is a link (none of which has files deleted).
+int downloadedFileCount(const QString& id);
+
 // The engine types from index 0 up to the first missing index.
 QStringList KORALibListEngineTypes();
 // Every top-level "EngineType_..." key, gaps or not.

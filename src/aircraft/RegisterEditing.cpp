@@ -33,21 +33,31 @@ bool addEngineType(const QString& type, Notifier& notifier) {
         notifier.critical(kErrorTitle, kNoEngineTypeText);
         return false;
     }
+    // The type goes into every record it is chosen for: it is kept as far as the record's
+    // field holds it, and is compared as it will be stored.
+    const QString stored = type.left(kEngineTypeCapacity);
     const QStringList types = KORALibListEngineTypes();
     for (const QString& listed : types) {
-        if (listed.compare(type, Qt::CaseInsensitive) == 0) {
+        if (listed.compare(stored, Qt::CaseInsensitive) == 0) {
             notifier.critical(kErrorTitle, kEngineTypeExistsText.arg(listed));
             return false;
         }
     }
-    // A type the record's field cannot hold would be cut every time it is chosen.
-    constexpr int kCapacity = static_cast<int>(sizeof(EngineRecord::engineType)) - 1;
-    if (!fitsFixedText(type, kCapacity)) {
-        notifier.critical(kErrorTitle,
-                          kEngineTypeTooLongText.arg(type, QString::number(kCapacity)));
+    if (!fitsFixedText(stored, kEngineTypeCapacity)) {
+        notifier.critical(kErrorTitle, kInvalidEngineTypeText.arg(stored, kNotEightBitReason));
         return false;
     }
     BrixAircraftSettings settings;
-    settings.setValue(kEngineTypeKeyPattern.arg(types.size()), type);
+    settings.setValue(kEngineTypeKeyPattern.arg(types.size()), stored);
     return true;
+}
+
+AircraftRemoval removeAircraft(const QString& id, Notifier& notifier, DownloadedFiles files) {
+    if (const int count = downloadedFileCount(id); count > 0 && files == DownloadedFiles::Ask) {
+        const QString question =
+            kRemoveAircraftWithFilesText.arg(id, QString::number(count), aircraftDirectory(id));
+        if (!notifier.question(kRemoveAircraftTitle, question, Notifier::DefaultAnswer::No))
+            return AircraftRemoval::Kept;
+    }
+    return KORALibDeleteAircraft(id, notifier) ? AircraftRemoval::Removed : AircraftRemoval::Failed;
 }

@@ -12,7 +12,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QThread>
 
 namespace {
 
@@ -46,16 +45,24 @@ const QString& outcomeText(DownloadOutcome outcome) {
     return kFailedText;
 }
 
-quint32 eraseCommand(DownloadStepKind kind) {
-    return kind == DownloadStepKind::EraseData      ? EraseBearing4Command
-           : kind == DownloadStepKind::EraseHistory ? EraseBearing4HistoryCommand
-                                                    : EraseAccelHistoryCommand;
+DownloadOutcome downloadOutcome(EraseOutcome outcome) {
+    switch (outcome) {
+    case EraseOutcome::Completed:
+        return DownloadOutcome::Completed;
+    case EraseOutcome::Timeout:
+        return DownloadOutcome::Timeout;
+    case EraseOutcome::Pending:
+        return DownloadOutcome::Pending;
+    case EraseOutcome::NotRequested:
+        return DownloadOutcome::NotRequested;
+    case EraseOutcome::Failed:
+        break;
+    }
+    return DownloadOutcome::Failed;
 }
 
-const QString& erasingText(DownloadStepKind kind) {
-    return kind == DownloadStepKind::EraseData      ? kErasingDataText
-           : kind == DownloadStepKind::EraseHistory ? kErasingHistoryText
-                                                    : kErasingAccelHistoryText;
+EraseKind eraseKind(DownloadStepKind kind) {
+    return EraseKind(int(kind) - int(DownloadStepKind::EraseData));
 }
 
 bool isErase(DownloadStepKind kind) {
@@ -77,7 +84,7 @@ DownloadSequence::DownloadSequence(UnitLink& link, const PartNumberRecord& partN
       record_(record), view_(view), notifier_(notifier),
       dataDirectory_(options.dataDirectory.isEmpty() ? registerDataDirectory()
                                                      : options.dataDirectory),
-      steps_(buildSteps(record, options)) {
+      steps_(buildSteps(record, options)), erase_(link) {
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
         for (int kind = 0; kind < kStepsPerEngine; ++kind)
             lines_[engine][kind] = lineText(DownloadStepKind(kind));
@@ -98,7 +105,7 @@ DownloadSequence::buildSteps(const AircraftRecord& record, const Options& option
             step.kind = DownloadStepKind(kind);
             step.engineIndex = engine;
             step.requested = requested[kind];
-            step.ticksLimit = step.ticksLeft = ticks[kind];
+            step.ticksLimit = ticks[kind];
         }
     }
     return steps;
@@ -269,7 +276,7 @@ QString DownloadSequence::takeResponseFile(int engineIndex, const QString& path)
                             inFlightResponseName(path, engineIndex, QDateTime::currentDateTime()));
 }
 
-bool DownloadSequence::startErase(DownloadStep& step) {
+bool DownloadSequence::startErase(const DownloadStep& step) {
     const int engine = step.engineIndex;
     // The unit's data memory goes only when its data is safely on disk. A run that does not
     // download the engine erases as the register asks. After an answer that was not the
@@ -280,45 +287,27 @@ bool DownloadSequence::startErase(DownloadStep& step) {
         endStep(step, DownloadOutcome::NotPerformed);
         return false;
     }
-    view_.setActivity(erasingText(step.kind).arg(engine + 1));
-    percentDisplay_ = false;
-    shownValue_ = 0;
-    view_.showSeconds(0, step.ticksLeft / 10);
-    const quint32 payload[] = {quint32(engine + 1)};
-    pending_ = link_.submit(eraseCommand(step.kind), payload, sizeof payload);
-    if (pending_ == 0) {
+    if (!erase_.start(eraseKind(step.kind), engine + 1, step.ticksLimit)) {
         endStep(step, DownloadOutcome::Failed);
         return false;
     }
+    view_.setActivity(erasingText(eraseKind(step.kind)).arg(engine + 1));
+    percentDisplay_ = false;
+    shownValue_ = 0;
+    view_.showSeconds(0, erase_.maximumSeconds());
     return true;
 }
 
-void DownloadSequence::tickErase(DownloadStep& step) {
-    if (link_.waitForCompletion(pending_, 0)) {
-        pending_ = 0;
-        const QString file = link_.responseFile();
-        if (!file.isEmpty())
-            QFile::remove(file);
-        link_.clearResponseFile();
-        endStep(step, link_.statusCode() == LinkStatusOk ? DownloadOutcome::Completed
-                                                         : DownloadOutcome::Failed);
+void DownloadSequence::tickErase(const DownloadStep& step) {
+    const EraseOutcome outcome = erase_.tick();
+    if (outcome != EraseOutcome::Pending) {
+        endStep(step, downloadOutcome(outcome));
         advance();
         return;
     }
-    --step.ticksLeft;
-    if (step.ticksLeft <= 0) {
-        // The worker would wait on for this answer and hold back the next command: make it
-        // drop the answer now. Its late completion is not the next command's.
-        link_.requestAbort();
-        pending_ = 0;
-        endStep(step, DownloadOutcome::Timeout);
-        advance();
-        return;
-    }
-    const int seconds = (step.ticksLimit - step.ticksLeft) / 10 + 1;
-    if (seconds != shownValue_) {
-        shownValue_ = seconds;
-        view_.showSeconds(seconds, step.ticksLimit / 10);
+    if (erase_.secondsShown() != shownValue_) {
+        shownValue_ = erase_.secondsShown();
+        view_.showSeconds(shownValue_, erase_.maximumSeconds());
     }
 }
 
@@ -360,6 +349,7 @@ void DownloadSequence::cancel() {
     if (state_ != State::Running && state_ != State::NotStarted)
         return;
     state_ = State::Cancelled;
+    erase_.abandon();
     if (pending_ == 0)
         return;
     if (link_.waitForCompletion(pending_, 0))
@@ -368,12 +358,11 @@ void DownloadSequence::cancel() {
         link_.requestAbort();
 }
 
-bool DownloadSequence::waitForLink(int timeoutMs) {
-    if (pending_ == 0) {
-        QThread::msleep(timeoutMs);
-        return true;
-    }
-    return link_.waitForCompletion(pending_, timeoutMs);
+void DownloadSequence::waitForLink(int timeoutMs) {
+    if (pending_ == 0)
+        erase_.waitForAnswer(timeoutMs);
+    else
+        link_.waitForCompletion(pending_, timeoutMs);
 }
 
 bool DownloadSequence::settleAfterCancel(int timeoutMs) {

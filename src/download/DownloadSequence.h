@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AircraftRecord.h"
+#include "EraseCommand.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -30,8 +31,7 @@ struct DownloadStep {
     int engineIndex = 0;
     // Non-zero: perform the step; zero: it ends "Not requested".
     std::uint8_t requested = 0;
-    // Erase steps: ticks left before the step times out, and the time-out itself.
-    int ticksLeft = 0;
+    // Erase steps: the time-out in ticks.
     int ticksLimit = 0;
 };
 
@@ -46,32 +46,15 @@ inline const QString kEraseHistoryLineText =
 inline const QString kEraseAccelHistoryLineText =
     QStringLiteral("Accel Line Defect History Erase  ... ");
 
-inline const QString kCompletedText = QStringLiteral("Completed");
-inline const QString kNotRequestedText = QStringLiteral("Not requested");
-inline const QString kTimeoutText = QStringLiteral("Timeout");
-inline const QString kFailedText = QStringLiteral("Failed");
 inline const QString kNotPerformedText = QStringLiteral("Not performed - data not saved");
 
 inline const QString kDownloadingText = QStringLiteral("Downloading Bearing 4 Data for Engine %1");
 inline const QString kPostProcessingText =
     QStringLiteral("Post-processing Bearing 4 Data for Engine %1");
-inline const QString kErasingDataText = QStringLiteral(
-    "Erasing Bearing 4 Data for Engine %1 (seconds spent performing erase function)");
-inline const QString kErasingHistoryText =
-    QStringLiteral("Erasing Bearing 4 Defect Detection History for Engine %1 (seconds spent "
-                   "performing erase function)");
-inline const QString kErasingAccelHistoryText =
-    QStringLiteral("Erasing Accel line defect detection history for Engine %1 (seconds spent "
-                   "performing erase function)");
 inline const QString kProcessingCompleteText = QStringLiteral("Processing complete");
 
 inline const QString kCancelButtonText = QStringLiteral("Cancel (F5)");
 inline const QString kDoneButtonText = QStringLiteral("Done (F5)");
-
-// Erase time-outs in 100-ms ticks.
-inline constexpr int kEraseDataTicks = 3000;
-inline constexpr int kEraseHistoryTicks = 600;
-inline constexpr int kEraseAccelHistoryTicks = 600;
 
 // The automatic download's step sequence: download, post-process and the three erases of
 // engine 1, then of engine 2, as the aircraft's record asks. The progress dialog's 100-ms
@@ -119,10 +102,9 @@ public:
     // Whatever the link reports later for this run is ignored. Safe to call from within
     // post-processing; the conversion then finishes and nothing follows it.
     void cancel();
-    // Waits until the command in progress has an outcome or `timeoutMs` has passed; true
-    // when it has one (or none is in progress). Lets brix-cli tick as soon as the unit
-    // answers instead of sleeping out the tick.
-    bool waitForLink(int timeoutMs);
+    // Waits until the command in progress has an outcome or `timeoutMs` has passed. Lets
+    // brix-cli tick as soon as the unit answers instead of sleeping out the tick.
+    void waitForLink(int timeoutMs);
     // After a cancel: waits up to `timeoutMs` for the link to end the dropped command and
     // removes a response file it may still have left. True when the link is free.
     bool settleAfterCancel(int timeoutMs);
@@ -146,9 +128,9 @@ private:
     void startCurrentStep();
     bool startDownload(const DownloadStep& step);
     void postProcess(const DownloadStep& step);
-    bool startErase(DownloadStep& step);
+    bool startErase(const DownloadStep& step);
     void tickDownload(const DownloadStep& step);
-    void tickErase(DownloadStep& step);
+    void tickErase(const DownloadStep& step);
     void endStep(const DownloadStep& step, DownloadOutcome outcome);
     void advance();
     void finish();
@@ -169,8 +151,9 @@ private:
     State state_ = State::NotStarted;
     bool postProcessing_ = false;
 
-    // The command this run waits for; 0 when none.
+    // The download this run waits for; 0 when none.
     quint64 pending_ = 0;
+    EraseCommand erase_;
     bool percentDisplay_ = true;
     int shownValue_ = 0;
 

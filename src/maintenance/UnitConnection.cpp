@@ -98,9 +98,25 @@ bool UnitConnection::applyAddress(const QString& host, const QString& port, cons
 bool UnitConnection::checkCommunication(CommunicationView& view, Notifier& notifier) {
     link_->stopRequested = false;
     view.setStatus(kCheckingCommunicationText);
-    if (worker_.isRunning())
+    if (worker_.isRunning() || startWorker(view))
         return getPartNumbers(view, notifier);
 
+    view.setStatus(kUnableToCommunicateText);
+    view.clearPartNumberItems();
+    view.showCommunicationFailure();
+    return false;
+}
+
+bool UnitConnection::ensureWorker(CommunicationView& view) {
+    link_->stopRequested = false;
+    if (worker_.isRunning() || startWorker(view))
+        return true;
+    if (worker_.isRunning())
+        link_->requestStop();
+    return false;
+}
+
+bool UnitConnection::startWorker(CommunicationView& view) {
     // A command or stop left signalled for an earlier worker must not start this one.
     link_->commandEvent.reset();
     link_->doneEvent.reset();
@@ -109,13 +125,7 @@ bool UnitConnection::checkCommunication(CommunicationView& view, Notifier& notif
     view.setWaitCursor(true);
     const bool signalled = link_->doneEvent.wait(kConnectWaitMs);
     view.setWaitCursor(false);
-    if (signalled && link_->statusCode() == LinkStatusThreadInitialised)
-        return getPartNumbers(view, notifier);
-
-    view.setStatus(kUnableToCommunicateText);
-    view.clearPartNumberItems();
-    view.showCommunicationFailure();
-    return false;
+    return signalled && link_->statusCode() == LinkStatusThreadInitialised;
 }
 
 bool UnitConnection::getPartNumbers(CommunicationView& view, Notifier& notifier) {

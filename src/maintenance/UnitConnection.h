@@ -56,12 +56,20 @@ public:
 
     // Makes sure a worker is running and connected, then reads the part numbers.
     bool checkCommunication(CommunicationView& view, Notifier& notifier);
+    // Starts a worker when none is running and waits up to kConnectWaitMs for it to connect,
+    // without reading the part numbers, so that commands sent next reach the unit. A worker
+    // still connecting after the wait is told to stop: a connection made later would report
+    // itself as the outcome of whatever was sent meanwhile. True when a worker is connected.
+    bool ensureWorker(CommunicationView& view);
     // Sends command 1 and decodes its response into the part-number record.
     bool getPartNumbers(CommunicationView& view, Notifier& notifier);
     // Asks the worker to end and waits up to `timeoutMs`; true when it has ended.
     bool stopWorker(int timeoutMs);
 
 private:
+    // Starts a new worker and waits up to kConnectWaitMs for its connection.
+    bool startWorker(CommunicationView& view);
+
     std::shared_ptr<UnitLink> link_;
     LinkWorker worker_;
     PartNumberRecord partNumbers_;

@@ -4,14 +4,19 @@
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "ClearMemoryScreen.h"
 #include "Controls.h"
 #include "DataDirectoryPreparation.h"
 #include "EngineTypeMirroring.h"
 #include "EventCodes.h"
+#include "KORAAddAircraftDialog.h"
+#include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
 #include "KORAGroup.h"
 #include "KORALib.h"
+#include "KORARemoveAircraftDialog.h"
+#include "KORARemoveEngineTypeDialog.h"
 #include "MainMenuScreen.h"
 #include "MainWindowCodes.h"
 #include "Notifier.h"
@@ -31,6 +36,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -40,6 +46,7 @@
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
+constexpr QSize kImportDialogSize(800, 480);
 
 struct MenuItem {
     const char* name;
@@ -55,11 +62,11 @@ constexpr MenuItem kMenuItems[] = {
     {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, false},
     {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, false},
     {"PUI_PRIV_CHANGE_PASSWD", kChangePasswordCode, false},
-    {"PUI_AI_ADD", kAddAircraftCode, false},
-    {"PUI_AI_REMOVE", kRemoveAircraftCode, false},
-    {"PUI_AI_IMPORT", kImportAircraftCode, false},
-    {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, false},
-    {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, false},
+    {"PUI_AI_ADD", kAddAircraftCode, true},
+    {"PUI_AI_REMOVE", kRemoveAircraftCode, true},
+    {"PUI_AI_IMPORT", kImportAircraftCode, true},
+    {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, true},
+    {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, true},
     {"PUI_HELP_USER_GUIDE", kUserGuideCode, false},
     {"PUI_HELP_ABOUT", kAboutCode, false},
 };
@@ -87,6 +94,14 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
     date_ = findControl<QLabel>(this, {QStringLiteral("StatusBar"), QStringLiteral("DATE")});
     refreshDate();
     statusView_ = std::make_unique<StatusBarView>(this, persist_, fonts_.normal);
+
+    importDialog_ = new QFileDialog(this, kImportDialogTitle.arg(kProgramTitle),
+                                    registerDataDirectory(), kImportFileFilter);
+    importDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    importDialog_->setFileMode(QFileDialog::ExistingFile);
+    // Room for whole names and dates on a laptop screen.
+    importDialog_->resize(kImportDialogSize);
+    applyFont(importDialog_, fonts_.normal);
 
     setBackButton(kExitButtonText, kExitCode);
     if (auto* check = findControl<QAbstractButton>(
@@ -313,12 +328,33 @@ int KORAWindow::handleEvent(int code) {
         showUtilities();
         return 0;
     case kMemoryEraseCode:
-        // The screen needs a registered aircraft; it is not part of this program yet, and
-        // its button is disabled.
-        aircraftRegistered();
+        showClearMemory();
+        return 0;
+    case kStartEraseCode:
+        if (auto* clearMemory = qobject_cast<ClearMemoryScreen*>(screen_.data()))
+            clearMemory->startErase(connection_, notifier_);
         return 0;
     case kSelectAllCode:
         toggleChoices();
+        return 0;
+    case kAddAircraftCode:
+        runRegisterDialog<KORAAddAircraftDialog>();
+        return 0;
+    case kRemoveAircraftCode:
+        if (aircraftRegistered())
+            runRegisterDialog<KORARemoveAircraftDialog>();
+        return 0;
+    case kImportAircraftCode:
+        importAircraft();
+        return 0;
+    case kAddEngineTypeCode:
+        runRegisterDialog<KORAAddEngineTypeDialog>();
+        return 0;
+    case kRemoveEngineTypeCode:
+        if (KORALibCountEngineTypes() > 0)
+            runRegisterDialog<KORARemoveEngineTypeDialog>();
+        else
+            notifier_.warning(kProgramTitle, kNoEngineFoundText);
         return 0;
     case kCheckCommunicationCode:
         if (checkCommunication())
@@ -354,6 +390,44 @@ void KORAWindow::runDownload() {
     }
     setAircraftMenuEnabled(privilegeLevel() != kFlightLineLevel);
     showScreenHelpText(kMainWindowHelpKey);
+}
+
+template <typename Dialog>
+void KORAWindow::runRegisterDialog() {
+    Dialog dialog(fonts_.normal, persist_, notifier_, this);
+    if (!dialog.isBuilt())
+        return;
+    // Its help is the main window's, which describes the aircraft menu.
+    dialog.setHelpContext(kMainHelpContext);
+    dialog.runModal();
+    registerChanged();
+}
+
+void KORAWindow::importAircraft() {
+    if (importDialog_->exec() != QDialog::Accepted || importDialog_->selectedFiles().isEmpty())
+        return;
+    KORALibImportAircraft(importDialog_->selectedFiles().constFirst(), notifier_);
+    registerChanged();
+}
+
+// The aircraft information screen may be showing the register that a dialog changed.
+void KORAWindow::registerChanged() {
+    if (auto* screen = qobject_cast<AircraftInfoScreen*>(screen_))
+        screen->registerChanged();
+}
+
+void KORAWindow::showClearMemory() {
+    if (!aircraftRegistered())
+        return;
+    setAircraftMenuEnabled(false);
+    showFunctionScreen(
+        new ClearMemoryScreen(persist_, *this, fonts_.normal, kStartEraseCode, kShowMainMenuCode),
+        kClearMemoryTitle, kClearMemoryHelpContext, kClearMemoryHelpKey);
+    if (auto* firstBox = screen_->findChild<QCheckBox*>())
+        firstBox->setFocus();
+    keyMap().map(Qt::Key_F4, kCheckCommunicationCode);
+    keyMap().map(Qt::Key_F5, kStartEraseCode);
+    keyMap().map(Qt::Key_F8, kBackCode);
 }
 
 void KORAWindow::toggleChoices() {

@@ -13,6 +13,7 @@
 #include <memory>
 
 class Notifier;
+class QFileDialog;
 class QLabel;
 class StatusBarView;
 class UserPersist;
@@ -23,6 +24,10 @@ inline const QString kMainHelpContext = QStringLiteral("HelpKORA");
 inline const QString kExitButtonText = QStringLiteral("Exit (Esc)");
 inline const QString kBackButtonText = QStringLiteral("Back (Esc)");
 inline const QString kNoAircraftFoundText = QStringLiteral("No aircraft found");
+inline const QString kNoEngineFoundText = QStringLiteral("No engine found");
+// %1 = the program title.
+inline const QString kImportDialogTitle = QStringLiteral("%1 - Import Aircraft");
+inline const QString kImportFileFilter = QStringLiteral("*.csv");
 inline const QString kCommunicationsOkText = QStringLiteral("Communications OK");
 // %1 = the program title.
 inline const QString kDownloadDialogTitle = QStringLiteral("%1 - Download");
@@ -68,6 +73,12 @@ private:
     void refreshDate();
     bool aircraftRegistered();
     void runDownload();
+    // Runs one of the register's dialogs modally in the normal font and destroys it.
+    template <typename Dialog>
+    void runRegisterDialog();
+    void importAircraft();
+    void registerChanged();
+    void showClearMemory();
     void toggleChoices();
 
     UserPersist& persist_;
@@ -77,6 +88,8 @@ private:
     std::unique_ptr<StatusBarView> statusView_;
     QWidget* infoWindow_ = nullptr;
     QLabel* date_ = nullptr;
+    // Kept for the window's life, so that it opens where the user last picked a file.
+    QFileDialog* importDialog_ = nullptr;
     QPointer<Screen> screen_;
     UtilitiesMemory utilities_;
     QTimer timer_;

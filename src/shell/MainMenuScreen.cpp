@@ -29,7 +29,7 @@ MainMenuScreen::MainMenuScreen(UserPersist& persist, EventHandler& mainWindow,
     const MenuButton buttons[] = {
         {"B1", kDownloadCode, kDownloadButtonHelpFile, true},
         {"B2", kAircraftInformationCode, kAircraftInfoButtonHelpFile, true},
-        {"B3", kMemoryEraseCode, kClearButtonHelpFile, false},
+        {"B3", kMemoryEraseCode, kClearButtonHelpFile, true},
         {"B4", kPlotCode, kOtherFunctionsButtonHelpFile, false},
         {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile, true},
     };

@@ -116,6 +116,35 @@ TEST_F(AircraftCommandsTest, UsageErrorsChangeNothing) {
     EXPECT_EQ(KORALibReadAircraft(QStringLiteral("N1")).toBytes(), expected);
 }
 
+TEST_F(AircraftCommandsTest, RemoveDeletesDownloadedFilesOnlyWithDeleteFiles) {
+    ASSERT_EQ(run({"add", "N1"}), 0);
+    const QString file = engineDirectory(QStringLiteral("N1"), 1) + QStringLiteral("/n4orig_1.raw");
+    writeFile(file, "raw");
+    // brix-cli answers every question with no.
+    notifier.answers = {false};
+    EXPECT_EQ(run({"remove", "N1"}), 1);
+    EXPECT_EQ(notifier.messages,
+              (Messages{{QStringLiteral("question"), QStringLiteral("Remove Aircraft"),
+                         QStringLiteral("Aircraft \"N1\" has 1 downloaded files in %1. Remove the "
+                                        "aircraft and delete these files?")
+                             .arg(aircraftDirectory(QStringLiteral("N1")))},
+                        error(QStringLiteral("Aircraft \"N1\" was kept with its files; give "
+                                             "--delete-files to remove it"))}));
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(KORALibCountAircraft(), 1);
+
+    notifier.messages.clear();
+    EXPECT_EQ(run({"remove", "N1", "--force"}), 2);
+    EXPECT_EQ(KORALibCountAircraft(), 1);
+
+    notifier.messages.clear();
+    notifier.answers = {false};
+    EXPECT_EQ(run({"remove", "n1", "--delete-files"}), 0);
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(aircraftDirectory(QStringLiteral("N1"))));
+    EXPECT_EQ(KORALibCountAircraft(), 0);
+}
+
 TEST_F(AircraftCommandsTest, ImportAndEngineTypeCommands) {
     const QString path = QDir::homePath() + QStringLiteral("/fleet.csv");
     writeFile(path, "N1,S1\nN2,S2\n");

@@ -3,6 +3,8 @@
 #include "KORALib.h"
 #include "RegisterFixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -76,22 +78,96 @@ TEST_F(RegisterEditingTest, RefusedIdsLeaveNothingOnDiskOrInTheStore) {
     EXPECT_TRUE(addAircraft(QStringLiteral("ABCDEFGHIJKLMNOP"), notifier));
 }
 
-TEST_F(RegisterEditingTest, EngineTypesAreAppendedOnceWhateverTheLetterCase) {
+TEST_F(RegisterEditingTest, EngineTypesAreAppendedOnceWhateverTheLetterCaseAndCutToTheField) {
     setValue(QStringLiteral("EngineType_0"), QStringLiteral("CFM56-3"));
     setValue(QStringLiteral("EngineType_1"), QStringLiteral("CFM56-7"));
     ASSERT_TRUE(addEngineType(QStringLiteral("CFM56-5B"), notifier));
     EXPECT_EQ(value(QStringLiteral("EngineType_2")).toString(), QStringLiteral("CFM56-5B"));
+    // Longer than the record's field: kept as far as it fits, and compared as kept.
+    ASSERT_TRUE(addEngineType(QStringLiteral("ABCDEFGHIJKLMNOPQ"), notifier));
+    EXPECT_EQ(value(QStringLiteral("EngineType_3")).toString(), QStringLiteral("ABCDEFGHIJKLMNOP"));
 
     EXPECT_FALSE(addEngineType(QString(), notifier));
     EXPECT_FALSE(addEngineType(QStringLiteral("cfm56-7"), notifier));
-    EXPECT_FALSE(addEngineType(QStringLiteral("ABCDEFGHIJKLMNOPQ"), notifier));
-    EXPECT_EQ(notifier.messages,
-              (Messages{error(QStringLiteral("No engine type specified")),
-                        error(QStringLiteral("Engine Type \"CFM56-7\" already exists")),
-                        error(QStringLiteral("Engine Type \"ABCDEFGHIJKLMNOPQ\" is not valid: an "
-                                             "engine type holds at most 16 characters of 8-bit "
-                                             "text"))}));
-    EXPECT_EQ(KORALibCountEngineTypes(), 3);
+    EXPECT_FALSE(addEngineType(QStringLiteral("abcdefghijklmnopXYZ"), notifier));
+    EXPECT_FALSE(addEngineType(QStringLiteral("CFM56-\u20ac"), notifier));
+    EXPECT_EQ(
+        notifier.messages,
+        (Messages{error(QStringLiteral("No engine type specified")),
+                  error(QStringLiteral("Engine Type \"CFM56-7\" already exists")),
+                  error(QStringLiteral("Engine Type \"ABCDEFGHIJKLMNOP\" already exists")),
+                  error(QStringLiteral("Engine Type \"CFM56-\u20ac\" is not valid: it holds a "
+                                       "character that the aircraft record cannot store"))}));
+    EXPECT_EQ(KORALibCountEngineTypes(), 4);
+}
+
+// What removing an aircraft does with the files downloaded below its directory (the
+// dialog's answers and an aircraft without files are driven in the widget tests).
+TEST_F(RegisterEditingTest, RemovalAsksOnceBeforeDeletingDownloadedFiles) {
+    struct Case {
+        const char* what;
+        QList<bool> answers;
+        DownloadedFiles files;
+        AircraftRemoval result;
+        bool asked;
+    };
+    const Case cases[] = {
+        {"asked, yes", {true}, DownloadedFiles::Ask, AircraftRemoval::Removed, true},
+        {"asked, no", {false}, DownloadedFiles::Ask, AircraftRemoval::Kept, true},
+        {"delete without asking",
+         {false},
+         DownloadedFiles::Delete,
+         AircraftRemoval::Removed,
+         false},
+    };
+    const QString id = QStringLiteral("N1");
+    const QString directory = dataDirectory + QStringLiteral("/N1_data");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(addAircraft(id, notifier));
+        writeFile(directory + QStringLiteral("/engine_1/n4orig_1.raw"), "raw");
+        writeFile(directory + QStringLiteral("/engine_2/n4ts_1.dat"), "ts");
+        ASSERT_TRUE(QDir().mkpath(directory + QStringLiteral("/engine_2/old")));
+        writeFile(directory + QStringLiteral("/engine_2/old/.kept"), "hidden");
+        EXPECT_EQ(downloadedFileCount(id), 3);
+        notifier.messages.clear();
+        notifier.questionDefaults.clear();
+        notifier.answers = c.answers;
+
+        EXPECT_EQ(removeAircraft(id, notifier, c.files), c.result);
+        const bool removed = c.result == AircraftRemoval::Removed;
+        EXPECT_EQ(KORALibCountAircraft(), removed ? 0 : 1);
+        EXPECT_EQ(QFileInfo::exists(directory + QStringLiteral("/engine_2/old/.kept")), !removed);
+        Messages expected;
+        if (c.asked)
+            expected.append({QStringLiteral("question"), QStringLiteral("Remove Aircraft"),
+                             QStringLiteral("Aircraft \"N1\" has 3 downloaded files in %1. Remove "
+                                            "the aircraft and delete these files?")
+                                 .arg(directory)});
+        EXPECT_EQ(notifier.messages, expected);
+        if (c.asked) {
+            EXPECT_EQ(notifier.questionDefaults,
+                      QList<Notifier::DefaultAnswer>{Notifier::DefaultAnswer::No});
+        }
+        KORALibDeleteAircraft(id, notifier);
+    }
+}
+
+TEST_F(RegisterEditingTest, FilesAreCountedOnlyWhereTheRemovalWouldDeleteThem) {
+    // Not registered: the removal leaves the directory alone.
+    ASSERT_TRUE(QDir().mkpath(dataDirectory + QStringLiteral("/GHOST_data/engine_1")));
+    writeFile(dataDirectory + QStringLiteral("/GHOST_data/engine_1/n4orig_1.raw"), "raw");
+    EXPECT_EQ(downloadedFileCount(QStringLiteral("GHOST")), 0);
+    // A link: only the link goes, never what it points to.
+    const QString outside = QDir::homePath() + QStringLiteral("/outside");
+    ASSERT_TRUE(QDir().mkpath(outside));
+    writeFile(outside + QStringLiteral("/precious.raw"), "keep");
+    setValue(kAircraftInfoPrefix + QStringLiteral("LNK"), zeroRecordWith("LNK"));
+    ASSERT_TRUE(QFile::link(outside, dataDirectory + QStringLiteral("/LNK_data")));
+    EXPECT_EQ(downloadedFileCount(QStringLiteral("LNK")), 0);
+    EXPECT_EQ(removeAircraft(QStringLiteral("LNK"), notifier), AircraftRemoval::Removed);
+    EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("/precious.raw")));
+    EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
 } // namespace

@@ -19,6 +19,8 @@
 #include "UserPersist.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -53,7 +55,7 @@ protected:
         setPrivilegeLevel(kFlightLineLevel);
         ASSERT_TRUE(simulator.start());
         pointSettingsAtSimulator(simulator.port());
-        freshDataDirectory();
+        dataDirectory = freshDataDirectory();
         performSettingsMaintenance();
         for (const QString& id : {kFirst, kSecond})
             ASSERT_TRUE(addAircraft(id, notifier));
@@ -109,6 +111,7 @@ protected:
     UnitSimulator simulator;
     RecordingNotifier notifier;
     UserPersist persist{resourcePath(kApplicationResourceRoot)};
+    QString dataDirectory;
     std::unique_ptr<KORAWindow> window;
 };
 
@@ -251,6 +254,45 @@ TEST_F(AircraftInfoScreenTest, TabGoesThroughOneEngineAndOnToTheOther) {
     EXPECT_EQ(QApplication::focusWidget(), date1);
     press(Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), serialNumber(1));
+}
+
+TEST_F(AircraftInfoScreenTest, AnImportUnderTheScreenShowsTheRegisterAsItIsNow) {
+    BrixAircraftSettings().setValue(kLastAircraftKey, kFirst);
+    openScreen();
+    serialNumber(1)->setText(QStringLiteral("EDITED"));
+    // In the folder the file dialog opens on.
+    const QString file = dataDirectory + QStringLiteral("/fleet.csv");
+    const auto import = [this, &file](const QByteArray& lines) {
+        QFile csv(file);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        csv.write(lines);
+        csv.close();
+        whenModal<QFileDialog>([](QFileDialog* dialog) {
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->clear(); // the window keeps its dialog, and the dialog the name last chosen
+            QTest::keyClicks(name, QStringLiteral("fleet.csv"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        window->handleEvent(10014);
+    };
+
+    // Another aircraft changes and one is added: the shown one keeps its edits.
+    import("D-ABCD,S1,CFM56-3,111111,2020\nG-NEWW,S2,CFM56-3,222222,2021\n");
+    EXPECT_EQ(aircraftList()->count(), 3);
+    EXPECT_EQ(aircraftList()->currentItem()->text(), kFirst);
+    EXPECT_EQ(screen()->shownAircraft(), kFirst);
+    EXPECT_EQ(serialNumber(1)->text(), QStringLiteral("EDITED"));
+
+    // The shown aircraft is replaced: the screen shows what is stored, and leaving it asks
+    // nothing, so that no old value is written back.
+    import("F-GZLK,S3,CFM56-3,333333,2022\n");
+    EXPECT_EQ(serialNumber(1)->text(), QStringLiteral("333333"));
+    notifier.messages.clear();
+    select(kSecond);
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(readFixedText(KORALibReadAircraft(kFirst).engines[0].serialNumber),
+              QStringLiteral("333333"));
 }
 
 } // namespace

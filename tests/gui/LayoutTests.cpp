@@ -2,9 +2,14 @@
 // the program's fonts and style sheet, at its smallest size and at a large one, each
 // label, button and field gets at least the room its text needs.
 #include "DisplayFonts.h"
+#include "KORAAddAircraftDialog.h"
+#include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
 #include "KORACommDialog.h"
+#include "KORAEraseProgress.h"
+#include "KORARemoveAircraftDialog.h"
+#include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
@@ -108,6 +113,8 @@ TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
     KORAWindow window(persist, notifier, {});
     window.handleEvent(10000);
     expectFits(&window, "main menu at flight line");
+    window.handleEvent(10006);
+    expectFits(&window, "clear memory screen");
 }
 
 TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
@@ -120,8 +127,20 @@ TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
                               fonts.normal, fonts.mid, persist, notifier);
     expectFits(&progress, "progress dialog");
 
+    KORAEraseProgress erase(connection.link(), EraseRequests{}, fonts.normal, persist, notifier);
+    expectFits(&erase, "erase progress dialog");
+
     KORACommDialog communication(fonts.normal, persist);
     expectFits(&communication, "communication failure dialog");
+
+    KORAAddAircraftDialog addAircraftDialog(fonts.normal, persist, notifier);
+    expectFits(&addAircraftDialog, "add aircraft dialog");
+    KORARemoveAircraftDialog removeAircraftDialog(fonts.normal, persist, notifier);
+    expectFits(&removeAircraftDialog, "remove aircraft dialog");
+    KORAAddEngineTypeDialog addEngineTypeDialog(fonts.normal, persist, notifier);
+    expectFits(&addEngineTypeDialog, "add engine type dialog");
+    KORARemoveEngineTypeDialog removeEngineTypeDialog(fonts.normal, persist, notifier);
+    expectFits(&removeEngineTypeDialog, "remove engine type dialog");
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 

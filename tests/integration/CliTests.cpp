@@ -236,6 +236,11 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
         {{"aircraft", "set", "N1", "--engine", "1", "--sn"},
          "Error: Option \"--sn\" needs a value"},
         {{"convert", "a", "b"}, "Error: usage: brix-cli convert RESPONSE_FILE ID ENGINE"},
+        {{"erase", "data"}, "Error: No engine given"},
+        {{"erase", "--engine", "1"}, "Error: No memory to erase given"},
+        {{"erase", "--engine", "3", "data"}, "Error: --engine takes 1 or 2, not \"3\""},
+        {{"erase", "--engine", "1", "all"},
+         "Error: Unknown memory \"all\": use data, defect or accel"},
         {{"--port", "0", "check"}, "Error: The port must be a number from 1 to 65535"},
         {{"--bogus", "1", "check"}, usageLine},
         {{"check", "--port", "1"}, usageLine},
@@ -258,6 +263,32 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
     const CliRun show = cli({"aircraft", "show", "-N1"});
     EXPECT_TRUE(show.out.contains(QStringLiteral("engine1.serialNumber: -5\n")));
     EXPECT_TRUE(show.out.contains(QStringLiteral("comments: --x\n")));
+}
+
+// The erase prints each of the six lines as the progress window shows it; a refused erase
+// ends the run with status 1.
+TEST_F(BrixCli, EraseNamesEachStepAndFailsWhenTheUnitRefusesOne) {
+    const CliRun run = cli({QStringLiteral("erase"), QStringLiteral("--engine"),
+                            QStringLiteral("2"), QStringLiteral("--engine"), QStringLiteral("1"),
+                            QStringLiteral("data"), QStringLiteral("accel")});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("Engine 1: Bearing 4 Data Erase           ...Completed\n"
+                                      "Engine 1: Defect Detection History Erase ...Not requested\n"
+                                      "Engine 1: Accel Line Defect History Erase...Completed\n"
+                                      "Engine 2: Bearing 4 Data Erase           ...Completed\n"
+                                      "Engine 2: Defect Detection History Erase ...Not requested\n"
+                                      "Engine 2: Accel Line Defect History Erase...Completed\n"
+                                      "Erase Processing complete\n"));
+    EXPECT_TRUE(simulator.isErased(1, UnitMemory::Bearing4Data));
+    EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4History));
+
+    simulator.addFault({102, FaultKind::AckError, 2, {}, 1});
+    const CliRun refused = cli({QStringLiteral("erase"), QStringLiteral("--engine"),
+                                QStringLiteral("1"), QStringLiteral("defect")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.out.contains(
+        QStringLiteral("Engine 1: Defect Detection History Erase ...Failed\n")));
+    EXPECT_TRUE(refused.out.endsWith(QStringLiteral("Erase Processing complete\n")));
 }
 
 } // namespace

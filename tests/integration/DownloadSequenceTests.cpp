@@ -205,7 +205,6 @@ TEST_F(DownloadRun, StepListFollowsTheRecordWithItsTimeOuts) {
         EXPECT_EQ(int(steps[i].kind), kinds[i]) << i;
         EXPECT_EQ(steps[i].requested != 0, requested[i] != 0) << i;
         EXPECT_EQ(steps[i].ticksLimit, ticks[i]) << i;
-        EXPECT_EQ(steps[i].ticksLeft, ticks[i]) << i;
         if (i < 10) {
             EXPECT_EQ(steps[i].engineIndex, i / 5) << i;
         }

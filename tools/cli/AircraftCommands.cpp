@@ -20,7 +20,9 @@ const QString kUsageText = QStringLiteral(
     "  list                  registered aircraft, one a line; \"*\" marks the selected one\n"
     "  show ID               the aircraft's record, one \"field: value\" line each\n"
     "  add ID                register an aircraft\n"
-    "  remove ID             remove an aircraft and its data directory\n"
+    "  remove ID [--delete-files]\n"
+    "                        remove an aircraft and its data directory; an aircraft with\n"
+    "                        downloaded files is removed only with --delete-files\n"
     "  import FILE           import aircraft from a comma-separated file\n"
     "  set ID [--engine N] [--type T] [--sn S] [--date D] [--download on|off]\n"
     "         [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
@@ -42,6 +44,9 @@ const QString kValueNotEightBitText =
     QStringLiteral("The value of %1 holds a character that the aircraft record cannot store; "
                    "nothing was changed");
 const QString kImportedText = QStringLiteral("Imported %1 aircraft");
+const QString kDeleteFilesOption = QStringLiteral("--delete-files");
+const QString kFilesKeptText =
+    QStringLiteral("Aircraft \"%1\" was kept with its files; give --delete-files to remove it");
 
 int usageError(Notifier& notifier, const QString& problem) {
     return reportUsageError(notifier, problem, kUsageText);
@@ -98,11 +103,15 @@ int showAircraft(const QString& id, Notifier& notifier, QTextStream& out) {
     return kExitSuccess;
 }
 
-int removeAircraft(const QString& id, Notifier& notifier) {
+// The notifier answers the question about downloaded files with no: --delete-files is the yes.
+int removeRegisteredAircraft(const QString& id, DownloadedFiles files, Notifier& notifier) {
     const std::optional<QString> registered = registeredOrReport(id, notifier);
     if (!registered)
         return kExitFailed;
-    return KORALibDeleteAircraft(*registered, notifier) ? kExitSuccess : kExitFailed;
+    const AircraftRemoval removal = removeAircraft(*registered, notifier, files);
+    if (removal == AircraftRemoval::Kept)
+        notifier.critical(kErrorTitle, kFilesKeptText.arg(*registered));
+    return removal == AircraftRemoval::Removed ? kExitSuccess : kExitFailed;
 }
 
 int importAircraft(const QString& path, Notifier& notifier, QTextStream& out) {
@@ -259,6 +268,12 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
 
     if (command == QStringLiteral("set"))
         return setAircraft(arguments, notifier);
+    // The identifier is taken as it stands, as it may begin with "-"; the option follows it.
+    if (command == QStringLiteral("remove") && count == 3) {
+        if (arguments[2] != kDeleteFilesOption)
+            return usageError(notifier, kUnknownOptionText.arg(arguments[2]));
+        return removeRegisteredAircraft(arguments[1], DownloadedFiles::Delete, notifier);
+    }
     if (command == QStringLiteral("help") || command == QStringLiteral("--help")) {
         out << kUsageText << '\n';
         return kExitSuccess;
@@ -286,7 +301,7 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
     if (command == QStringLiteral("add"))
         return addAircraft(argument, notifier) ? kExitSuccess : kExitFailed;
     if (command == QStringLiteral("remove"))
-        return removeAircraft(argument, notifier);
+        return removeRegisteredAircraft(argument, DownloadedFiles::Ask, notifier);
     if (command == QStringLiteral("import"))
         return importAircraft(argument, notifier, out);
     if (command == QStringLiteral("add-type"))

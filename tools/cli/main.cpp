@@ -7,6 +7,7 @@
 #include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
 #include "DownloadCommand.h"
+#include "EraseMemoryCommand.h"
 #include "FlightsCommand.h"
 #include "QuietCommunicationView.h"
 #include "SeriesCommand.h"
@@ -32,6 +33,8 @@ const QString kUsage = QStringLiteral(
     "commands:\n"
     "  check                              communication check and the unit's part numbers\n"
     "  download ID [--engine N] [--timing]  download, convert and erase as the register asks\n"
+    "  erase --engine N [--engine N] data|defect|accel ...\n"
+    "                                     erase the named memories of the engines given\n"
     "  convert RESPONSE_FILE ID ENGINE    convert a saved download response into the three files\n"
     "  flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]\n"
     "                                     flight slots of the stored raw flight data files\n"
@@ -39,7 +42,9 @@ const QString kUsage = QStringLiteral(
     "      [--window W] FILE:SLOT...      a view of up to 10 flights as CSV\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
-    "  aircraft add ID | remove ID        add or remove an aircraft\n"
+    "  aircraft add ID                    register an aircraft\n"
+    "  aircraft remove ID [--delete-files]  remove an aircraft; one with downloaded files\n"
+    "                                     only with --delete-files\n"
     "  aircraft import FILE               import aircraft from a comma-separated file\n"
     "  aircraft set ID --engine N [--type T] [--sn S] [--date D] [--download on|off]\n"
     "      [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
@@ -134,6 +139,11 @@ int main(int argc, char** argv) {
         UnitConnection connection;
         loadAddress(connection, *options, notifier);
         return runDownloadCommand(options->command.mid(1), connection, notifier, out);
+    }
+    if (command == QStringLiteral("erase")) {
+        UnitConnection connection;
+        loadAddress(connection, *options, notifier);
+        return runEraseCommand(options->command.mid(1), connection, notifier, out);
     }
     if (command == QStringLiteral("convert"))
         return runConvertCommand(options->command.mid(1), notifier, out);

@@ -1,0 +1,54 @@
+#include "RegisterDialog.h"
+
+#include "Controls.h"
+#include "Notifier.h"
+#include "UserPersist.h"
+
+#include <QAbstractButton>
+#include <QListWidget>
+
+RegisterDialog::RegisterDialog(const QString& formName, const QFont& normalFont,
+                               UserPersist& persist, Notifier& notifier, QWidget* parent)
+    : DialogWindow(parent), notifier_(notifier) {
+    keyMap().map(Qt::Key_F5, kOkEvent);
+    keyMap().map(Qt::Key_F8, kCancelEvent);
+    keyMap().map(Qt::Key_Escape, kCancelEvent);
+
+    built_ = persist.loadInto(formName, this);
+    if (!built_) {
+        notifier_.critical(kErrorTitle, persist.errorText());
+        return;
+    }
+    applyFont(this, normalFont);
+    bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_OK")}), this, kOkEvent);
+    bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_CANCEL")}), this, kCancelEvent);
+}
+
+int RegisterDialog::handleEvent(int code) {
+    switch (code) {
+    case kOkEvent:
+        if (performAction())
+            endModal(kAcceptedResult);
+        return 0;
+    case kCancelEvent:
+        endModal(kRejectedResult);
+        return 0;
+    default:
+        return DialogWindow::handleEvent(code);
+    }
+}
+
+void RegisterDialog::fillList(QListWidget* list, const QStringList& items, int selectedIndex) {
+    if (list == nullptr)
+        return;
+    list->clear();
+    list->addItems(items);
+    list->setCurrentRow(selectedIndex);
+    list->setEnabled(!items.isEmpty());
+}
+
+QString RegisterDialog::selectedText(const QListWidget* list) {
+    if (list == nullptr || list->currentItem() == nullptr)
+        return {};
+    return list->currentItem()->text();
+}

@@ -1,0 +1,97 @@
+#include "EraseCommand.h"
+
+#include "Protocol.h"
+#include "UnitLink.h"
+
+#include <QFile>
+#include <QThread>
+
+quint32 eraseCommandCode(EraseKind kind) {
+    switch (kind) {
+    case EraseKind::Bearing4History:
+        return EraseBearing4HistoryCommand;
+    case EraseKind::AccelHistory:
+        return EraseAccelHistoryCommand;
+    case EraseKind::Bearing4Data:
+    case EraseKind::EndOfTable:
+        break;
+    }
+    return EraseBearing4Command;
+}
+
+const QString& erasingText(EraseKind kind) {
+    switch (kind) {
+    case EraseKind::Bearing4History:
+        return kErasingHistoryText;
+    case EraseKind::AccelHistory:
+        return kErasingAccelHistoryText;
+    case EraseKind::Bearing4Data:
+    case EraseKind::EndOfTable:
+        break;
+    }
+    return kErasingDataText;
+}
+
+QString eraseOutcomeText(EraseOutcome outcome) {
+    switch (outcome) {
+    case EraseOutcome::Completed:
+        return kCompletedText;
+    case EraseOutcome::NotRequested:
+        return kNotRequestedText;
+    case EraseOutcome::Timeout:
+        return kTimeoutText;
+    case EraseOutcome::Failed:
+        return kFailedText;
+    case EraseOutcome::Pending:
+        break;
+    }
+    return QString();
+}
+
+bool EraseCommand::start(EraseKind kind, int engineNumber, int timeoutTicks) {
+    const quint32 payload[] = {quint32(engineNumber)};
+    initialTicks_ = remainingTicks_ = timeoutTicks;
+    sequence_ = link_.submit(eraseCommandCode(kind), payload, sizeof payload);
+    return sequence_ != 0;
+}
+
+EraseOutcome EraseCommand::tick() {
+    if (sequence_ == 0)
+        return EraseOutcome::Pending;
+    // An answer that came within the tick counts, even on the tick that would time out.
+    if (link_.waitForCompletion(sequence_, 0)) {
+        sequence_ = 0;
+        removeResponseFile();
+        return link_.statusCode() == LinkStatusOk ? EraseOutcome::Completed : EraseOutcome::Failed;
+    }
+    if (--remainingTicks_ > 0)
+        return EraseOutcome::Pending;
+    // The worker would wait on for this answer and hold back the next command.
+    link_.requestAbort();
+    sequence_ = 0;
+    return EraseOutcome::Timeout;
+}
+
+void EraseCommand::abandon() {
+    if (sequence_ == 0)
+        return;
+    if (link_.waitForCompletion(sequence_, 0))
+        removeResponseFile();
+    else
+        link_.requestAbort();
+    sequence_ = 0;
+}
+
+void EraseCommand::waitForAnswer(int timeoutMs) {
+    if (sequence_ == 0)
+        QThread::msleep(timeoutMs);
+    else
+        link_.waitForCompletion(sequence_, timeoutMs);
+}
+
+void EraseCommand::removeResponseFile() {
+    const QString file = link_.responseFile();
+    if (!file.isEmpty())
+        QFile::remove(file);
+    link_.clearResponseFile();
+}
