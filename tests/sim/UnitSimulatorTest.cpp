@@ -141,25 +141,27 @@ TEST_F(UnitSimulatorTest, EachKindKeepsItsImageAndTakesItsPartNumberFromIt) {
 TEST_F(UnitSimulatorTest, AnotherCommandBetweenPacketsStartsANewImage) {
     const struct {
         const char* what;
-        quint32 between; // 0: nothing between the two packets
+        QByteArray between; // sent between the two packets
         QList<quint32> image;
         const char* partNumber; // in hex
     } cases[] = {
-        {"a run of packets", 0, uploadWords(1) + uploadWords(2),
+        {"a run of packets",
+         {},
+         uploadWords(1) + uploadWords(2),
          "00000001000000020000000300000004"},
-        {"a part-number read", 1, uploadWords(2), "00000002000000030000000400000005"},
-        {"a packet of another kind", 242, uploadWords(2), "00000002000000030000000400000005"},
+        {"a part-number read", LoopbackClient::command(1, {0}), uploadWords(2),
+         "00000002000000030000000400000005"},
+        {"a packet of another kind", LoopbackClient::command(242, uploadWords(9)), uploadWords(2),
+         "00000002000000030000000400000005"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(client.sendCommand(240, uploadWords(1)));
         client.readResponse();
-        if (c.between == 1)
-            ASSERT_TRUE(client.sendCommand(1, {0}));
-        else if (c.between != 0)
-            ASSERT_TRUE(client.sendCommand(c.between, uploadWords(9)));
-        if (c.between != 0)
+        if (!c.between.isEmpty()) {
+            ASSERT_TRUE(client.send(c.between));
             client.readResponse();
+        }
         ASSERT_TRUE(client.sendCommand(240, uploadWords(2)));
         EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(0));
         EXPECT_EQ(simulator.uploadedImage(240), c.image);
