@@ -1,7 +1,10 @@
 // Uploading a 4 MiB image to the simulated unit on loopback: the upload's packet exchange
 // through the link worker, ticked as soon as each answer is in (no 1-s pacing), against the
 // plainest loop that sends the same packets on a socket and reads each 12-byte answer.
-// Prints the time per packet of both and their ratio; the best of N rounds counts.
+// Between the two, the same packets submitted to the link worker directly, one after the
+// other: what the link itself costs (thread hand-overs, the staged raw response and the
+// response file per command), apart from the upload's own work. Prints the time per packet
+// of the three and the ratios; the best of N rounds counts.
 //
 //   bench_upload [ROUNDS]
 #include "Notifier.h"
@@ -108,6 +111,28 @@ double coreRound(quint16 port, const QString& path) {
            (view.packets - 1);
 }
 
+// Microseconds per packet submitted straight to the link, or a negative value when it failed.
+double linkRound(quint16 port, const QList<quint32>& words) {
+    SilentNotifier notifier;
+    QuietCommunicationView communicationView;
+    UnitConnection connection;
+    UnitLink& link = connection.link();
+    link.setAddress(QStringLiteral("127.0.0.1"), port);
+    if (!connection.checkCommunication(communicationView, notifier))
+        return -1;
+    const int packets = uploadPacketCount(words.size());
+    const auto begin = Clock::now();
+    for (int index = 0; index < packets; ++index) {
+        const auto payload = uploadPacket(words, index);
+        const quint64 sequence = link.submit(242, payload.data(), kUploadPacketBytes);
+        if (!link.waitForCompletion(sequence, kUploadTickMs) || link.statusCode() != 0)
+            return -1;
+        QFile::remove(link.responseFile());
+        link.clearResponseFile();
+    }
+    return std::chrono::duration<double, std::micro>(Clock::now() - begin).count() / packets;
+}
+
 bool sendAll(int descriptor, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t sent = ::send(descriptor, data, size, MSG_NOSIGNAL);
@@ -187,23 +212,26 @@ int main(int argc, char** argv) {
         return 1;
     }
     double bestCore = 0;
+    double bestLink = 0;
     double bestPlain = 0;
     for (int round = 0; round < rounds; ++round) {
-        // One client at a time: each round's upload ends its worker before the plain loop.
+        // One client at a time: each round ends its worker before the next loop connects.
         const double core = coreRound(simulator.port(), path);
+        const double link = linkRound(simulator.port(), words);
         const double plain = plainRound(simulator.port(), words);
-        if (core < 0 || plain < 0) {
+        if (core < 0 || link < 0 || plain < 0) {
             std::fprintf(stderr, "round %d failed\n", round + 1);
             return 1;
         }
-        std::printf("round %d: upload %.1f us/packet, plain socket %.1f us/packet\n", round + 1,
-                    core, plain);
+        std::printf("round %d: upload %.1f, link alone %.1f, plain socket %.1f us/packet\n",
+                    round + 1, core, link, plain);
         bestCore = round == 0 ? core : std::min(bestCore, core);
+        bestLink = round == 0 ? link : std::min(bestLink, link);
         bestPlain = round == 0 ? plain : std::min(bestPlain, plain);
     }
-    std::printf("%d packets of %d bytes; best upload %.1f us/packet, best plain %.1f us/packet, "
-                "ratio %.2f\n",
-                uploadPacketCount(words.size()), kUploadPacketBytes, bestCore, bestPlain,
-                bestCore / bestPlain);
+    std::printf("%d packets of %d bytes; best: upload %.1f, link alone %.1f, plain socket %.1f "
+                "us/packet; upload/plain %.2f, upload/link %.2f\n",
+                uploadPacketCount(words.size()), kUploadPacketBytes, bestCore, bestLink, bestPlain,
+                bestCore / bestPlain, bestCore / bestLink);
     return 0;
 }

@@ -12,6 +12,9 @@
 
 #include <QFile>
 
+// Every packet fits the command buffer, so submitting one never fails.
+static_assert(kUploadPacketBytes <= kMaxPayloadLength);
+
 quint32 uploadCommand(UploadKind kind) {
     switch (kind) {
     case UploadKind::MainSoftware:
