@@ -82,12 +82,8 @@ public:
 
     State state() const { return state_; }
     bool isRunning() const { return state_ == State::Running; }
-    UploadKind kind() const { return kind_; }
     // The last status text shown.
     const QString& statusText() const { return statusText_; }
-    // The packet in flight or last sent (from 1), and the packets of the file.
-    int packetNumber() const { return packetNumber_; }
-    int packetCount() const { return packetCount_; }
 
 private:
     void sendNextPacket();
@@ -106,6 +102,7 @@ private:
     UploadKind kind_ = UploadKind::MainSoftware;
     QList<quint32> words_;
     int packetCount_ = 0;
+    // The packet in flight or last sent, from 1.
     int packetNumber_ = 0;
     int ticksLeft_ = 0;
     int seconds_ = 0;

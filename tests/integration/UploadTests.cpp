@@ -257,6 +257,20 @@ TEST_F(UploadRun, ASilentPacketTimesOutAndItsLateAnswerIsDropped) {
     EXPECT_EQ(simulator.connectionsAccepted(), 2);
 }
 
+// The file is read whole before the first packet: one that vanishes afterwards changes
+// nothing.
+TEST_F(UploadRun, TheFileMayVanishOnceTheUploadHasStarted) {
+    const QList<quint32> words = imageWords(1500);
+    const QString path = writeImage(words);
+    UnitUpload upload(connection, communicationView, view, notifier);
+    ASSERT_TRUE(upload.start(UploadKind::DspSoftware, path));
+    ASSERT_TRUE(QFile::remove(path));
+    runToEnd(upload);
+    EXPECT_EQ(upload.state(), UnitUpload::State::Completed);
+    EXPECT_EQ(simulator.uploadedImage(242), words + QList<quint32>(2560 - 1500, 0));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
 TEST_F(UploadRun, FilesThatCannotBeUploadedSendNothing) {
     const struct {
         const char* name;
