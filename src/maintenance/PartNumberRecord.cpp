@@ -12,6 +12,10 @@ QByteArray PartNumberRecord::paddedField(Field field) const {
     return this->field(field).leftJustified(kFieldLength, ' ');
 }
 
+QByteArray PartNumberRecord::rightAlignedField(Field field) const {
+    return this->field(field).rightJustified(kFieldLength, ' ');
+}
+
 QStringList PartNumberRecord::headerLines() const {
     struct Line {
         const char* label;

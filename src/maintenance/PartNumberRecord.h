@@ -28,6 +28,9 @@ public:
     QByteArray field(Field field) const;
     // The field as printed with "%-16.16s": always exactly 16 characters.
     QByteArray paddedField(Field field) const;
+    // The field as printed with "%16.16s", as the "Firmware" page shows it: 16 characters,
+    // blanks before.
+    QByteArray rightAlignedField(Field field) const;
 
     // The five part-number lines as the engine data file headers print them
     // ("Boot Main S/W PN:         " and the padded field, and so on).

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 struct CliRun {
@@ -289,6 +291,77 @@ TEST_F(BrixCli, EraseNamesEachStepAndFailsWhenTheUnitRefusesOne) {
     EXPECT_TRUE(refused.out.contains(
         QStringLiteral("Engine 1: Defect Detection History Erase ...Failed\n")));
     EXPECT_TRUE(refused.out.endsWith(QStringLiteral("Erase Processing complete\n")));
+}
+
+// The words "ZK4730-CF-0009" spells, which the simulated unit takes as the new part number.
+const QByteArray kNamedImage = "5A4B3437 33302D43\n462D3030 30390000\n";
+
+TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
+    const QString restart = QStringLiteral("BRIX: Please unplug the cable and restart the box to "
+                                           "synchronize the TALB and the RENB boards\n");
+    const struct {
+        const char* name;
+        const char* kind;
+        QByteArray file;
+        std::optional<SimulatorFault> fault;
+        int exitCode;
+        QString out;
+        QString err;
+    } cases[] = {
+        {"configuration in two packets",
+         "config",
+         kNamedImage + QByteArray("1\n").repeated(1277),
+         {},
+         0,
+         QStringLiteral("Uploading packet 1 of 2\nUploading packet 2 of 2\nUpload complete\n"
+                        "Main Software PN:  ZK4712-SW-0305-C\n"
+                        "DSP Software PN:     ZK4722-SW-0410\n"
+                        "CMFI Table PN:       ZK4730-CF-0009\n"),
+         {}},
+        {"main software asks for the restart",
+         "main",
+         kNamedImage,
+         {},
+         0,
+         QStringLiteral("Uploading packet 1 of 1\nUpload complete\n"
+                        "Main Software PN:    ZK4730-CF-0009\n"
+                        "DSP Software PN:     ZK4722-SW-0410\n"
+                        // the unit keeps the configuration of the case before
+                        "CMFI Table PN:       ZK4730-CF-0009\n"),
+         restart},
+        {"refused packet", "dsp", kNamedImage, SimulatorFault{242, FaultKind::AckError, 5, {}, 1},
+         1, QStringLiteral("Uploading packet 1 of 1\nUpload failed at packet 1 of 1\n"),
+         QStringLiteral("Upload Failed: Upload failed at packet 1 of 1\n")},
+        {"no words",
+         "dsp",
+         "image of the DSP software\n",
+         {},
+         1,
+         QStringLiteral("The file holds no data to upload\n"),
+         QStringLiteral("Upload Error: The file holds no data to upload\n")},
+    };
+    const QString path = home.path() + QStringLiteral("/image.dat");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        simulator.clearFaults();
+        if (c.fault)
+            simulator.addFault(*c.fault);
+        const CliRun run = cli({QStringLiteral("upload"), QLatin1String(c.kind), path});
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out, c.out) << qPrintable(run.out);
+        // The link's own diagnostic of a refused packet comes first.
+        EXPECT_TRUE(run.err.endsWith(c.err)) << qPrintable(run.err);
+    }
+
+    const CliRun unknownKind = cli({QStringLiteral("upload"), QStringLiteral("flash"), path});
+    EXPECT_EQ(unknownKind.exitCode, 2);
+    EXPECT_TRUE(unknownKind.err.startsWith(
+        QStringLiteral("Error: Unknown upload \"flash\": main, dsp or config")));
+    EXPECT_EQ(cli({QStringLiteral("upload"), QStringLiteral("main")}).exitCode, 2);
 }
 
 } // namespace

@@ -42,8 +42,13 @@ TEST(SimulatorCommandLine, FaultOptionsBecomeTableRows) {
     EXPECT_EQ(parseFaultOption(QStringLiteral("1:raw:0000000C00"), &error)->rawResponse,
               QByteArray::fromHex("0000000C00"));
     EXPECT_TRUE(parseFaultOption(QStringLiteral("1:raw"), &error)->rawResponse.isEmpty());
-    for (const char* text : {"1", "1:bogus", "0:ack", "x:ack", "1:raw:0G", "1:raw:000", "1:ack:5:0",
-                             "1:ack:4294967296", "1:delay:-1", "1:ack:1:1:1"}) {
+    const auto third = parseFaultOption(QStringLiteral("242:ack:5:1:2"), &error);
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third->after, 2);
+    EXPECT_EQ(parseFaultOption(QStringLiteral("242:silent"), &error)->after, 0);
+    for (const char* text :
+         {"1", "1:bogus", "0:ack", "x:ack", "1:raw:0G", "1:raw:000", "1:ack:5:0",
+          "1:ack:4294967296", "1:delay:-1", "1:ack:1:1:-1", "1:ack:1:1:x", "1:ack:1:1:1:1"}) {
         error.clear();
         EXPECT_FALSE(parseFaultOption(QString::fromLatin1(text), &error)) << text;
         EXPECT_FALSE(error.isEmpty()) << text;

@@ -157,6 +157,20 @@ const FaultRow kRows[] = {
          EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(9));
          answersNormallyAgain(client);
      }},
+    // The third upload packet refused: the row lets two through first.
+    {"AckErrorAfterTwoCommands",
+     {242, FaultKind::AckError, 5, {}, 1, 2},
+     packet(242, QList<quint32>(1280, 7)),
+     [](LoopbackClient& client, UnitSimulator& simulator) {
+         for (quint32 ack : {0u, 0u, 5u, 0u}) {
+             EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(ack));
+             ASSERT_TRUE(client.sendCommand(242, QList<quint32>(1280, 7)));
+         }
+         EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(0));
+         EXPECT_TRUE(simulator.faults().size() == 1); // the used-up row is gone
+         // The refused packet was not taken: four packets of seven make the image.
+         EXPECT_EQ(simulator.uploadedImage(242).size(), 4 * 1280);
+     }},
     {"AlwaysRowStays", row(1, FaultKind::AckError, 4, SimulatorFault::kAlways), packet(1, {0}),
      [](LoopbackClient& client, UnitSimulator& simulator) {
          for (int i = 0; i < 3; ++i) {

@@ -75,7 +75,8 @@ TEST_F(UnitSimulatorTest, MalformedPacketsGetANonZeroAckAndTheConnectionGoesOn) 
         EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(c.ack));
     }
     EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
-    EXPECT_TRUE(simulator.uploadedPackets().isEmpty());
+    EXPECT_TRUE(simulator.uploadedImage(240).isEmpty());
+    EXPECT_EQ(simulator.partNumbers(), defaultPartNumbers());
     ASSERT_TRUE(client.sendCommand(1, {0}));
     EXPECT_EQ(client.readResponse().size(), 296);
 }
@@ -111,27 +112,64 @@ TEST_F(UnitSimulatorTest, EraseEmptiesOnlyThatEnginesMemory) {
     EXPECT_TRUE(client.readResponse() == UnitSimulator::downloadResponse(1, simulator.config()));
 }
 
-TEST_F(UnitSimulatorTest, UploadPacketsAreKeptAndChangeTheMatchingPartNumber) {
+// The first four words of an image, as text: "ZK4730-CF-0009" and two NULs.
+const QList<quint32> kNamedImageStart = {0x5A4B3437, 0x33302D43, 0x462D3030, 0x30390000};
+
+TEST_F(UnitSimulatorTest, EachKindKeepsItsImageAndTakesItsPartNumberFromIt) {
     const struct {
         quint32 code;
         int offset;
-        QByteArray expected;
-    } kinds[] = {{240, 60, "ZK4712-SW-0306-A"},
-                 {242, 116, QByteArray("ZK4722-SW-0411\0\0", 16)},
-                 {243, 148, QByteArray("ZK4730-CF-0008\0\0", 16)}};
+    } kinds[] = {{240, 60}, {242, 116}, {243, 148}};
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.code);
-        ASSERT_TRUE(client.sendCommand(kind.code, uploadWords(kind.code)));
-        EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(0));
+        QList<quint32> first = uploadWords(kind.code);
+        std::copy(kNamedImageStart.begin(), kNamedImageStart.end(), first.begin());
+        for (const QList<quint32>& words : {first, uploadWords(0)}) {
+            ASSERT_TRUE(client.sendCommand(kind.code, words));
+            EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(0));
+        }
+        EXPECT_EQ(simulator.uploadedImage(kind.code), first + uploadWords(0));
         ASSERT_TRUE(client.sendCommand(1, {0}));
-        EXPECT_EQ(client.readResponse().mid(12 + kind.offset, 16), kind.expected);
+        EXPECT_EQ(client.readResponse().mid(12 + kind.offset, 16),
+                  QByteArray("ZK4730-CF-0009\0\0", 16));
     }
-    const QList<UploadedPacket> packets = simulator.uploadedPackets();
-    ASSERT_EQ(packets.size(), 3);
-    EXPECT_EQ(packets[1].code, 242u);
-    EXPECT_EQ(packets[1].words, uploadWords(242));
     // The boot numbers are never touched by an upload.
     EXPECT_EQ(simulator.partNumbers()[0], "ZK4711-BT-0102");
+    EXPECT_EQ(simulator.partNumbers()[2], "ZK4721-BT-0201");
+}
+
+TEST_F(UnitSimulatorTest, AnotherCommandBetweenPacketsStartsANewImage) {
+    const struct {
+        const char* what;
+        QByteArray between; // sent between the two packets
+        QList<quint32> image;
+        const char* partNumber; // in hex
+    } cases[] = {
+        {"a run of packets",
+         {},
+         uploadWords(1) + uploadWords(2),
+         "00000001000000020000000300000004"},
+        {"a part-number read", LoopbackClient::command(1, {0}), uploadWords(2),
+         "00000002000000030000000400000005"},
+        {"a packet of another kind", LoopbackClient::command(242, uploadWords(9)), uploadWords(2),
+         "00000002000000030000000400000005"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(client.sendCommand(240, uploadWords(1)));
+        client.readResponse();
+        if (!c.between.isEmpty()) {
+            ASSERT_TRUE(client.send(c.between));
+            client.readResponse();
+        }
+        ASSERT_TRUE(client.sendCommand(240, uploadWords(2)));
+        EXPECT_EQ(client.readResponse(), unit_responses::headerOnlyResponse(0));
+        EXPECT_EQ(simulator.uploadedImage(240), c.image);
+        EXPECT_EQ(simulator.partNumbers()[1], QByteArray::fromHex(c.partNumber));
+        // The next case starts its own image.
+        ASSERT_TRUE(client.sendCommand(1, {0}));
+        client.readResponse();
+    }
 }
 
 TEST_F(UnitSimulatorTest, ClientsMayReconnectAtAnyTime) {

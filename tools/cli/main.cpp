@@ -17,6 +17,7 @@
 #include "StoreNames.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
+#include "UploadCommand.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,6 +41,7 @@ const QString kUsage = QStringLiteral(
     "                                     flight slots of the stored raw flight data files\n"
     "  series --view steady|transient --param N [--bin B] [--sample S] [--flight F]\n"
     "      [--window W] FILE:SLOT...      a view of up to 10 flights as CSV\n"
+    "  upload main|dsp|config FILE        load software or configuration into the unit\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
     "  aircraft add ID                    register an aircraft\n"
@@ -151,6 +153,11 @@ int main(int argc, char** argv) {
         return runFlightsCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("series"))
         return runSeriesCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("upload")) {
+        UnitConnection connection;
+        loadAddress(connection, *options, notifier);
+        return runUploadCommand(options->command.mid(1), connection, notifier, out);
+    }
     if (command == QStringLiteral("aircraft"))
         return runAircraftCommand(options->command.mid(1), notifier, out);
     return usage();

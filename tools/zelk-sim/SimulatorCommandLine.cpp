@@ -67,8 +67,8 @@ std::optional<SimulatorFault> parseFaultOption(const QString& text, QString* err
         *error = QStringLiteral("bad fault '%1': %2").arg(text, why);
         return std::nullopt;
     };
-    if (parts.size() < 2 || parts.size() > 4)
-        return fail(QStringLiteral("expected CODE:KIND[:ARG[:TIMES]]"));
+    if (parts.size() < 2 || parts.size() > 5)
+        return fail(QStringLiteral("expected CODE:KIND[:ARG[:TIMES[:AFTER]]]"));
     SimulatorFault fault;
     if (parts[0] != QLatin1String("any")) {
         const std::optional<quint32> code = parseWord(parts[0]);
@@ -98,6 +98,12 @@ std::optional<SimulatorFault> parseFaultOption(const QString& text, QString* err
         fault.times = parts[3].toInt(&ok);
         if (!ok || fault.times < 1)
             return fail(QStringLiteral("TIMES must be a positive count or 'always'"));
+    }
+    if (parts.size() > 4) {
+        bool ok = false;
+        fault.after = parts[4].toInt(&ok);
+        if (!ok || fault.after < 0)
+            return fail(QStringLiteral("AFTER must be a count of commands"));
     }
     return fault;
 }

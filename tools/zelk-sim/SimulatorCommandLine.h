@@ -16,9 +16,9 @@
 // be reachable from outside this machine.
 std::optional<quint16> parseListenAddress(const QString& text, QString* error);
 
-// "CODE:KIND[:ARG[:TIMES]]": CODE a command code or "any"; KIND one of ack, size, blocktype,
-// raw, delay, silent, close, trickle; ARG a number (hex bytes for raw); TIMES a count or
-// "always" (the default).
+// "CODE:KIND[:ARG[:TIMES[:AFTER]]]": CODE a command code or "any"; KIND one of ack, size,
+// blocktype, raw, delay, silent, close, trickle; ARG a number (hex bytes for raw); TIMES a
+// count or "always" (the default); AFTER the matching commands let through first (0).
 std::optional<SimulatorFault> parseFaultOption(const QString& text, QString* error);
 
 // "FIELD=TEXT" with FIELD one of boot-main, main-software, boot-dsp, dsp-software,

@@ -30,6 +30,9 @@ struct SimulatorFault {
     QByteArray rawResponse;
     // How many more commands the row affects; kAlways never runs out.
     int times = kAlways;
+    // How many matching commands pass untouched before the row takes effect: 2 makes the
+    // third upload packet the one refused.
+    int after = 0;
 };
 
 QString faultKindName(FaultKind kind);

@@ -2,6 +2,7 @@
 
 #include "UnitResponses.h"
 
+#include <QHash>
 #include <QLoggingCategory>
 #include <QtEndian>
 
@@ -98,6 +99,14 @@ QByteArray normalisedPartNumber(const QByteArray& text) {
     return text.left(kPartNumberLength);
 }
 
+// The part number an image carries: its first four words in wire order.
+QByteArray imagePartNumber(const QList<quint32>& image) {
+    QByteArray text(kPartNumberLength, '\0');
+    for (int word = 0; word < kPartNumberLength / 4 && word < image.size(); ++word)
+        setWord(text, word * 4, image[word]);
+    return text;
+}
+
 } // namespace
 
 struct UnitSimulator::Private {
@@ -113,7 +122,11 @@ struct UnitSimulator::Private {
     QList<SimulatorFault> faults;
     QList<ReceivedCommand> received;
     qint64 commandCount = 0; // all ever received, also those no longer kept
-    QList<UploadedPacket> uploads;
+    // Upload images by command code, and the codes of the last two commands received, which
+    // tell whether a packet goes on an image or starts a new one.
+    QHash<quint32, QList<quint32>> images;
+    quint32 lastCode = 0;
+    quint32 previousCode = 0;
     PartNumbers partNumbers;
     int eraseCounts[2][3] = {};
     bool erased[2][3] = {};
@@ -321,14 +334,11 @@ struct UnitSimulator::Private {
         }
         default: {
             std::lock_guard lock(mutex);
-            uploads.append({command.code, p});
-            const PartNumberField field = *uploadTarget(command.code);
-            const QByteArray& next =
-                field == PartNumberField::MainSoftware  ? config.mainSoftwareAfterUpload
-                : field == PartNumberField::DspSoftware ? config.dspSoftwareAfterUpload
-                                                        : config.configurationAfterUpload;
-            if (!next.isEmpty())
-                partNumbers[size_t(field)] = normalisedPartNumber(next);
+            QList<quint32>& image = images[command.code];
+            if (previousCode != command.code)
+                image.clear();
+            image.append(p);
+            partNumbers[size_t(*uploadTarget(command.code))] = imagePartNumber(image);
             return headerOnlyResponse(AckOk);
         }
         }
@@ -339,6 +349,11 @@ struct UnitSimulator::Private {
         std::lock_guard lock(mutex);
         for (auto it = faults.begin(); it != faults.end();) {
             if (it->code != SimulatorFault::kAnyCommand && it->code != code) {
+                ++it;
+                continue;
+            }
+            if (it->after > 0) {
+                --it->after;
                 ++it;
                 continue;
             }
@@ -358,6 +373,8 @@ struct UnitSimulator::Private {
             received.removeFirst();
         received.append(command);
         ++commandCount;
+        previousCode = lastCode;
+        lastCode = command.code;
         changed.notify_all();
     }
 
@@ -655,9 +672,9 @@ void UnitSimulator::restoreRecordedData() {
         std::fill(std::begin(engine), std::end(engine), false);
 }
 
-QList<UploadedPacket> UnitSimulator::uploadedPackets() const {
+QList<quint32> UnitSimulator::uploadedImage(quint32 code) const {
     std::lock_guard lock(d->mutex);
-    return d->uploads;
+    return d->images.value(code);
 }
 
 PartNumbers UnitSimulator::partNumbers() const {

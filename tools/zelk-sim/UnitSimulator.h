@@ -24,14 +24,20 @@ struct ReceivedCommand {
     quint32 ack = 0;   // what the unit made of it, before any fault
 };
 
-struct UploadedPacket {
-    quint32 code = 0;
-    QList<quint32> words; // the 1280 payload words, host order
-};
-
 // A ZELK unit on loopback: serves the command protocol to one client at a time on a
 // thread of its own, and misbehaves on request through a table of faults. Binds
 // 127.0.0.1 only.
+//
+// Uploads (240 main software, 242 DSP software, 243 DSP configuration): a packet is taken
+// when its payload is exactly 1280 words; anything else is refused with ack 2. The unit
+// keeps one image per kind. A run of packets of one kind is one image: the first packet of
+// a kind after any other command starts the image afresh, and each packet taken appends
+// its words. There is no last-packet marker on the wire, so the image counts as complete
+// whenever a packet has been taken: the kind's part number (main software, DSP software,
+// configuration) becomes the image's first 16 bytes, its first four words as they travel
+// (big-endian), NULs included. A file that starts with the words 5A4B3437 33302D43
+// 462D3030 30390000 thus reads back as "ZK4730-CF-0009". A refused or unanswered packet
+// changes nothing.
 class UnitSimulator {
 public:
     explicit UnitSimulator(UnitSimulatorConfig config = {});
@@ -71,7 +77,9 @@ public:
     // Puts the recorded flights back, as if nothing had been erased.
     void restoreRecordedData();
 
-    QList<UploadedPacket> uploadedPackets() const;
+    // The words of the image of upload command `code` (240, 242 or 243) received so far,
+    // host order; empty before the first packet of that kind.
+    QList<quint32> uploadedImage(quint32 code) const;
     PartNumbers partNumbers() const;
     void setPartNumber(PartNumberField field, const QByteArray& text);
 

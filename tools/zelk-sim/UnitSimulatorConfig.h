@@ -26,11 +26,6 @@ struct UnitSimulatorConfig {
     quint64 seed = 4242;
     // Texts longer than 16 bytes are cut to 16; shorter ones are NUL-padded.
     PartNumbers partNumbers = defaultPartNumbers();
-    // Taken on by the matching field when an upload packet of that kind is accepted (240,
-    // 242 and 243); an empty text leaves the field as it was.
-    QByteArray mainSoftwareAfterUpload = QByteArrayLiteral("ZK4712-SW-0306-A");
-    QByteArray dspSoftwareAfterUpload = QByteArrayLiteral("ZK4722-SW-0411");
-    QByteArray configurationAfterUpload = QByteArrayLiteral("ZK4730-CF-0008");
     // Flight slots (0..19) that hold no flight, on both engines.
     QList<int> emptySlots = {17, 18, 19};
     // Flight slots recorded in the post-defect memory; the others are pre-defect.

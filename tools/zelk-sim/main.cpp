@@ -37,11 +37,14 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Simulates a ZELK unit on loopback.\n"
-                       "Fault: CODE:KIND[:ARG[:TIMES]], CODE a command code or 'any', KIND one "
-                       "of ack (ARG = ack value, default 1), size (declared size, default "
-                       "16777216), blocktype (default 4), raw (ARG = hex bytes sent instead), "
-                       "delay (ms, default 1000), silent, close (after ARG bytes), trickle "
-                       "(ARG = ms between pieces); TIMES a count or 'always'."));
+                       "Fault: CODE:KIND[:ARG[:TIMES[:AFTER]]], CODE a command code or 'any', "
+                       "KIND one of ack (ARG = ack value, default 1), size (declared size, "
+                       "default 16777216), blocktype (default 4), raw (ARG = hex bytes sent "
+                       "instead), delay (ms, default 1000), silent, close (after ARG bytes), "
+                       "trickle (ARG = ms between pieces); TIMES a count or 'always'; AFTER "
+                       "the matching commands let through first.\n"
+                       "Uploads: the first 16 bytes of an uploaded image become the part "
+                       "number of its kind."));
     parser.addHelpOption();
     const QCommandLineOption listen(
         QStringLiteral("listen"), QStringLiteral("Address to listen on; PORT 0 picks a free one."),
@@ -57,11 +60,6 @@ int main(int argc, char** argv) {
         QStringLiteral("Sets a part number: boot-main, main-software, boot-dsp, dsp-software "
                        "or configuration."),
         QStringLiteral("FIELD=TEXT"));
-    const QCommandLineOption afterUpload(
-        QStringLiteral("part-number-after-upload"),
-        QStringLiteral("Part number taken on after an upload of main-software, dsp-software "
-                       "or configuration."),
-        QStringLiteral("FIELD=TEXT"));
     const QCommandLineOption emptySlots(QStringLiteral("empty-slots"),
                                         QStringLiteral("Flight slots holding no flight."),
                                         QStringLiteral("LIST"));
@@ -72,8 +70,8 @@ int main(int argc, char** argv) {
                                             QStringLiteral("Records a few negative amplitudes."));
     const QCommandLineOption refuse(QStringLiteral("refuse-connections"),
                                     QStringLiteral("Starts without accepting connections."));
-    parser.addOptions({listen, seed, fault, partNumber, afterUpload, emptySlots, postDefectSlots,
-                       negativeValues, refuse});
+    parser.addOptions(
+        {listen, seed, fault, partNumber, emptySlots, postDefectSlots, negativeValues, refuse});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
@@ -104,24 +102,6 @@ int main(int argc, char** argv) {
         if (!parsed)
             return usageError(error);
         config.partNumbers[size_t(parsed->first)] = parsed->second;
-    }
-    for (const QString& text : parser.values(afterUpload)) {
-        const auto parsed = parsePartNumberOption(text, &error);
-        if (!parsed)
-            return usageError(error);
-        switch (parsed->first) {
-        case PartNumberField::MainSoftware:
-            config.mainSoftwareAfterUpload = parsed->second;
-            break;
-        case PartNumberField::DspSoftware:
-            config.dspSoftwareAfterUpload = parsed->second;
-            break;
-        case PartNumberField::Configuration:
-            config.configurationAfterUpload = parsed->second;
-            break;
-        default:
-            return usageError(QStringLiteral("no upload changes '%1'").arg(text));
-        }
     }
     if (parser.isSet(emptySlots)) {
         const auto slotList = parseSlotList(parser.value(emptySlots), &error);

@@ -1,0 +1,3 @@
+#include "MaintenanceLogging.h"
+
+Q_LOGGING_CATEGORY(lcMaintenance, "zelk.maintenance", QtCriticalMsg)
