@@ -12,6 +12,7 @@
 #include "UnitLink.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
@@ -21,7 +22,9 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -61,7 +64,12 @@ struct PartNumberDisplay {
     const char* row;
     PartNumberRecord::Field field;
 };
-const PartNumberDisplay kPartNumberDisplays[] = {
+// The bar while an upload runs: the accent colour of the program's style.
+const QString kUploadBarStyle =
+    QStringLiteral("QProgressBar::chunk { background-color: #2f6690; }");
+
+// In the order of the upload kinds.
+const PartNumberDisplay kPartNumberDisplays[kUploadKindCount] = {
     {"MainProcessor", "SoftwarePN", PartNumberRecord::MainSoftware},
     {"DspProcessors", "SoftwarePN", PartNumberRecord::DspSoftware},
     {"DspProcessors", "ConfigurationPN", PartNumberRecord::CmfiTable},
@@ -71,10 +79,14 @@ const PartNumberDisplay kPartNumberDisplays[] = {
 
 UtilitiesScreen::UtilitiesScreen(UserPersist& persist, EventHandler& mainWindow,
                                  const UtilitiesCodes& codes, const QFont& normalFont,
-                                 UnitConnection& connection, UtilitiesMemory& memory,
-                                 Notifier& notifier)
+                                 UnitConnection& connection, CommunicationView& communicationView,
+                                 UtilitiesMemory& memory, Notifier& notifier,
+                                 UnitUpload::Options uploadOptions)
     : Screen(kUtilitiesForm, persist), codes_(codes), font_(normalFont), connection_(connection),
-      memory_(memory), notifier_(notifier) {
+      communicationView_(communicationView), memory_(memory), notifier_(notifier),
+      upload_(connection, communicationView, *this, notifier, uploadOptions) {
+    uploadTimer_.setInterval(kUploadTickMs);
+    connect(&uploadTimer_, &QTimer::timeout, this, &UtilitiesScreen::tickUpload);
     if (!isBuilt())
         return;
     applyFont(this, font_);
@@ -108,6 +120,8 @@ void UtilitiesScreen::findControls(EventHandler& mainWindow) {
             switches_[engine][index] = findControl<QCheckBox>(
                 this, {QString::fromLatin1(kSwitchBoxes[index]).arg(engine + 1)});
 
+    uploadStatus_ = findControl<QLabel>(this, {QStringLiteral("P_UPLOAD_PROGRESS")});
+    uploadBar_ = findControl<QProgressBar>(this, {QStringLiteral("UPLOAD_PROGRESS")});
     port_ =
         findControl<QLineEdit>(this, {QStringLiteral("G_COMM_ETHERNET"), QStringLiteral("PORT")});
     address_ = findControl<QLineEdit>(
@@ -222,13 +236,10 @@ void UtilitiesScreen::loadAddress() {
 }
 
 void UtilitiesScreen::showPartNumbers() {
-    for (const PartNumberDisplay& display : kPartNumberDisplays) {
-        auto* label = findControl<QLabel>(
-            this, {QLatin1String(display.group), QLatin1String(display.row), QStringLiteral("PN")});
-        if (label != nullptr)
-            label->setText(QString::fromLatin1(connection_.partNumbers().field(display.field))
-                               .rightJustified(PartNumberRecord::kFieldLength, QLatin1Char(' ')));
-    }
+    const PartNumberRecord& record = connection_.partNumbers();
+    showPartNumbers(QString::fromLatin1(record.rightAlignedField(kPartNumberDisplays[0].field)),
+                    QString::fromLatin1(record.rightAlignedField(kPartNumberDisplays[1].field)),
+                    QString::fromLatin1(record.rightAlignedField(kPartNumberDisplays[2].field)));
 }
 
 void UtilitiesScreen::showUploadChoice(int kind) {
@@ -273,8 +284,83 @@ void UtilitiesScreen::chooseFile(int kind) {
 }
 
 void UtilitiesScreen::startUpload(int kind) {
+    if (upload_.isRunning())
+        return;
     if (memory_.files[kind].path.isEmpty()) {
         notifier_.warning(kUploadErrorTitle, kNoUploadFileText);
         return;
     }
+    // As for an erase, no check first; but a worker must run to carry the packets.
+    connection_.ensureWorker(communicationView_);
+    if (!upload_.start(UploadKind(kind), memory_.files[kind].path))
+        return;
+    setUploadControlsEnabled(false);
+    emit uploadRunning(true);
+    uploadTimer_.start();
+}
+
+void UtilitiesScreen::tickUpload() {
+    upload_.tick();
+    if (upload_.isRunning())
+        return;
+    uploadTimer_.stop();
+    setUploadControlsEnabled(true);
+    emit uploadRunning(false);
+}
+
+// While an upload runs, nothing else on the screen may start: no other upload, no file
+// choice, no other page.
+void UtilitiesScreen::setUploadControlsEnabled(bool enabled) {
+    if (notebook_ != nullptr)
+        notebook_->tabBar()->setEnabled(enabled);
+    for (const UploadControls& controls : kUploadControls) {
+        const QString group = QLatin1String(controls.group);
+        if (auto* choose = findControl<QWidget>(
+                this, {group, QLatin1String(controls.update), QStringLiteral("UpdateButton")}))
+            choose->setEnabled(enabled);
+        if (auto* start = findControl<QWidget>(this, {group, QLatin1String(controls.startButton)}))
+            start->setEnabled(enabled);
+    }
+}
+
+void UtilitiesScreen::setStatusText(const QString& text) {
+    setControlText(uploadStatus_, text);
+}
+
+void UtilitiesScreen::setProgress(int seconds, int maximum) {
+    if (uploadBar_ == nullptr)
+        return;
+    uploadBar_->setMaximum(maximum);
+    uploadBar_->setValue(seconds);
+}
+
+void UtilitiesScreen::setUploadColours(bool on) {
+    if (uploadBar_ != nullptr)
+        uploadBar_->setStyleSheet(on ? kUploadBarStyle : QString());
+}
+
+void UtilitiesScreen::setWaitCursor(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void UtilitiesScreen::packetSent(int, int) {}
+
+void UtilitiesScreen::showPartNumbers(const QString& mainSoftware, const QString& dspSoftware,
+                                      const QString& configuration) {
+    const QString* const texts[kUploadKindCount] = {&mainSoftware, &dspSoftware, &configuration};
+    for (int index = 0; index < kUploadKindCount; ++index) {
+        const PartNumberDisplay& display = kPartNumberDisplays[index];
+        setControlText(
+            findControl<QLabel>(this, {QLatin1String(display.group), QLatin1String(display.row),
+                                       QStringLiteral("PN")}),
+            *texts[index]);
+    }
+}
+
+// The main window ends the program once the event that ended the upload has been handled.
+void UtilitiesScreen::exitRequested() {
+    QMetaObject::invokeMethod(this, &UtilitiesScreen::programEndRequested, Qt::QueuedConnection);
 }

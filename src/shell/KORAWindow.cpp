@@ -271,9 +271,25 @@ void KORAWindow::showUtilities() {
         kUtilitiesAircraftSelectedCode,
         {kChooseMainSoftwareCode, kChooseDspSoftwareCode, kChooseConfigurationCode},
         {kUploadMainSoftwareCode, kUploadDspSoftwareCode, kUploadConfigurationCode}};
-    showFunctionScreen(new UtilitiesScreen(persist_, *this, codes, fonts_.normal, connection_,
-                                           utilities_, notifier_),
-                       kUtilitiesScreenTitle, kUtilitiesHelpContext, kUtilitiesHelpKey);
+    auto* screen = new UtilitiesScreen(persist_, *this, codes, fonts_.normal, connection_,
+                                       *statusView_, utilities_, notifier_);
+    showFunctionScreen(screen, kUtilitiesScreenTitle, kUtilitiesHelpContext, kUtilitiesHelpKey);
+    mapUtilitiesKeys();
+    // While an upload runs, the technician stays on the screen and nothing else talks to the
+    // unit: no check, no other screen, no menu.
+    connect(screen, &UtilitiesScreen::uploadRunning, this, [this](bool running) {
+        for (const char* name : {"TOOL_BAR", "PULL_DOWN_MENU"})
+            if (auto* control = findChild<QWidget*>(QLatin1String(name)))
+                control->setEnabled(!running);
+        keyMap().clear();
+        if (!running)
+            mapUtilitiesKeys();
+    });
+    connect(screen, &UtilitiesScreen::programEndRequested, this, &KORAWindow::close);
+}
+
+void KORAWindow::mapUtilitiesKeys() {
+    keyMap().clear();
     keyMap().map(Qt::Key_Escape, kShowMainMenuCode);
     keyMap().map(Qt::Key_F5, kApplyUtilitiesCode);
 }

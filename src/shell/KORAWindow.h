@@ -70,6 +70,7 @@ private:
     void showMainMenu();
     void showAircraftInformation();
     void showUtilities();
+    void mapUtilitiesKeys();
     void refreshDate();
     bool aircraftRegistered();
     void runDownload();

@@ -29,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -313,6 +314,84 @@ TEST_F(UtilitiesScreenTest, FlightLineHasNoUtilities) {
     EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
     window->handleEvent(10007);
     EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
+}
+
+// The words that spell "ZK4730-CF-0009", which the simulated unit takes as its new part
+// number of the kind uploaded.
+const QByteArray kNamedImage = "5A4B3437 33302D43\n462D3030 30390000\n";
+// Two packets at one a second, and the part-number read.
+constexpr int kUploadBoundMs = 15000;
+
+TEST_F(UtilitiesScreenTest, AnUploadFromTheFirmwarePageRunsToItsEndAndShowsTheNewPartNumber) {
+    struct Case {
+        const char* what;
+        const char* group;
+        const char* update;
+        const char* startButton;
+        const char* partNumberRow;
+        bool programEnds;
+    };
+    const Case cases[] = {
+        {"configuration", "DspProcessors", "ConfigurationUpdate", "UpdateCfgButton",
+         "ConfigurationPN", false},
+        {"main processor software", "MainProcessor", "SoftwareUpdate", "UpdateSwButton",
+         "SoftwarePN", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder =
+            c.programEnds ? QStringLiteral("/SW_uploads") : QStringLiteral("/HW_config");
+        ASSERT_TRUE(QDir().mkpath(dataDirectory + folder));
+        QFile image(dataDirectory + folder + QStringLiteral("/image.dat"));
+        ASSERT_TRUE(image.open(QIODevice::WriteOnly));
+        // Two packets: the named words, then 1280 more.
+        image.write(kNamedImage + QByteArray("1\n").repeated(1280));
+        image.close();
+        notifier.messages.clear();
+        openScreen();
+        showPage(2);
+        whenModal<QFileDialog>([&image](QFileDialog* dialog) {
+            dialog->selectFile(image.fileName());
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        control<QPushButton>(
+            {QLatin1String(c.group), QLatin1String(c.update), QStringLiteral("UpdateButton")})
+            ->click();
+        control<QPushButton>({QLatin1String(c.group), QLatin1String(c.startButton)})->click();
+
+        auto* status = control<QLabel>({QStringLiteral("P_UPLOAD_PROGRESS")});
+        EXPECT_EQ(status->text(), QStringLiteral("Uploading packet 1 of 2 (seconds spent "
+                                                 "performing packet upload)"));
+        auto* toolBar = window->findChild<QWidget*>(QStringLiteral("TOOL_BAR"));
+        EXPECT_FALSE(toolBar->isEnabled()) << "nothing else reaches the unit meanwhile";
+        EXPECT_FALSE(notebook()->tabBar()->isEnabled());
+        press(Qt::Key_Escape);
+        EXPECT_NE(screen(), nullptr) << "Esc does not leave a running upload";
+
+        if (c.programEnds) {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return !window->isVisible(); }, kUploadBoundMs));
+            EXPECT_EQ(notifier.messages.value(0),
+                      (RecordingNotifier::Message{
+                          QStringLiteral("information"), QStringLiteral("BRIX"),
+                          QStringLiteral("Please unplug the cable and restart the box to "
+                                         "synchronize the TALB and the RENB boards")}));
+            continue;
+        }
+        EXPECT_TRUE(QTest::qWaitFor(
+            [status] { return status->text() == QStringLiteral("Upload complete"); },
+            kUploadBoundMs))
+            << qPrintable(status->text());
+        EXPECT_TRUE(notifier.messages.isEmpty());
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(toolBar->isEnabled());
+        EXPECT_EQ(control<QLabel>({QLatin1String(c.group), QLatin1String(c.partNumberRow),
+                                   QStringLiteral("PN")})
+                      ->text(),
+                  QStringLiteral("  ZK4730-CF-0009"));
+        EXPECT_EQ(simulator.uploadedImage(243).size(), 2 * 1280);
+        press(Qt::Key_Escape);
+        EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
+    }
 }
 
 } // namespace
