@@ -8,6 +8,7 @@
 #include "SocketLayer.h"
 #include "UnitLink.h"
 
+#include <QBuffer>
 #include <QTemporaryFile>
 #include <QtEndian>
 #include <chrono>
@@ -58,7 +59,7 @@ private:
     // One command; throws Failure. Returns the response file name (empty after an abort).
     QString carryOut(const UnitLink::Command& command);
     void receiveExactly(unsigned char* data, qint64 size, const QString& failureText);
-    QString receiveResponse(QTemporaryFile& raw, const ResponseLayout& layout);
+    QString receiveResponse(const ResponseLayout& layout);
     qint64 receiveSome(unsigned char* data, qint64 size, const QString& failureText);
     void discardUnaskedBytes(quint32 code);
     void reconnectAfterAbort();
@@ -171,10 +172,6 @@ void Worker::serveCommands() {
 }
 
 QString Worker::carryOut(const UnitLink::Command& command) {
-    QTemporaryFile raw;
-    if (!raw.open())
-        throw Failure{kTemporaryFileFailedText};
-
     const quint32 length = qFromBigEndian<quint32>(command.packet.data());
     const quint32 code = qFromBigEndian<quint32>(command.packet.data() + 4);
     if (socket_.isOpen())
@@ -198,14 +195,18 @@ QString Worker::carryOut(const UnitLink::Command& command) {
     qCDebug(lcLink, "Sent command (%d Bytes).  Waiting for response...", int(length));
 
     try {
-        return receiveResponse(raw, ResponseLayout::forCommand(code));
+        return receiveResponse(ResponseLayout::forCommand(code));
     } catch (const Aborted&) {
         reconnectAfterAbort();
         return QString();
     }
 }
 
-QString Worker::receiveResponse(QTemporaryFile& raw, const ResponseLayout& layout) {
+// A response up to this size is received into memory; a larger one, a download, goes to a
+// temporary file on its way to the response file.
+constexpr quint32 kResponseInMemoryLimit = 256 * 1024;
+
+QString Worker::receiveResponse(const ResponseLayout& layout) {
     unsigned char sizeField[4];
     receiveExactly(sizeField, sizeof sizeField, kResponseSizeFailedText);
     const quint32 declaredSize = qFromBigEndian<quint32>(sizeField);
@@ -218,6 +219,14 @@ QString Worker::receiveResponse(QTemporaryFile& raw, const ResponseLayout& layou
         throw Failure{kInvalidResponseText};
     }
     link_.responseSize = int(declaredSize);
+    QBuffer memory;
+    QTemporaryFile file;
+    QIODevice& raw = declaredSize <= kResponseInMemoryLimit ? static_cast<QIODevice&>(memory)
+                                                            : static_cast<QIODevice&>(file);
+    if (!raw.open(QIODevice::ReadWrite)) {
+        dropConnection();
+        throw Failure{kTemporaryFileFailedText};
+    }
     if (raw.write(reinterpret_cast<const char*>(sizeField), 4) != 4) {
         dropConnection();
         throw Failure{kTemporaryFileFailedText};
@@ -241,14 +250,14 @@ QString Worker::receiveResponse(QTemporaryFile& raw, const ResponseLayout& layou
                     qFromBigEndian<quint32>(chunk_.data() + count - 4));
         }
     }
-    if (!raw.flush())
+    if (&raw == &file && !file.flush())
         throw Failure{kTemporaryFileFailedText};
 
-    QString file;
-    const int parsed = parseResponse(file, raw, declaredSize, layout);
+    QString responseFile;
+    const int parsed = parseResponse(responseFile, raw, declaredSize, layout);
     if (parsed != 0) {
-        if (!file.isEmpty())
-            QFile::remove(file);
+        if (!responseFile.isEmpty())
+            QFile::remove(responseFile);
         // The answer of another command: the one to this command may still be on its way, so
         // the stream position is unknown and the next command starts on a fresh connection.
         if (parsed == kResponseDoesNotFit) {
@@ -257,7 +266,7 @@ QString Worker::receiveResponse(QTemporaryFile& raw, const ResponseLayout& layou
         }
         throw Failure{kInvalidResponseText};
     }
-    return file;
+    return responseFile;
 }
 
 // Whatever the unit sent that nobody asked for (a response sent twice, a late answer) would
