@@ -127,8 +127,7 @@ double linkRound(quint16 port, const QList<quint32>& words) {
         const quint64 sequence = link.submit(242, payload.data(), kUploadPacketBytes);
         if (!link.waitForCompletion(sequence, kUploadTickMs) || link.statusCode() != 0)
             return -1;
-        QFile::remove(link.responseFile());
-        link.clearResponseFile();
+        link.discardResponseFile();
     }
     return std::chrono::duration<double, std::micro>(Clock::now() - begin).count() / packets;
 }

@@ -7,6 +7,7 @@
 #include "KORALib.h"
 #include "Notifier.h"
 #include "RegisterKeys.h"
+#include "RegisterLists.h"
 
 #include <QAbstractButton>
 #include <QFont>
@@ -31,7 +32,7 @@ AircraftInfoScreen::AircraftInfoScreen(UserPersist& persist, EventHandler& mainW
         return;
     applyFont(this, normalFont);
     findControls(mainWindow, codes);
-    fillAircraftList();
+    showRegisteredAircraft(aircraftList_);
     loadAircraft(false);
 }
 
@@ -62,26 +63,10 @@ void AircraftInfoScreen::cutCommentsToTheirField() {
     comments_->moveCursor(QTextCursor::End);
 }
 
-void AircraftInfoScreen::fillAircraftList() {
-    if (aircraftList_ == nullptr)
-        return;
-    const AircraftList list = KORALibListAircraft();
-    const QSignalBlocker blocker(aircraftList_);
-    aircraftList_->clear();
-    aircraftList_->addItems(list.items);
-    aircraftList_->setCurrentRow(list.selectedIndex);
-}
-
-QString AircraftInfoScreen::selectedAircraft() const {
-    if (aircraftList_ == nullptr || aircraftList_->currentItem() == nullptr)
-        return {};
-    return aircraftList_->currentItem()->text();
-}
-
 void AircraftInfoScreen::loadAircraft(bool ask) {
     if (ask)
         saveChanges(true);
-    shownId_ = selectedAircraft();
+    shownId_ = selectedText(aircraftList_);
     record_ = shownId_.isEmpty() ? AircraftRecord() : KORALibReadAircraft(shownId_);
     setControlText(comments_, readFixedText(record_.comments));
     const QStringList types = KORALibListEngineTypes();
@@ -122,7 +107,7 @@ void AircraftInfoScreen::saveChanges(bool ask) {
 void AircraftInfoScreen::registerChanged() {
     const bool stillRegistered =
         !shownId_.isEmpty() && KORALibListAircraft().items.contains(shownId_);
-    fillAircraftList();
+    showRegisteredAircraft(aircraftList_);
     const QStringList types = KORALibListEngineTypes();
     for (const EngineFields& fields : engines_)
         fields.offerTypes(types);

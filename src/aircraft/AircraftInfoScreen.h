@@ -53,8 +53,6 @@ public:
 
 private:
     void findControls(EventHandler& mainWindow, const AircraftInfoCodes& codes);
-    void fillAircraftList();
-    QString selectedAircraft() const;
     // The stored record with the texts of the controls written into it.
     AircraftRecord editedRecord() const;
     void cutCommentsToTheirField();

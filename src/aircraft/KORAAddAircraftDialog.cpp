@@ -3,6 +3,7 @@
 #include "AircraftIdentifier.h"
 #include "Controls.h"
 #include "KORALib.h"
+#include "RegisterLists.h"
 #include "RegisterEditing.h"
 
 #include <QLineEdit>
@@ -21,8 +22,7 @@ KORAAddAircraftDialog::KORAAddAircraftDialog(const QFont& normalFont, UserPersis
         return;
     currentAircraft_ = findControl<QListWidget>(this, {QStringLiteral("CURRENT_AIRCRAFT")});
     newAircraftId_ = findControl<QLineEdit>(this, {QStringLiteral("NEW_AIRCRAFT_ID")});
-    const AircraftList list = KORALibListAircraft();
-    fillList(currentAircraft_, list.items, list.selectedIndex);
+    showRegisteredAircraft(currentAircraft_);
     if (newAircraftId_ != nullptr) {
         newAircraftId_->setMaxLength(kMaxAircraftIdLength);
         newAircraftId_->setFocus();

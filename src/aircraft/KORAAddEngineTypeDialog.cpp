@@ -3,6 +3,7 @@
 #include "Controls.h"
 #include "EngineRecord.h"
 #include "KORALib.h"
+#include "RegisterLists.h"
 #include "RegisterEditing.h"
 
 #include <QLineEdit>

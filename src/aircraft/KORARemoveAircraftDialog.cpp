@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "KORALib.h"
+#include "RegisterLists.h"
 #include "RegisterEditing.h"
 
 #include <QListWidget>
@@ -18,8 +19,7 @@ KORARemoveAircraftDialog::KORARemoveAircraftDialog(const QFont& normalFont, User
     if (!isBuilt())
         return;
     currentAircraft_ = findControl<QListWidget>(this, {QStringLiteral("CURRENT_AIRCRAFT")});
-    const AircraftList list = KORALibListAircraft();
-    fillList(currentAircraft_, list.items, list.selectedIndex);
+    showRegisteredAircraft(currentAircraft_);
     if (currentAircraft_ != nullptr)
         currentAircraft_->setFocus();
 }

@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "KORALib.h"
+#include "RegisterLists.h"
 
 #include <QListWidget>
 

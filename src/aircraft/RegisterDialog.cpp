@@ -5,7 +5,6 @@
 #include "UserPersist.h"
 
 #include <QAbstractButton>
-#include <QListWidget>
 
 RegisterDialog::RegisterDialog(const QString& formName, const QFont& normalFont,
                                UserPersist& persist, Notifier& notifier, QWidget* parent)
@@ -36,19 +35,4 @@ int RegisterDialog::handleEvent(int code) {
     default:
         return DialogWindow::handleEvent(code);
     }
-}
-
-void RegisterDialog::fillList(QListWidget* list, const QStringList& items, int selectedIndex) {
-    if (list == nullptr)
-        return;
-    list->clear();
-    list->addItems(items);
-    list->setCurrentRow(selectedIndex);
-    list->setEnabled(!items.isEmpty());
-}
-
-QString RegisterDialog::selectedText(const QListWidget* list) {
-    if (list == nullptr || list->currentItem() == nullptr)
-        return {};
-    return list->currentItem()->text();
 }

@@ -3,11 +3,9 @@
 #include "DialogWindow.h"
 
 #include <QString>
-#include <QStringList>
 
 class Notifier;
 class QFont;
-class QListWidget;
 class UserPersist;
 
 // What the four register dialogs share: one form in the normal font, "B_OK" and F5 for OK,
@@ -31,11 +29,6 @@ protected:
 
     // The dialog's action on OK; false keeps the dialog open.
     virtual bool performAction() = 0;
-
-    // Shows the items with one of them selected (-1: none); an empty list is disabled.
-    static void fillList(QListWidget* list, const QStringList& items, int selectedIndex);
-    // The text of the selected item; empty when there is none.
-    static QString selectedText(const QListWidget* list);
 
     Notifier& notifier_;
 

@@ -376,9 +376,6 @@ bool DownloadSequence::settleAfterCancel(int timeoutMs) {
 
 // The outcome of a command given up on: nobody reads its answer.
 void DownloadSequence::discardResponseFileOfPending() {
-    const QString file = link_.responseFile();
-    if (!file.isEmpty())
-        QFile::remove(file);
-    link_.clearResponseFile();
+    link_.discardResponseFile();
     pending_ = 0;
 }

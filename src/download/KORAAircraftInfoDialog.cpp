@@ -7,6 +7,7 @@
 #include "KORALib.h"
 #include "Notifier.h"
 #include "PreDownloadChecks.h"
+#include "RegisterLists.h"
 #include "UserPersist.h"
 
 #include <QAbstractButton>
@@ -15,7 +16,6 @@
 #include <QFont>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 
 namespace {
 
@@ -50,7 +50,7 @@ KORAAircraftInfoDialog::KORAAircraftInfoDialog(const QFont& normalFont, Aircraft
     }
     applyFont(this, normalFont);
     findControls();
-    fillAircraftList();
+    showRegisteredAircraft(aircraftList_);
     loadSelectedAircraft();
 }
 
@@ -97,20 +97,8 @@ bool KORAAircraftInfoDialog::eventFilter(QObject* watched, QEvent* event) {
     return DialogWindow::eventFilter(watched, event);
 }
 
-void KORAAircraftInfoDialog::fillAircraftList() {
-    if (aircraftList_ == nullptr)
-        return;
-    const AircraftList list = KORALibListAircraft();
-    const QSignalBlocker blocker(aircraftList_);
-    aircraftList_->clear();
-    aircraftList_->addItems(list.items);
-    aircraftList_->setCurrentRow(list.selectedIndex);
-}
-
 QString KORAAircraftInfoDialog::selectedAircraft() const {
-    if (aircraftList_ == nullptr || aircraftList_->currentItem() == nullptr)
-        return {};
-    return aircraftList_->currentItem()->text();
+    return selectedText(aircraftList_);
 }
 
 void KORAAircraftInfoDialog::loadSelectedAircraft() {

@@ -46,7 +46,6 @@ private:
     };
 
     void findControls();
-    void fillAircraftList();
     void loadSelectedAircraft();
     void confirm();
 

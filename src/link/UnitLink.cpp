@@ -50,6 +50,13 @@ void UnitLink::clearResponseFile() {
     responseFile_.clear();
 }
 
+void UnitLink::discardResponseFile() {
+    const QString file = responseFile();
+    if (!file.isEmpty())
+        QFile::remove(file);
+    clearResponseFile();
+}
+
 void UnitLink::markWorking() {
     std::lock_guard lock(mutex_);
     statusText_ = kWorkingText;

@@ -61,6 +61,9 @@ public:
     QString statusText() const;
     QString responseFile() const;
     void clearResponseFile();
+    // Deletes the response file of the last command, when there is one, and forgets it: for
+    // an answer nobody reads.
+    void discardResponseFile();
     // The last command failed on an answer shaped like another command's: the unit and this
     // program disagree on what was asked, so nothing destructive should follow.
     bool answerOfAnotherCommand() const;

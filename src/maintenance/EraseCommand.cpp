@@ -3,7 +3,6 @@
 #include "Protocol.h"
 #include "UnitLink.h"
 
-#include <QFile>
 #include <QThread>
 
 quint32 eraseCommandCode(EraseKind kind) {
@@ -61,7 +60,7 @@ EraseOutcome EraseCommand::tick() {
     // An answer that came within the tick counts, even on the tick that would time out.
     if (link_.waitForCompletion(sequence_, 0)) {
         sequence_ = 0;
-        removeResponseFile();
+        link_.discardResponseFile();
         return link_.statusCode() == LinkStatusOk ? EraseOutcome::Completed : EraseOutcome::Failed;
     }
     if (--remainingTicks_ > 0)
@@ -76,7 +75,7 @@ void EraseCommand::abandon() {
     if (sequence_ == 0)
         return;
     if (link_.waitForCompletion(sequence_, 0))
-        removeResponseFile();
+        link_.discardResponseFile();
     else
         link_.requestAbort();
     sequence_ = 0;
@@ -87,11 +86,4 @@ void EraseCommand::waitForAnswer(int timeoutMs) {
         QThread::msleep(timeoutMs);
     else
         link_.waitForCompletion(sequence_, timeoutMs);
-}
-
-void EraseCommand::removeResponseFile() {
-    const QString file = link_.responseFile();
-    if (!file.isEmpty())
-        QFile::remove(file);
-    link_.clearResponseFile();
 }

@@ -75,8 +75,6 @@ public:
     int maximumSeconds() const { return initialTicks_ / 10; }
 
 private:
-    void removeResponseFile();
-
     UnitLink& link_;
     quint64 sequence_ = 0;
     int initialTicks_ = 0;

@@ -10,7 +10,6 @@
 #include "UploadFile.h"
 #include "UploadView.h"
 
-#include <QFile>
 
 // Every packet fits the command buffer, so submitting one never fails.
 static_assert(kUploadPacketBytes <= kMaxPayloadLength);
@@ -97,10 +96,7 @@ void UnitUpload::tick() {
     if (link.waitForCompletion(pending_, 0)) {
         pending_ = 0;
         // The answer to an upload packet is the bare header: nothing to read in the file.
-        const QString file = link.responseFile();
-        if (!file.isEmpty())
-            QFile::remove(file);
-        link.clearResponseFile();
+        link.discardResponseFile();
         if (link.statusCode() != LinkStatusOk) {
             qCDebug(lcMaintenance)
                 << "packet" << packetNumber_ << "ended with" << link.statusText();

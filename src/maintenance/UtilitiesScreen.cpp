@@ -8,6 +8,7 @@
 #include "KORALib.h"
 #include "Notifier.h"
 #include "PartNumberRecord.h"
+#include "RegisterLists.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
 
@@ -23,7 +24,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -179,7 +179,7 @@ bool UtilitiesScreen::handleCode(int code) {
 }
 
 void UtilitiesScreen::fillAircraftList() {
-    const AircraftList list = KORALibListAircraft();
+    const AircraftList list = showRegisteredAircraft(aircraftList_);
     auto* note = findChild<QLabel*>(QStringLiteral("P_NOTE"));
     if (note != nullptr)
         note->setVisible(list.items.isEmpty());
@@ -189,13 +189,7 @@ void UtilitiesScreen::fillAircraftList() {
              notebook_->widget(DownloadPage)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             control->setEnabled(!list.items.isEmpty() || control == note);
     }
-    if (aircraftList_ == nullptr)
-        return;
-    const QSignalBlocker blocker(aircraftList_);
-    aircraftList_->clear();
-    aircraftList_->addItems(list.items);
-    aircraftList_->setCurrentRow(list.selectedIndex);
-    selectedId_ = list.selectedIndex >= 0 ? list.items[list.selectedIndex] : QString();
+    selectedId_ = selectedText(aircraftList_);
 }
 
 void UtilitiesScreen::loadSwitches() {
@@ -222,9 +216,7 @@ void UtilitiesScreen::saveSwitches() {
 
 void UtilitiesScreen::selectAircraft() {
     saveSwitches();
-    selectedId_ = aircraftList_ != nullptr && aircraftList_->currentItem() != nullptr
-                      ? aircraftList_->currentItem()->text()
-                      : QString();
+    selectedId_ = selectedText(aircraftList_);
     loadSwitches();
     loadAddress();
 }
