@@ -30,7 +30,7 @@ AircraftInfoScreen::AircraftInfoScreen(UserPersist& persist, EventHandler& mainW
     : Screen(kAircraftInfoForm, persist), notifier_(notifier) {
     if (!isBuilt())
         return;
-    applyFont(this, normalFont);
+    setScreenFont(normalFont);
     findControls(mainWindow, codes);
     showRegisteredAircraft(aircraftList_);
     loadAircraft(false);

@@ -35,7 +35,7 @@ public:
 ClearMemoryScreen::ClearMemoryScreen(UserPersist& persist, EventHandler& mainWindow,
                                      const QFont& normalFont, int continueCode, int cancelCode)
     : Screen(kClearMemoryForm, persist), persist_(persist), normalFont_(normalFont) {
-    applyFont(this, normalFont);
+    setScreenFont(normalFont);
     bindCode(findChild<QAbstractButton*>(QStringLiteral("B_CONTINUE")), &mainWindow, continueCode);
     bindCode(findChild<QAbstractButton*>(QStringLiteral("B_CANCEL")), &mainWindow, cancelCode);
 }

@@ -15,12 +15,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -82,14 +80,14 @@ UtilitiesScreen::UtilitiesScreen(UserPersist& persist, EventHandler& mainWindow,
                                  UnitConnection& connection, CommunicationView& communicationView,
                                  UtilitiesMemory& memory, Notifier& notifier,
                                  UnitUpload::Options uploadOptions)
-    : Screen(kUtilitiesForm, persist), codes_(codes), font_(normalFont), connection_(connection),
+    : Screen(kUtilitiesForm, persist), codes_(codes), connection_(connection),
       communicationView_(communicationView), memory_(memory), notifier_(notifier),
       upload_(connection, communicationView, *this, notifier, uploadOptions) {
     uploadTimer_.setInterval(kUploadTickMs);
     connect(&uploadTimer_, &QTimer::timeout, this, &UtilitiesScreen::tickUpload);
     if (!isBuilt())
         return;
-    applyFont(this, font_);
+    setScreenFont(normalFont);
     findControls(mainWindow);
     fillAircraftList();
     loadSwitches();
@@ -136,20 +134,6 @@ void UtilitiesScreen::findControls(EventHandler& mainWindow) {
         bindCode(findControl<QAbstractButton>(this, {group, QLatin1String(controls.startButton)}),
                  &mainWindow, codes_.startUpload[kind]);
     }
-}
-
-bool UtilitiesScreen::event(QEvent* event) {
-    const bool handled = Screen::event(event);
-    // The notebook's page on show was polished under the style sheet while the form was
-    // built, before it had its font; taken into the main window, it is polished again and
-    // goes back to the font it had then. It gets the screen's font once more, and its
-    // layouts measure it anew.
-    if (event->type() == QEvent::ParentChange) {
-        applyFont(this, font_);
-        for (QLayout* layout : findChildren<QLayout*>())
-            layout->invalidate();
-    }
-    return handled;
 }
 
 int UtilitiesScreen::currentPage() const {

@@ -4,7 +4,6 @@
 #include "UnitUpload.h"
 #include "UploadView.h"
 
-#include <QFont>
 #include <QString>
 
 #include <QTimer>
@@ -82,9 +81,6 @@ signals:
     // A main-processor upload ended with the restart message: the program is to end.
     void programEndRequested();
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     void findControls(EventHandler& mainWindow);
     void fillAircraftList();
@@ -112,7 +108,6 @@ private:
     void exitRequested() override;
 
     UtilitiesCodes codes_;
-    const QFont font_;
     UnitConnection& connection_;
     CommunicationView& communicationView_;
     UtilitiesMemory& memory_;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFont>
 #include <QWidget>
+
+#include <optional>
 
 class UserPersist;
 
@@ -16,7 +19,16 @@ public:
     bool isBuilt() const { return built_; }
     QString errorText() const { return errorText_; }
 
+    // Gives the screen and all its controls the font, and gives it again when the screen is
+    // taken into the main window: a control polished under the style sheet while the form
+    // was built (a notebook's page on show) goes back, at that polish, to the font it had then.
+    void setScreenFont(const QFont& font);
+
+protected:
+    bool event(QEvent* event) override;
+
 private:
     bool built_ = false;
     QString errorText_;
+    std::optional<QFont> font_;
 };
