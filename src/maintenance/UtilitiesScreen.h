@@ -5,7 +5,6 @@
 #include "UploadView.h"
 
 #include <QString>
-
 #include <QTimer>
 
 #include <array>
