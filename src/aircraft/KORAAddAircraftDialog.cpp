@@ -3,8 +3,8 @@
 #include "AircraftIdentifier.h"
 #include "Controls.h"
 #include "KORALib.h"
-#include "RegisterLists.h"
 #include "RegisterEditing.h"
+#include "RegisterLists.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -3,8 +3,8 @@
 #include "Controls.h"
 #include "EngineRecord.h"
 #include "KORALib.h"
-#include "RegisterLists.h"
 #include "RegisterEditing.h"
+#include "RegisterLists.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -2,8 +2,8 @@
 
 #include "Controls.h"
 #include "KORALib.h"
-#include "RegisterLists.h"
 #include "RegisterEditing.h"
+#include "RegisterLists.h"
 
 #include <QListWidget>
 

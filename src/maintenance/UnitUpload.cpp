@@ -10,7 +10,6 @@
 #include "UploadFile.h"
 #include "UploadView.h"
 
-
 // Every packet fits the command buffer, so submitting one never fails.
 static_assert(kUploadPacketBytes <= kMaxPayloadLength);
 
