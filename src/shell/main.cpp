@@ -8,6 +8,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("brix"));
     installMessageBoxFont();
     useApplicationStoreNames();
     MessageBoxNotifier notifier;

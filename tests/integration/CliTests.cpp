@@ -267,6 +267,26 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
     EXPECT_TRUE(show.out.contains(QStringLiteral("comments: --x\n")));
 }
 
+// Help asked for is printed on standard output and the run succeeds, without the settings or
+// the data directory being touched; a help word among other words is still a usage error.
+TEST_F(BrixCli, HelpIsPrintedOnStandardOutput) {
+    for (const char* word : {"--help", "-h", "help"}) {
+        SCOPED_TRACE(word);
+        const CliRun run = cli({QString::fromLatin1(word)});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out.startsWith(
+            QStringLiteral("usage: brix-cli [--host H] [--port P] COMMAND [ARGUMENTS]\n")));
+        EXPECT_TRUE(run.out.contains(QStringLiteral("\n  aircraft list ")));
+        EXPECT_TRUE(run.err.isEmpty());
+    }
+    EXPECT_FALSE(readSetting(QStringLiteral("Version")).isValid());
+    EXPECT_FALSE(QDir(home.path() + QStringLiteral("/ZELK-data")).exists());
+
+    const CliRun mixed = cli({QStringLiteral("check"), QStringLiteral("--help")});
+    EXPECT_EQ(mixed.exitCode, 2);
+    EXPECT_TRUE(mixed.out.isEmpty());
+}
+
 // The erase prints each of the six lines as the progress window shows it; a refused erase
 // ends the run with status 1.
 TEST_F(BrixCli, EraseNamesEachStepAndFailsWhenTheUnitRefusesOne) {

@@ -59,6 +59,13 @@ struct Options {
     QStringList command;
 };
 
+// Asking for help is not a mistake: the usage text goes to standard output, and the run succeeds.
+bool asksForHelp(const QStringList& arguments) {
+    static const QStringList helpWords{QStringLiteral("--help"), QStringLiteral("-h"),
+                                       QStringLiteral("help")};
+    return arguments.size() == 1 && helpWords.contains(arguments.first());
+}
+
 // The usage text alone: a mistyped command line gets no message of its own.
 int usage() {
     printToStandardError(kUsage);
@@ -125,6 +132,10 @@ int main(int argc, char** argv) {
     StderrNotifier notifier;
     QTextStream out(stdout);
 
+    if (asksForHelp(app.arguments().mid(1))) {
+        out << kUsage;
+        return kExitSuccess;
+    }
     const std::optional<Options> options = parseOptions(app.arguments().mid(1), notifier);
     if (!options)
         return usage();

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
                                   QStringLiteral("N"));
     const QCommandLineOption fault(QStringLiteral("fault"),
                                    QStringLiteral("Adds a fault row; may be repeated."),
-                                   QStringLiteral("CODE:KIND[:ARG[:TIMES]]"));
+                                   QStringLiteral("CODE:KIND[:ARG[:TIMES[:AFTER]]]"));
     const QCommandLineOption partNumber(
         QStringLiteral("part-number"),
         QStringLiteral("Sets a part number: boot-main, main-software, boot-dsp, dsp-software "
