@@ -105,6 +105,7 @@ for page in brix brix-cli zelk-sim; do
     [ -z "$warnings" ] || fail "$page.1: $warnings"
     warnings=$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$page.1: $warnings"
+    render "$page" | tail -n 1 | grep -q "brix $version" || fail "$page.1 is not of version $version"
 done
 documents() {
     local page=$1 text=$2
