@@ -17,14 +17,13 @@ qint64 monotonicSeconds() {
     return origin.elapsed() / 1000;
 }
 
-// Key presses, releases, mouse clicks and the wheel are input; the pointer's movement alone
-// is not.
+// A key press, a mouse click or the wheel is input; the pointer's movement alone is not.
+// Releases are not either: the release of the key or button that closed a modal dialog
+// arrives after it has closed, and is still part of the input inside it.
 bool isUserInput(QEvent::Type type) {
     switch (type) {
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
         return true;

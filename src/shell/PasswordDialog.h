@@ -9,6 +9,7 @@ class PasswordDialog;
 }
 
 // Asks for a new password twice. OK accepts, Cancel rejects; the caller judges the entries.
+// A fixed size, at least the drawn 300 x 125.
 class PasswordDialog : public QDialog {
     Q_OBJECT
 
