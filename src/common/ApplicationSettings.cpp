@@ -74,3 +74,8 @@ QString storedPassword() {
     BrixCommonSettings settings;
     return settings.value(kPasswordKey, kDefaultPassword).toString();
 }
+
+void storePassword(const QString& password) {
+    BrixCommonSettings settings;
+    settings.setValue(kPasswordKey, password);
+}

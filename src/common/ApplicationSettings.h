@@ -44,3 +44,5 @@ enum FontKind { LargeFont = 0, NormalFont = 1, SmallFont = 2, MidFont = 3 };
 void readFontSetting(int kind, FontSetting& setting);
 
 QString storedPassword();
+// Replaces the administrator password, kept as plain text in the common store.
+void storePassword(const QString& password);

@@ -3,12 +3,14 @@
 #include "AircraftInfoScreen.h"
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
+#include "BrixAdminLoginDialog.h"
 #include "BrixAircraftSettings.h"
 #include "ClearMemoryScreen.h"
 #include "Controls.h"
 #include "DataDirectoryPreparation.h"
 #include "EngineTypeMirroring.h"
 #include "EventCodes.h"
+#include "HelpAboutDialog.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
@@ -20,19 +22,23 @@
 #include "MainMenuScreen.h"
 #include "MainWindowCodes.h"
 #include "Notifier.h"
+#include "PasswordChange.h"
 #include "PrivilegeLevel.h"
+#include "ResourceFiles.h"
 #include "SettingsMaintenance.h"
 #include "StartArguments.h"
 #include "StartOfRun.h"
 #include "StatusBarView.h"
 #include "TitleScreen.h"
 #include "UnitLink.h"
+#include "UserGuide.h"
 #include "UserPersist.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -59,16 +65,16 @@ struct MenuItem {
 constexpr MenuItem kMenuItems[] = {
     {"PUI_FILE_COMPRESS", kCompressCode, false},
     {"PUI_FILE_EXIT", kExitCode, true},
-    {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, false},
-    {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, false},
-    {"PUI_PRIV_CHANGE_PASSWD", kChangePasswordCode, false},
+    {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, true},
+    {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, true},
+    {"PUI_PRIV_CHANGE_PASSWD", kChangePasswordCode, true},
     {"PUI_AI_ADD", kAddAircraftCode, true},
     {"PUI_AI_REMOVE", kRemoveAircraftCode, true},
     {"PUI_AI_IMPORT", kImportAircraftCode, true},
     {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, true},
     {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, true},
-    {"PUI_HELP_USER_GUIDE", kUserGuideCode, false},
-    {"PUI_HELP_ABOUT", kAboutCode, false},
+    {"PUI_HELP_USER_GUIDE", kUserGuideCode, true},
+    {"PUI_HELP_ABOUT", kAboutCode, true},
 };
 
 QString today() {
@@ -79,7 +85,9 @@ QString today() {
 
 KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringList& startArguments,
                        QWidget* parent)
-    : QMainWindow(parent), persist_(persist), notifier_(notifier) {
+    : QMainWindow(parent), persist_(persist), notifier_(notifier),
+      commonPersist_(resourcePath(kCommonResourceRoot)),
+      programDirectory_(QCoreApplication::applicationDirPath()) {
     persist_.loadInto(kMainWindowForm, this);
     setHelpContext(kMainHelpContext);
 
@@ -278,6 +286,7 @@ void KORAWindow::showUtilities() {
     // While an upload runs, the technician stays on the screen and nothing else talks to the
     // unit: no check, no other screen, no menu.
     connect(screen, &UtilitiesScreen::uploadRunning, this, [this](bool running) {
+        uploadRunning_ = running;
         for (const char* name : {"TOOL_BAR", "PULL_DOWN_MENU"})
             if (auto* control = findChild<QWidget*>(QLatin1String(name)))
                 control->setEnabled(!running);
@@ -324,6 +333,25 @@ int KORAWindow::handleEvent(int code) {
         return 0;
     case kTimerTickCode:
         refreshDate();
+        if (!uploadRunning_)
+            inactivityWatch_.tick();
+        return 0;
+    case kPrivilegeChangeCode:
+        changePrivilege();
+        return 0;
+    case kInactivityRevertCode:
+        if (auto* flightLine = findChild<QAction*>(QStringLiteral("PUI_PRIV_FLIGHTLINE")))
+            flightLine->setChecked(true);
+        changePrivilege();
+        return 0;
+    case kChangePasswordCode:
+        changePassword(this, notifier_);
+        return 0;
+    case kAboutCode:
+        showAboutBox();
+        return 0;
+    case kUserGuideCode:
+        openUserGuide(programDirectory_, notifier_);
         return 0;
     case kDownloadCode:
         runDownload();
@@ -461,4 +489,39 @@ void KORAWindow::toggleChoices() {
         if (auto* box = qobject_cast<QCheckBox*>(controls[i]))
             box->setChecked(selectAll);
     }
+}
+
+// The two privilege items are an exclusive pair: the one chosen is already marked when its
+// event arrives, so the flight line mark alone tells them apart.
+void KORAWindow::changePrivilege() {
+    const int previous = privilegeLevel();
+    auto* flightLine = findChild<QAction*>(QStringLiteral("PUI_PRIV_FLIGHTLINE"));
+    if (flightLine == nullptr || flightLine->isChecked()) {
+        setPrivilegeLevel(kFlightLineLevel);
+    } else if (previous == kFlightLineLevel) {
+        BrixAdminLoginDialog login(fonts_.normal, commonPersist_, notifier_, this);
+        if (login.isBuilt() && login.runModal() == kAcceptedResult)
+            setPrivilegeLevel(kAdministratorLevel);
+        else
+            flightLine->setChecked(true);
+    } else {
+        setPrivilegeLevel(kAdministratorLevel);
+    }
+    // Choosing the level already in force changes nothing: the aircraft menu stays as the
+    // shown screen has set it (disabled on the erase and utilities screens).
+    if (privilegeLevel() == previous)
+        return;
+    applyLevel();
+    showMainMenu();
+}
+
+void KORAWindow::revertForInactivity() {
+    notifier_.warning(kPrivilegeChangeTitle, kInactivityRevertText);
+    handleEvent(kInactivityRevertCode);
+}
+
+void KORAWindow::showAboutBox() {
+    HelpAboutDialog about(fonts_.normal, commonPersist_, notifier_, this);
+    if (about.isBuilt())
+        about.runModal();
 }

@@ -2,8 +2,10 @@
 
 #include "DisplayFonts.h"
 #include "EventHandler.h"
+#include "InactivityWatch.h"
 #include "Screen.h"
 #include "UnitConnection.h"
+#include "UserPersist.h"
 #include "UtilitiesScreen.h"
 
 #include <QMainWindow>
@@ -16,7 +18,6 @@ class Notifier;
 class QFileDialog;
 class QLabel;
 class StatusBarView;
-class UserPersist;
 
 inline const QString kMainWindowForm = QStringLiteral("KORAWindow");
 inline const QString kMainWindowScreenTitle = QStringLiteral("Main Window");
@@ -33,6 +34,9 @@ inline const QString kCommunicationsOkText = QStringLiteral("Communications OK")
 inline const QString kDownloadDialogTitle = QStringLiteral("%1 - Download");
 inline const QString kSelectAllText = QStringLiteral("Select ALL");
 inline const QString kClearAllText = QStringLiteral("Clear ALL");
+inline const QString kPrivilegeChangeTitle = QStringLiteral("Privilege Level Change");
+inline const QString kInactivityRevertText =
+    QStringLiteral("Reverting to Flight-Line level due to inactivity");
 
 // The program's main window: menus, tool bar, status bar and one screen at a time. It
 // dispatches the event codes of its controls, keys and timer; the screens and dialogs do
@@ -54,6 +58,9 @@ public:
 
     UnitConnection& connection() { return connection_; }
     Screen* currentScreen() const { return screen_; }
+    InactivityWatch& inactivityWatch() { return inactivityWatch_; }
+    // The folder whose sibling "doc" holds the user guide: the program's own by default.
+    void setProgramDirectory(const QString& directory) { programDirectory_ = directory; }
 
 private:
     void setUpMenus();
@@ -81,9 +88,14 @@ private:
     void registerChanged();
     void showClearMemory();
     void toggleChoices();
+    void changePrivilege();
+    void revertForInactivity();
+    void showAboutBox();
 
     UserPersist& persist_;
     Notifier& notifier_;
+    // The login dialog and the about box come from the common resources.
+    UserPersist commonPersist_;
     DisplayFonts fonts_;
     UnitConnection connection_;
     std::unique_ptr<StatusBarView> statusView_;
@@ -94,4 +106,8 @@ private:
     QPointer<Screen> screen_;
     UtilitiesMemory utilities_;
     QTimer timer_;
+    InactivityWatch inactivityWatch_{[this] { revertForInactivity(); }};
+    // An upload on the utilities screen is not cut short by the inactivity watch.
+    bool uploadRunning_ = false;
+    QString programDirectory_;
 };

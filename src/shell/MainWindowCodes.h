@@ -24,6 +24,7 @@ enum MainWindowCode : int {
     kCheckCommunicationCode = 10019,
     kApplyUtilitiesCode = 10020,
     kUtilitiesAircraftSelectedCode = 10021,
+    kInactivityRevertCode = 10022,
     kPlotCode = 10025,
     // Choosing the file of upload kind 0, 1, 2, then starting upload kind 0, 1, 2.
     kChooseMainSoftwareCode = 10026,

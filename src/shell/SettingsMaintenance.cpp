@@ -5,8 +5,7 @@
 #include "RegisterKeys.h"
 
 QString programPartNumber() {
-    return QStringLiteral("388-270-101-%1%2")
-        .arg(QString::number(kVersionMinor), QString::number(kVersionRevision));
+    return QString::asprintf("388-270-10%d-%d%02d", kVersionMajor, kVersionMinor, kVersionRevision);
 }
 
 QString programVersion() {

@@ -57,7 +57,8 @@ inline const QString kCopyrightText =
 
 // "1.2.24".
 QString programVersion();
-// "388-270-101-224": the part number ends with the minor version and the revision.
+// "388-270-101-224": the part number ends with the three numbers of the version, the
+// revision in two digits.
 QString programPartNumber();
 
 // Rewrites the help texts and version and puts back the defaults of "Port", "IP Address",

@@ -48,7 +48,6 @@ int runProgram(const QString& programDirectory, const QStringList& startArgument
     OpenResourceFiles files;
     if (!files.open(programDirectory + kCommonResourceFile, kCommonResourceRoot, notifier))
         return kStartFailedExitCode;
-    UserPersist commonPersist(resourcePath(kCommonResourceRoot));
     if (!files.open(programDirectory + kApplicationResourceFile, kApplicationResourceRoot,
                     notifier))
         return kStartFailedExitCode;
@@ -67,6 +66,8 @@ int runProgram(const QString& programDirectory, const QStringList& startArgument
         KORAWindow window(applicationPersist, notifier, startArguments);
         showAndWaitUntilDrawn(&window, kFirstDrawBoundMs);
         window.checkCommunication();
+        // Inactivity counts from the moment the technician can use the window.
+        window.inactivityWatch().restart();
         result = QApplication::exec();
     }
     HelpSystem::install(nullptr);

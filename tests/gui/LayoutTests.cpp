@@ -1,7 +1,9 @@
 // Every window fits a 1366x768 laptop screen and a large monitor with nothing clipped: in
 // the program's fonts and style sheet, at its smallest size and at a large one, each
 // label, button and field gets at least the room its text needs.
+#include "BrixAdminLoginDialog.h"
 #include "DisplayFonts.h"
+#include "HelpAboutDialog.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
@@ -11,6 +13,7 @@
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
+#include "PasswordDialog.h"
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
@@ -141,6 +144,17 @@ TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
     expectFits(&addEngineTypeDialog, "add engine type dialog");
     KORARemoveEngineTypeDialog removeEngineTypeDialog(fonts.normal, persist, notifier);
     expectFits(&removeEngineTypeDialog, "remove engine type dialog");
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(LayoutTest, ThePrivilegeAndAboutDialogsFitOnEveryScreen) {
+    UserPersist commonPersist(resourcePath(kCommonResourceRoot));
+    BrixAdminLoginDialog login(fonts.normal, commonPersist, notifier);
+    expectFits(&login, "administrator login");
+    HelpAboutDialog about(fonts.normal, commonPersist, notifier);
+    expectFits(&about, "about box");
+    PasswordDialog password;
+    expectFits(&password, "new password dialog");
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
