@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class Notifier;
+class QFont;
+class QWidget;
+
+inline const QString kArchiveDialogCaption = QStringLiteral("Save as...");
+inline const QString kArchiveFileFilter = QStringLiteral("Compressed Files (*.gz)");
+// %1 = the seconds since the export began.
+inline const QString kArchivingText = QStringLiteral("Archiving the data directory... %1 s");
+inline const QString kCompressingText = QStringLiteral("Compressing the data directory... %1 s");
+inline const QString kSavingArchiveText = QStringLiteral("Saving the archive file... %1 s");
+
+// The archive export of the File menu: asks for the target with the save dialog, then packs
+// the data directory with the tools beside the program (else the system's) under a busy
+// dialog that keeps the windows painted and takes the input until it ends. Failures are
+// told through the notifier; a cancelled dialog or a success says nothing.
+void runArchiveExport(QWidget* parent, const QFont& font, Notifier& notifier);
