@@ -68,20 +68,26 @@ private:
 
 } // namespace
 
+std::unique_ptr<QProgressDialog> createArchiveBusyDialog(QWidget* parent, const QFont& font) {
+    auto busy = std::make_unique<QProgressDialog>(kArchivingText.arg(0), QString(), 0, 0, parent);
+    busy->setWindowTitle(kProgramTitle);
+    busy->setWindowModality(Qt::ApplicationModal);
+    busy->setMinimumDuration(0);
+    busy->setAutoClose(false);
+    busy->setAutoReset(false);
+    applyFont(busy.get(), font);
+    // It has no layout: keep it from being squeezed below what its texts and bar need.
+    busy->setMinimumSize(busy->sizeHint().expandedTo(QSize(kProgressMinimumWidth, 0)));
+    return busy;
+}
+
 void runArchiveExport(QWidget* parent, const QFont& font, Notifier& notifier) {
     const QString target = chooseTarget(parent, font);
     if (target.isEmpty())
         return;
 
-    // No cancel button: the tools finish what they started.
-    QProgressDialog busy(kArchivingText.arg(0), QString(), 0, 0, parent);
-    busy.setWindowTitle(kProgramTitle);
-    busy.setWindowModality(Qt::ApplicationModal);
-    busy.setMinimumDuration(0);
-    busy.setMinimumWidth(kProgressMinimumWidth);
-    busy.setAutoClose(false);
-    busy.setAutoReset(false);
-    applyFont(&busy, font);
+    const std::unique_ptr<QProgressDialog> dialog = createArchiveBusyDialog(parent, font);
+    QProgressDialog& busy = *dialog;
     busy.show();
 
     BusyDialogNotifier busyNotifier(notifier, busy);

@@ -61,11 +61,13 @@ protected:
         compress->trigger();
     }
 
-    // Types the name into the save dialog and accepts it with Enter.
+    // Types the name into the save dialog, in the folder it opens in, and accepts it with
+    // Enter. A bare name leaves the path completer nothing to offer.
     void answerSaveDialog(const QString& name) {
         whenModal<QFileDialog>([this, name](QFileDialog* dialog) {
             caption = dialog->windowTitle();
             filters = dialog->nameFilters();
+            folder = dialog->directory().absolutePath();
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(edit, nullptr);
             QTest::keyClicks(edit, name);
@@ -80,6 +82,7 @@ protected:
     std::unique_ptr<KORAWindow> window;
     QString caption;
     QStringList filters;
+    QString folder;
 };
 
 } // namespace
@@ -88,6 +91,7 @@ TEST_F(ArchiveExportWindowTest, ACancelledSaveDialogDoesNothing) {
     whenModal<QFileDialog>([this](QFileDialog* dialog) {
         caption = dialog->windowTitle();
         filters = dialog->nameFilters();
+        folder = dialog->directory().absolutePath();
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     chooseCompress();
@@ -95,13 +99,13 @@ TEST_F(ArchiveExportWindowTest, ACancelledSaveDialogDoesNothing) {
     EXPECT_EQ(filters, QStringList({QStringLiteral("Compressed Files (*.gz)")}));
     EXPECT_TRUE(notifier.messages.isEmpty());
     EXPECT_TRUE(window->findChildren<QProgressDialog*>().isEmpty());
-    EXPECT_TRUE(QDir::home().entryList({QStringLiteral("*.gz")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.gz")}, QDir::Files).isEmpty());
 }
 
 TEST_F(ArchiveExportWindowTest, TheChosenFileReceivesTheDataDirectoryQuietly) {
-    const QString target = QDir::homePath() + QStringLiteral("/backup");
-    answerSaveDialog(target);
+    answerSaveDialog(QStringLiteral("backup"));
     chooseCompress();
+    const QString target = folder + QStringLiteral("/backup");
     EXPECT_EQ(caption, QStringLiteral("Save as..."));
     EXPECT_TRUE(notifier.messages.isEmpty());
 
@@ -123,7 +127,7 @@ TEST_F(ArchiveExportWindowTest, TheChosenFileReceivesTheDataDirectoryQuietly) {
 TEST_F(ArchiveExportWindowTest, AFailureIsToldOnceTheBusyDialogHasGone) {
     const QString missing = QDir::homePath() + QStringLiteral("/missing");
     BrixAircraftSettings().setValue(kDataDirKey, missing);
-    answerSaveDialog(QDir::homePath() + QStringLiteral("/backup.gz"));
+    answerSaveDialog(QStringLiteral("backup.gz"));
     chooseCompress();
 
     ASSERT_EQ(notifier.messages.size(), 1);
@@ -137,5 +141,5 @@ TEST_F(ArchiveExportWindowTest, AFailureIsToldOnceTheBusyDialogHasGone) {
     EXPECT_FALSE(notifier.busyVisible);
     EXPECT_TRUE(notifier.busyText.startsWith(QStringLiteral("Archiving the data directory... ")))
         << qPrintable(notifier.busyText);
-    EXPECT_FALSE(QFile::exists(QDir::homePath() + QStringLiteral("/backup.gz")));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/backup.gz")));
 }

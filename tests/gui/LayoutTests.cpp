@@ -1,6 +1,7 @@
 // Every window fits a 1366x768 laptop screen and a large monitor with nothing clipped: in
 // the program's fonts and style sheet, at its smallest size and at a large one, each
 // label, button and field gets at least the room its text needs.
+#include "ArchiveExportDialogs.h"
 #include "DisplayFonts.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAddEngineTypeDialog.h"
@@ -23,6 +24,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -142,6 +144,12 @@ TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
     KORARemoveEngineTypeDialog removeEngineTypeDialog(fonts.normal, persist, notifier);
     expectFits(&removeEngineTypeDialog, "remove engine type dialog");
     EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(LayoutTest, TheArchiveBusyDialogFitsWithItsLongestText) {
+    const auto busy = createArchiveBusyDialog(nullptr, fonts.normal);
+    busy->setLabelText(kCompressingText.arg(99999));
+    expectFits(busy.get(), "archive busy dialog");
 }
 
 } // namespace
