@@ -10,7 +10,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -53,10 +56,12 @@ protected:
         writeFile(data + QStringLiteral("/SW_uploads/main.dat"), "0000ABCD\n");
     }
 
-    // A tool that writes its arguments, one a line, beside itself and fails.
-    void plantFailingTool(const QString& name) {
+    // A tool that writes its arguments, one a line, beside itself, waits as long as asked
+    // and fails.
+    void plantFailingTool(const QString& name, const QByteArray& wait = "0") {
         const QString path = programDirectory + QLatin1Char('/') + name;
-        writeFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.arguments\"\nexit 1\n");
+        writeFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.arguments\"\nsleep " + wait +
+                            "\nexit 1\n");
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
     }
 
@@ -167,6 +172,26 @@ TEST_F(ArchiveExportTest, AFailingToolIsReportedWithItsCommandLineAndTheOldTarge
                                QStringLiteral("Failed to compress archive file.: %1/gzip -f %2")
                                    .arg(programDirectory, gzipArguments[1])}}));
     EXPECT_EQ(readFile(target), QByteArray("old archive"));
+}
+
+TEST_F(ArchiveExportTest, EventsAreHandledAndProgressToldWhileAToolRuns) {
+    plantFailingTool(QStringLiteral("tar"), "1");
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(50);
+    QList<qint64> building;
+    exportArchive(data, QDir::homePath() + QStringLiteral("/backup"),
+                  locateArchiveTools(programDirectory), notifier,
+                  [&building](ArchiveStep step, qint64 elapsedMs) {
+                      if (step == ArchiveStep::Building)
+                          building.append(elapsedMs);
+                  });
+    EXPECT_GE(ticks, 5);
+    ASSERT_GE(building.size(), 3);
+    EXPECT_TRUE(std::is_sorted(building.cbegin(), building.cend()));
+    EXPECT_GE(building.constLast(), 500);
+    EXPECT_EQ(notifier.messages.size(), 1);
 }
 
 TEST_F(ArchiveExportTest, AToolFoundNowhereFailsItsStep) {
