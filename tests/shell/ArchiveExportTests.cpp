@@ -119,13 +119,7 @@ TEST_F(ArchiveExportTest, HostileFolderNamesAreArchivedAndNothingIsRun) {
     writeFile(data + QStringLiteral("/engine 1/n4orig1.raw"), QByteArray(4096, '\x5a'));
     const QString target = parent + QStringLiteral("/backup");
 
-    QList<ArchiveStep> steps;
-    const ArchiveResult result = exportArchive(data, target, locateArchiveTools(programDirectory),
-                                               notifier, [&steps](ArchiveStep step, qint64) {
-                                                   if (steps.isEmpty() || steps.constLast() != step)
-                                                       steps.append(step);
-                                               });
-
+    const ArchiveResult result = exportTo(target);
     EXPECT_TRUE(notifier.messages.isEmpty());
     ASSERT_TRUE(result.saved);
     EXPECT_EQ(result.path, target + QStringLiteral(".gz"));
@@ -134,8 +128,6 @@ TEST_F(ArchiveExportTest, HostileFolderNamesAreArchivedAndNothingIsRun) {
               QStringList({QStringLiteral("ZELK \"data\" $HOME/"),
                            QStringLiteral("ZELK \"data\" $HOME/engine 1/"),
                            QStringLiteral("ZELK \"data\" $HOME/engine 1/n4orig1.raw")}));
-    EXPECT_EQ(steps, QList<ArchiveStep>(
-                         {ArchiveStep::Building, ArchiveStep::Compressing, ArchiveStep::Saving}));
     for (const QString& folder : {QDir::currentPath(), QDir::homePath(), parent, data})
         for (const char* name : {"x", "y", "z"})
             EXPECT_FALSE(QFile::exists(folder + QLatin1Char('/') + QLatin1String(name)))
