@@ -3,6 +3,7 @@
 #include "AircraftInfoScreen.h"
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
+#include "ArchiveExportDialogs.h"
 #include "BrixAdminLoginDialog.h"
 #include "BrixAircraftSettings.h"
 #include "ClearMemoryScreen.h"
@@ -63,7 +64,7 @@ struct MenuItem {
 
 // The menu tree: every item sends its code to the main window.
 constexpr MenuItem kMenuItems[] = {
-    {"PUI_FILE_COMPRESS", kCompressCode, false},
+    {"PUI_FILE_COMPRESS", kCompressCode, true},
     {"PUI_FILE_EXIT", kExitCode, true},
     {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, true},
     {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, true},
@@ -406,6 +407,9 @@ int KORAWindow::handleEvent(int code) {
         return 0;
     case kMirrorEngineTypeCode:
         mirrorEngineType(eventSource());
+        return 0;
+    case kCompressCode:
+        runArchiveExport(this, fonts_.normal, notifier_);
         return 0;
     default:
         if (auto* screen = qobject_cast<UtilitiesScreen*>(screen_))

@@ -1,6 +1,7 @@
 // Every window fits a 1366x768 laptop screen and a large monitor with nothing clipped: in
 // the program's fonts and style sheet, at its smallest size and at a large one, each
 // label, button and field gets at least the room its text needs.
+#include "ArchiveExportDialogs.h"
 #include "BrixAdminLoginDialog.h"
 #include "DisplayFonts.h"
 #include "HelpAboutDialog.h"
@@ -26,6 +27,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -156,6 +158,12 @@ TEST_F(LayoutTest, ThePrivilegeAndAboutDialogsFitOnEveryScreen) {
     PasswordDialog password;
     expectFits(&password, "new password dialog");
     EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(LayoutTest, TheArchiveBusyDialogFitsWithItsLongestText) {
+    const auto busy = createArchiveBusyDialog(nullptr, fonts.normal);
+    busy->setLabelText(kCompressingText.arg(99999));
+    expectFits(busy.get(), "archive busy dialog");
 }
 
 } // namespace

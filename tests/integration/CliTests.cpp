@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -382,6 +383,30 @@ TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
     EXPECT_TRUE(unknownKind.err.startsWith(
         QStringLiteral("Error: Unknown upload \"flash\": main, dsp or config")));
     EXPECT_EQ(cli({QStringLiteral("upload"), QStringLiteral("main")}).exitCode, 2);
+}
+
+TEST_F(BrixCli, ArchivePrintsTheArchiveAndItsSize) {
+    const QString target = home.path() + QStringLiteral("/backup");
+    const CliRun run = cli({QStringLiteral("archive"), target});
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    const QString written = target + QStringLiteral(".gz");
+    EXPECT_EQ(run.out, QStringLiteral("%1 %2 bytes\n").arg(written).arg(QFileInfo(written).size()));
+    EXPECT_GT(QFileInfo(written).size(), 0);
+
+    // A target below a file cannot be written; the usage errors end with 2.
+    const QString blocked = written + QStringLiteral("/inner.gz");
+    const CliRun failed = cli({QStringLiteral("archive"), blocked});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.out, QString());
+    EXPECT_EQ(failed.err, QStringLiteral("Error: Failed to save archive file.: %1\n").arg(blocked));
+    for (const QStringList& words :
+         {QStringList{QStringLiteral("archive")},
+          QStringList{QStringLiteral("archive"), QStringLiteral("a"), QStringLiteral("b")},
+          QStringList{QStringLiteral("archive"), QStringLiteral("--level"), QStringLiteral("a")}}) {
+        const CliRun usage = cli(words);
+        EXPECT_EQ(usage.exitCode, 2) << qPrintable(words.join(' '));
+        EXPECT_TRUE(usage.err.contains(QStringLiteral("usage: brix-cli archive OUT")));
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "AircraftCommands.h"
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
+#include "ArchiveCommand.h"
 #include "CommandLine.h"
 #include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
@@ -51,7 +52,8 @@ const QString kUsage = QStringLiteral(
     "  aircraft set ID --engine N [--type T] [--sn S] [--date D] [--download on|off]\n"
     "      [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
     "      [--comments TEXT]\n"
-    "  aircraft types | add-type T | remove-type T   the engine-type list\n");
+    "  aircraft types | add-type T | remove-type T   the engine-type list\n"
+    "  archive OUT                        pack the data directory into OUT (.gz)\n");
 
 struct Options {
     std::optional<QString> host;
@@ -171,5 +173,7 @@ int main(int argc, char** argv) {
     }
     if (command == QStringLiteral("aircraft"))
         return runAircraftCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("archive"))
+        return runArchiveCommand(options->command.mid(1), notifier, out);
     return usage();
 }
