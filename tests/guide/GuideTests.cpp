@@ -5,9 +5,11 @@
 #include "GuideDocument.h"
 #include "SourceTexts.h"
 
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,6 +88,10 @@ TEST(GuideFile, IsAnA4PdfThatOpensOnItsTitlePage) {
     EXPECT_TRUE(title.contains(QStringLiteral("DOC-814 Rev 1"))) << title.toStdString();
     EXPECT_TRUE(title.contains(QStringLiteral("brix User Guide"))) << title.toStdString();
     EXPECT_FALSE(title.contains(QStringLiteral("Page 1 of"))) << "the title page carries no footer";
+    pdf.seek(0);
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    EXPECT_FALSE(pdf.readAll().contains("/CreationDate (D:" + today))
+        << "the file carries the build's date";
 }
 
 TEST(GuideFile, ContentsListEveryChapterWithThePageItStartsOn) {
@@ -190,6 +196,17 @@ TEST(GuideSource, ChaptersAndSectionsAreNumberedInOrder) {
     EXPECT_EQ(numbered, QStringLiteral("<h1>1&nbsp;&nbsp;A</h1><h2>1.1&nbsp;&nbsp;B</h2>"
                                        "<h2 class=\"x\">1.2&nbsp;&nbsp;C</h2><h3>D</h3>"
                                        "<h1>2&nbsp;&nbsp;E</h1><h2>2.1&nbsp;&nbsp;F</h2>"));
+}
+
+TEST(GuideSource, TheCreationDateIsStampedInPlace) {
+    QByteArray pdf("%PDF-1.4\n<<\n/Producer (x)\n/CreationDate (D:20261207154707Z)\n>>\n");
+    const qsizetype size = pdf.size();
+    ASSERT_TRUE(
+        stampCreationDate(pdf, QDateTime(QDate(2024, 3, 12), QTime(9, 30), QTimeZone::utc())));
+    EXPECT_TRUE(pdf.contains("/CreationDate (D:20240312093000Z)\n>>")) << pdf.toStdString();
+    EXPECT_EQ(pdf.size(), size) << "the offsets of the objects behind it would be wrong";
+    QByteArray undated("%PDF-1.4\n<<\n/Producer (x)\n>>\n");
+    EXPECT_FALSE(stampCreationDate(undated, QDateTime::fromSecsSinceEpoch(0, QTimeZone::utc())));
 }
 
 TEST(GuideSource, PictureReferencesAreListedOnceAndMustNameAForm) {

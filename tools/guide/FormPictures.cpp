@@ -33,8 +33,10 @@ void giveFont(QWidget* window, const QFont& font) {
 }
 
 QImage grab(QWidget* window) {
+    // Laid out as shown, without a window on any screen.
     window->ensurePolished();
-    window->show();
+    if (window->layout() != nullptr)
+        window->layout()->activate();
     QImage picture = window->grab().toImage();
     QPainter painter(&picture);
     painter.setPen(QPen(kPictureEdge, 0));

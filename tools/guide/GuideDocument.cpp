@@ -15,6 +15,8 @@ constexpr int kResolution = 96;
 // Millimetres; the footer sits inside the bottom margin's upper part.
 const QMarginsF kPageMargins(22, 20, 22, 14);
 constexpr qreal kFooterHeight = 34;
+// Pixels at the foot of a page where nothing of the text starts.
+constexpr qreal kPageEdgeTolerance = 2;
 // Pictures never run wider than this (pixels), so that they keep a margin of white.
 constexpr qreal kMaxPictureWidth = 600;
 // More passes than any contents needs: a pass only changes page numbers.
@@ -124,8 +126,23 @@ QString contentsHtml(const QList<ContentsEntry>& entries) {
                          entry.number, entry.title.toHtmlEscaped(), QString::number(entry.page));
     }
     return QStringLiteral("<table class=\"contents\" width=\"100%\" cellspacing=\"0\" "
-                          "cellpadding=\"2\">\n%1</table>")
+                          "cellpadding=\"1\">\n%1</table>")
         .arg(rows);
+}
+
+bool stampCreationDate(QByteArray& pdf, const QDateTime& stamp) {
+    // The writer's own form, "/CreationDate (D:YYYYMMDDhhmmssZ)": the same length either way,
+    // so the file's table of object offsets stays right.
+    static const QRegularExpression written(QStringLiteral("/CreationDate \\(D:\\d{14}Z\\)"));
+    const QString text = QString::fromLatin1(pdf);
+    const QRegularExpressionMatch match = written.match(text);
+    if (!match.hasMatch())
+        return false;
+    const QByteArray fixed =
+        "/CreationDate (D:" + stamp.toUTC().toString(QStringLiteral("yyyyMMddhhmmss")).toLatin1() +
+        "Z)";
+    pdf.replace(match.capturedStart(), match.capturedLength(), fixed);
+    return true;
 }
 
 QStringList pictureReferences(const QString& html) {
@@ -185,8 +202,9 @@ bool GuideDocument::writePdf(const QString& path, const QString& footerTitle) {
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = QRectF(QPointF(0, page * pageSize.height()), pageSize);
         // The layout draws whole blocks: a block that starts on the next page must not show
-        // in this page's footer.
-        painter.setClipRect(context.clip);
+        // in this page's footer, not even the first pixel row of a picture that the layout
+        // rounds onto this page's last row.
+        painter.setClipRect(context.clip.adjusted(0, 0, 0, -kPageEdgeTolerance));
         document.documentLayout()->draw(&painter, context);
         painter.restore();
         if (page > 0)
@@ -194,5 +212,9 @@ bool GuideDocument::writePdf(const QString& path, const QString& footerTitle) {
                        QRectF(0, pageSize.height() + 8, pageSize.width(), kFooterHeight - 8),
                        footerTitle, page + 1, pages);
     }
-    return painter.end();
+    if (!painter.end()) {
+        errorText_ = QStringLiteral("%1 cannot be written").arg(path);
+        return false;
+    }
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QMap>
@@ -26,6 +28,10 @@ QString contentsHtml(const QList<ContentsEntry>& entries);
 
 // The picture references of the source: the names after "form:" in the img elements' src.
 QStringList pictureReferences(const QString& html);
+
+// Gives the PDF's creation date the time `stamp` in place of the time it was written, so that
+// the same sources make the same file. False when `pdf` carries no creation date.
+bool stampCreationDate(QByteArray& pdf, const QDateTime& stamp);
 
 // Lays the guide out on A4 pages and writes it as a PDF: a title page, the contents with page
 // numbers in place of kContentsMarker, every picture of `pictures` at its reference, and a

@@ -4,7 +4,9 @@
 //   brix-guide --resources DIR SOURCE.html OUTPUT.pdf
 //
 // DIR holds the window-resource files (the build's bin folder). Run it on the offscreen
-// platform; it exits with 1 and a message on standard error when anything is missing.
+// platform, with QT_HASH_SEED=0 so that the same sources make the same file (the PDF writer
+// writes its fonts in the order of a hash, seeded before main runs); it exits with 1 and a
+// message on standard error when anything is missing.
 #include "FormPictures.h"
 #include "GuideDocument.h"
 
@@ -12,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <cstdio>
 
 namespace {
@@ -21,6 +24,24 @@ const QString kFooterTitle = QStringLiteral("DOC-814 Rev 1  \u2014  brix User Gu
 int fail(const QString& message) {
     std::fprintf(stderr, "brix-guide: %s\n", qPrintable(message));
     return 1;
+}
+
+// The time the guide's file says it was made: SOURCE_DATE_EPOCH when the build gives one, the
+// start of the epoch otherwise, never the time of the build.
+QDateTime creationStamp() {
+    return QDateTime::fromSecsSinceEpoch(qEnvironmentVariableIntValue("SOURCE_DATE_EPOCH"),
+                                         QTimeZone::utc());
+}
+
+bool stampFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray pdf = file.readAll();
+    if (!stampCreationDate(pdf, creationStamp()))
+        return false;
+    file.seek(0);
+    return file.write(pdf) == pdf.size();
 }
 
 } // namespace
@@ -35,6 +56,7 @@ int main(int argc, char** argv) {
         return fail(QStringLiteral("no temporary folder"));
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
     QApplication app(argc, argv);
 
     QCommandLineParser parser;
@@ -69,5 +91,7 @@ int main(int argc, char** argv) {
     GuideDocument guide(html, pictures);
     if (!guide.writePdf(outputPath, kFooterTitle))
         return fail(guide.errorText());
+    if (!stampFile(outputPath))
+        return fail(QStringLiteral("%1 cannot be given its date").arg(outputPath));
     return 0;
 }
