@@ -7,6 +7,16 @@
 #include <QDir>
 #include <QFile>
 
+namespace {
+
+// Why a window could not be built; the caller shows the text in its error message.
+const QString kWindowMissingText = QStringLiteral("The window \"%1\" is missing from %2");
+const QString kWindowBrokenText = QStringLiteral("The window \"%1\" cannot be built: %2");
+const QString kWindowMisfitText = QStringLiteral("The window \"%1\" does not fit its class");
+const QString kWindowWrongClassText = QStringLiteral("The window \"%1\" is a %2, not a %3");
+
+} // namespace
+
 WithoutDesignerPlugins::WithoutDesignerPlugins() : libraryPaths_(QCoreApplication::libraryPaths()) {
     QCoreApplication::setLibraryPaths({});
 }
@@ -28,13 +38,12 @@ QWidget* UserPersist::build(const QString& name, QWidget* parent) {
     errorText_.clear();
     QFile form(formPath(name));
     if (!form.open(QIODevice::ReadOnly)) {
-        errorText_ = QStringLiteral("The window \"%1\" is missing from %2").arg(name, root_);
+        errorText_ = kWindowMissingText.arg(name, root_);
         return nullptr;
     }
     QWidget* window = QUiLoader::load(&form, parent);
     if (window == nullptr && errorText_.isEmpty())
-        errorText_ = QStringLiteral("The window \"%1\" cannot be built: %2")
-                         .arg(name, QUiLoader::errorString());
+        errorText_ = kWindowBrokenText.arg(name, QUiLoader::errorString());
     return window;
 }
 
@@ -49,7 +58,7 @@ bool UserPersist::loadInto(const QString& name, QWidget* window) {
     const bool ok = built == window;
     into_ = nullptr;
     if (!ok && errorText_.isEmpty())
-        errorText_ = QStringLiteral("The window \"%1\" does not fit its class").arg(name);
+        errorText_ = kWindowMisfitText.arg(name);
     return ok;
 }
 
@@ -58,9 +67,8 @@ QWidget* UserPersist::createWidget(const QString& className, QWidget* parent, co
         QWidget* window = into_;
         into_ = nullptr;
         if (!window->inherits(className.toLatin1().constData())) {
-            errorText_ =
-                QStringLiteral("The window \"%1\" is a %2, not a %3")
-                    .arg(name, className, QString::fromLatin1(window->metaObject()->className()));
+            errorText_ = kWindowWrongClassText.arg(
+                name, className, QString::fromLatin1(window->metaObject()->className()));
             return nullptr;
         }
         window->setObjectName(name);

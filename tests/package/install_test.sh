@@ -70,8 +70,8 @@ for file in "$build"/bin/KORA_*.txt; do
     help_texts=$((help_texts + 1))
 done
 [ "$help_texts" -gt 0 ] || fail "no button help texts in $build/bin"
-guide="$build/doc/DOC-814-Rev1.pdf"
-[ -f "$guide" ] && expected+=(usr/lib/brix/doc/DOC-814-Rev1.pdf)
+[ -f "$build/doc/DOC-814-Rev1.pdf" ] || fail "the user guide was not built"
+expected+=(usr/lib/brix/doc/DOC-814-Rev1.pdf)
 expected+=(usr/share/applications/brix.desktop
            usr/share/icons/hicolor/scalable/apps/brix.svg
            usr/share/man/man1/brix.1.gz usr/share/man/man1/brix-cli.1.gz

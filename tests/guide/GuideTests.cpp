@@ -1,0 +1,218 @@
+// The user guide as the build renders it: a PDF that opens on its title page, lists its
+// chapters with the pages they start on, numbers its pages, shows every picture of its source
+// and documents every text that the program and brix-cli can show.
+#include "FormPictures.h"
+#include "GuideDocument.h"
+#include "SourceTexts.h"
+
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSourceDir = QStringLiteral(BRIX_SOURCE_DIR);
+const QString kGuidePdf = QStringLiteral(BRIX_GUIDE_PDF);
+const QString kGuideSource = QStringLiteral(BRIX_GUIDE_SOURCE);
+
+// Constants that are not messages: brix-cli's help screens (k...UsageText), which its chapter
+// sums up, and the layout that puts a message above such a help (kUsageErrorText).
+bool isUsageText(const QString& name) {
+    return name.contains(QStringLiteral("Usage"));
+}
+
+// The output of one of the PDF tools on the guide; a missing tool fails the test.
+QString runPdfTool(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        ADD_FAILURE() << tool.toStdString()
+                      << " did not run: " << process.errorString().toStdString()
+                      << process.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of the pages `first` to `last` (0: to the end), as read in order or as laid out.
+QString pageText(int first, int last = 0, bool layout = false) {
+    QStringList arguments = {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral("-f"),
+                             QString::number(first)};
+    if (last > 0)
+        arguments << QStringLiteral("-l") << QString::number(last);
+    if (layout)
+        arguments << QStringLiteral("-layout");
+    return runPdfTool(QStringLiteral("pdftotext"), arguments << kGuidePdf << QStringLiteral("-"));
+}
+
+int pageCount() {
+    static const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                                          QRegularExpression::MultilineOption);
+    return pages.match(runPdfTool(QStringLiteral("pdfinfo"), {kGuidePdf})).captured(1).toInt();
+}
+
+// The text on one line: a word broken after its hyphen at a line end ("613-045-" "HHh") is
+// joined again; a free-standing dash keeps its blanks.
+QString joinedAtHyphens(const QString& text) {
+    static const QRegularExpression brokenAfterHyphen(QStringLiteral("(\\S-)\\s+"));
+    return QString(text).replace(brokenAfterHyphen, QStringLiteral("\\1")).simplified();
+}
+
+QString guideSource() {
+    QFile source(kGuideSource);
+    return source.open(QIODevice::ReadOnly) ? QString::fromUtf8(source.readAll()) : QString();
+}
+
+// The chapter titles of the source, in order, as plain text.
+QStringList chapterTitles() {
+    static const QRegularExpression chapter(QStringLiteral("<h1>(.*?)</h1>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QStringList titles;
+    for (const QRegularExpressionMatch& match : chapter.globalMatch(guideSource()))
+        titles.append(QString(match.captured(1)).remove(tag).simplified());
+    return titles;
+}
+
+TEST(GuideFile, IsAnA4PdfThatOpensOnItsTitlePage) {
+    QFile pdf(kGuidePdf);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << kGuidePdf.toStdString();
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    EXPECT_TRUE(
+        runPdfTool(QStringLiteral("pdfinfo"), {kGuidePdf}).contains(QStringLiteral("(A4)")));
+    const QString title = pageText(1, 1).simplified();
+    EXPECT_TRUE(title.contains(QStringLiteral("DOC-814 Rev 1"))) << title.toStdString();
+    EXPECT_TRUE(title.contains(QStringLiteral("brix User Guide"))) << title.toStdString();
+    EXPECT_FALSE(title.contains(QStringLiteral("Page 1 of"))) << "the title page carries no footer";
+    pdf.seek(0);
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    EXPECT_FALSE(pdf.readAll().contains("/CreationDate (D:" + today))
+        << "the file carries the build's date";
+}
+
+TEST(GuideFile, ContentsListEveryChapterWithThePageItStartsOn) {
+    const QStringList titles = chapterTitles();
+    ASSERT_GE(titles.size(), 10);
+    const QString contents = pageText(2, 3, true);
+    ASSERT_TRUE(contents.contains(QStringLiteral("Contents")));
+    for (int chapter = 1; chapter <= titles.size(); ++chapter) {
+        const QString title = titles[chapter - 1];
+        const QRegularExpression line(QStringLiteral("^\\s*%1\\s+%2\\s+(\\d+)\\s*$")
+                                          .arg(chapter)
+                                          .arg(QRegularExpression::escape(title)),
+                                      QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch entry = line.match(contents);
+        ASSERT_TRUE(entry.hasMatch()) << "no contents line for " << title.toStdString();
+        const int page = entry.captured(1).toInt();
+        const QString firstLine = pageText(page, page).simplified();
+        EXPECT_TRUE(firstLine.startsWith(QStringLiteral("%1 %2").arg(chapter).arg(title)))
+            << title.toStdString() << " is not at the top of page " << page;
+    }
+}
+
+TEST(GuideFile, NumbersEveryPageAfterTheTitlePage) {
+    const int pages = pageCount();
+    ASSERT_GT(pages, 10);
+    for (int page = 2; page <= pages; ++page)
+        EXPECT_TRUE(
+            pageText(page, page).contains(QStringLiteral("Page %1 of %2").arg(page).arg(pages)))
+            << "page " << page;
+}
+
+TEST(GuideFile, ShowsEveryPictureOfItsSource) {
+    const QStringList pictures = pictureReferences(guideSource());
+    ASSERT_GE(pictures.size(), 8);
+    for (const QString& reference : pictures)
+        EXPECT_TRUE(parseFormReference(reference).has_value()) << reference.toStdString();
+    // "page num type width height ..." after two header lines, one line per image drawn.
+    const QStringList lines =
+        runPdfTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), kGuidePdf})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+            .mid(2);
+    EXPECT_GE(lines.size(), pictures.size());
+    for (const QString& line : lines) {
+        const QStringList columns = line.simplified().split(QLatin1Char(' '));
+        ASSERT_GT(columns.size(), 4) << line.toStdString();
+        EXPECT_GE(columns[3].toInt(), 300)
+            << "a picture narrower than a dialog: " << line.toStdString();
+        EXPECT_GE(columns[4].toInt(), 100) << line.toStdString();
+    }
+}
+
+TEST(GuideFile, DocumentsEveryUserTextOfTheProgram) {
+    const QList<SourceText> texts =
+        sourceTextsUnder(kSourceDir, {QStringLiteral("src"), QStringLiteral("tools")});
+    ASSERT_GT(texts.size(), 150) << "the source scan found too few texts";
+    // Read in order and as laid out: a table's cells may come apart in one of them.
+    const QString inOrder = joinedAtHyphens(pageText(1));
+    const QString laidOut = joinedAtHyphens(pageText(1, 0, true));
+    QStringList missing;
+    for (const SourceText& text : texts) {
+        if (isUsageText(text.name))
+            continue;
+        const QRegularExpression printed = printedPattern(text.value);
+        if (!printed.match(inOrder).hasMatch() && !printed.match(laidOut).hasMatch())
+            missing.append(QStringLiteral("%1 (%2): \"%3\"").arg(text.name, text.file, text.value));
+    }
+    EXPECT_TRUE(missing.isEmpty()) << "not in the guide:\n"
+                                   << missing.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(SourceTexts, ReadsConstantsAsTheProgramSeesThem) {
+    const QString source =
+        QStringLiteral("inline const QString kOneText = QStringLiteral(\"Aircraft \\\"%1\\\" \"\n"
+                       "    \"not found\\n\\nRetry\");\n"
+                       "const QString kSomeTitle = QStringLiteral(\"Upload \\u2014 Error\");\n"
+                       "const QString kWhyReason = QString(\"it holds \\\"..\\\"\");\n"
+                       "inline const QString kDataDirKey = QStringLiteral(\"DataDir\");\n");
+    const QList<SourceText> texts = sourceTextsOf(source, QStringLiteral("x.h"));
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_EQ(texts[0].name, QStringLiteral("kOneText"));
+    EXPECT_EQ(texts[0].value, QStringLiteral("Aircraft \"%1\" not found  Retry"));
+    EXPECT_EQ(texts[1].value, QStringLiteral("Upload \u2014 Error"));
+    EXPECT_EQ(texts[2].value, QStringLiteral("it holds \"..\""));
+}
+
+TEST(SourceTexts, PlaceholdersStandForWordsAndTheRestMustBeExact) {
+    const QRegularExpression pattern =
+        printedPattern(QStringLiteral("Aircraft ID \"%1\" not  found."));
+    EXPECT_TRUE(
+        pattern.match(QStringLiteral("Error Aircraft ID \"F-GZLK\" not found.")).hasMatch());
+    EXPECT_TRUE(pattern.match(QStringLiteral("Aircraft ID \"ID\"\nnot found.")).hasMatch());
+    EXPECT_FALSE(pattern.match(QStringLiteral("Aircraft ID \"F-GZLK\" not found")).hasMatch());
+    EXPECT_FALSE(pattern.match(QStringLiteral("Aircraft ID F-GZLK not found.")).hasMatch());
+    EXPECT_FALSE(printedPattern(QStringLiteral("Line %1: no aircraft ID"))
+                     .match(QStringLiteral("Line 3 no aircraft ID"))
+                     .hasMatch());
+}
+
+TEST(GuideSource, TheCreationDateIsStampedInPlace) {
+    QByteArray pdf("%PDF-1.4\n<<\n/Producer (x)\n/CreationDate (D:20261207154707Z)\n>>\n");
+    const qsizetype size = pdf.size();
+    ASSERT_TRUE(
+        stampCreationDate(pdf, QDateTime(QDate(2024, 3, 12), QTime(9, 30), QTimeZone::utc())));
+    EXPECT_TRUE(pdf.contains("/CreationDate (D:20240312093000Z)\n>>")) << pdf.toStdString();
+    EXPECT_EQ(pdf.size(), size) << "the offsets of the objects behind it would be wrong";
+    QByteArray undated("%PDF-1.4\n<<\n/Producer (x)\n>>\n");
+    EXPECT_FALSE(stampCreationDate(undated, QDateTime::fromSecsSinceEpoch(0, QTimeZone::utc())));
+}
+
+TEST(GuideSource, PictureReferencesAreListedOnceAndMustNameAForm) {
+    EXPECT_EQ(pictureReferences(
+                  QStringLiteral("<img src=\"form:MenuWindow\"><img src=\"x.png\">"
+                                 "<img src=\"form:Utilities#2\"><img src=\"form:MenuWindow\">")),
+              (QStringList{QStringLiteral("MenuWindow"), QStringLiteral("Utilities#2")}));
+    const auto page = parseFormReference(QStringLiteral("Utilities#2"));
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->form, QStringLiteral("Utilities"));
+    EXPECT_EQ(page->page, 2);
+    EXPECT_EQ(parseFormReference(QStringLiteral("MenuWindow"))->page, 0);
+    for (const char* malformed : {"", "Menu Window", "Utilities#", "../forms/KORAWindow", "A#12"})
+        EXPECT_FALSE(parseFormReference(QString::fromLatin1(malformed)).has_value()) << malformed;
+}
+
+} // namespace
