@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The event codes of the viewer's windows. The setup dialog sends its changes to the plot
+// window under the same codes, with the value that says what changed.
+enum ViewerEvent : int {
+    kOpenViewerEvent = 10000, // the viewer was shown: draw the first plot
+    kPlotTypeEvent = 13000,
+    kParameterEvent = 13001,
+    kTransientBinEvent = 13002,
+    kPlotAreaClickedEvent = 13003,
+    kSeriesClickedEvent = 13006,
+    // Value: the series, or the series | kHideSeriesFlag to hide it.
+    kShowSeriesEvent = 13007,
+    kSetupEvent = 13008,
+    kXGridEvent = 13009, // value 1 on, 0 off
+    kYGridEvent = 13010,
+    kPrintEvent = 13011,
+    kTabulateEvent = 13012,
+    kSaveTabulationEvent = 13013,
+    kResetZoomEvent = 13014,
+    kRangeChangedEvent = 13015,
+    kSampleEvent = 13016,
+    kWindowTypeEvent = 13017, // value: the spectrum window type
+    // Keys of the plot window: the previous or next parameter type the view offers.
+    kPreviousParameterEvent = 13018,
+    kNextParameterEvent = 13019,
+    kCloseViewerEvent = 13020,
+};
+
+inline constexpr quint32 kHideSeriesFlag = 0x80000000u;
+
+// The help page of every window of the viewer.
+inline const QString kViewerHelpContext = QStringLiteral("HelpViewer");
