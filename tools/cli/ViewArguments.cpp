@@ -209,6 +209,8 @@ std::optional<QList<FlightDataElement>> loadViewFlights(ViewArguments& parsed, N
     }
     if (!parsed.flightGiven)
         parsed.selection.flightNumber = flights.first().flightNumber;
+    // The viewer loads flights of one memory; its header names the first slot's.
+    parsed.selection.memoryType = flights.first().memoryType;
     return flights;
 }
 

@@ -56,8 +56,9 @@ struct ViewArguments {
 std::optional<QString> parseViewArguments(const QStringList& arguments, const ViewSyntax& syntax,
                                           ViewArguments& parsed);
 
-// The slots loaded as the flight selection would load them, and the waterfall's flight set to
-// the first slot's unless --flight gave it. Reports through the notifier and returns nothing
+// The slots loaded as the flight selection would load them, the memory type (for the header)
+// set to the first slot's, and the waterfall's flight to the first slot's unless --flight
+// gave it. Reports through the notifier and returns nothing
 // when more than 10 slots are given or a slot holds no flight that can be read.
 std::optional<QList<FlightDataElement>> loadViewFlights(ViewArguments& parsed, Notifier& notifier);
 
