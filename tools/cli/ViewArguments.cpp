@@ -25,7 +25,6 @@ const QString kSlotUnreadableText =
 const QString kSteadyView = QStringLiteral("steady");
 const QString kTransientView = QStringLiteral("transient");
 const QString kViewOptionName = QStringLiteral("--view");
-const QString kRangeOptionName = QStringLiteral("--range");
 
 std::optional<int> integerIn(const QString& text, int minimum, int maximum) {
     bool ok = false;
@@ -77,6 +76,7 @@ constexpr IntegerOption kSteadySampleOption{"--sample", 0, FlightRecord::kBinCou
 constexpr IntegerOption kTransientSampleOption{"--sample", 0,
                                                FlightRecord::kTransientSampleCount - 1, "0 to 9"};
 constexpr const char* kSeriesOptionName = "--series";
+constexpr const char* kRangeOptionName = "--range";
 
 std::optional<QString> readInteger(const IntegerOption& option, const QString& value, int& target) {
     const std::optional<int> parsed = integerIn(value, option.minimum, option.maximum);
@@ -101,7 +101,7 @@ QList<QCommandLineOption> optionDefinitions(const ViewSyntax& syntax) {
     if (syntax.series)
         definitions.append(valueOption(kSeriesOptionName));
     if (syntax.range)
-        definitions.append(valueOption("--range", QStringLiteral("MIN MAX")));
+        definitions.append(valueOption(kRangeOptionName, QStringLiteral("MIN MAX")));
     return definitions;
 }
 
@@ -154,7 +154,7 @@ std::optional<QString> parseViewArguments(const QStringList& arguments, const Vi
             sampleText = value;
         } else if (word == QLatin1String(kSeriesOptionName)) {
             seriesText = value;
-        } else if (word == kRangeOptionName) {
+        } else if (word == QLatin1String(kRangeOptionName)) {
             parsed.range = parseRange(value);
             if (!parsed.range)
                 return kBadValueText.arg(word, kRangeValuesText, value);
