@@ -7,6 +7,9 @@
 
 namespace {
 
+// Room between the chart's contents and the widget's edges.
+const QMargins kChartMargins(4, 4, 12, 4);
+
 // Two lines as one text element; an absent second line takes no room.
 QString twoLines(const QString& line1, const QString& line2) {
     return line2.isEmpty() ? line1 : line1 + QLatin1Char('\n') + line2;
@@ -42,6 +45,7 @@ ChartView::ChartView(QWidget* parent)
     rows->addElement(1, 0, plotRow_);
     rows->addElement(2, 0, footer_);
     rows->setRowSpacing(0);
+    rows->setMargins(kChartMargins);
     plotRow_->addElement(0, 0, axisRect);
     showText(header_, QString());
     showText(footer_, QString());

@@ -84,8 +84,8 @@ int nearestPoint(const QList<double>& x, double key) {
 
 PlotWindow::PlotWindow(QWidget* parent)
     : ChartView(parent), readout_(new QCPItemText(chart())),
-      marker_(new QCPItemStraightLine(chart())), numberTicker_(new QCPAxisTicker),
-      labelTicker_(new QCPAxisTickerText) {
+      marker_(new QCPItemStraightLine(chart())), legendColumn_(new QCPLayoutGrid),
+      numberTicker_(new QCPAxisTicker), labelTicker_(new QCPAxisTickerText) {
     QCustomPlot* plot = chart();
     plot->setMouseTracking(true);
     plot->installEventFilter(this);
@@ -102,15 +102,12 @@ PlotWindow::PlotWindow(QWidget* parent)
     // The legend sits right of the plot, where it never covers a series, at the top of a
     // column that takes no more width than the legend needs.
     rect->insetLayout()->take(plot->legend);
-    auto* legendColumn = new QCPLayoutGrid;
-    plotRow()->addElement(0, 1, legendColumn);
-    plotRow()->setColumnStretchFactor(1, kNoStretch);
-    legendColumn->setMargins(kLegendMargins);
-    legendColumn->addElement(0, 0, plot->legend);
-    legendColumn->addElement(1, 0, new QCPLayoutElement(plot));
-    legendColumn->setRowStretchFactor(0, kNoStretch);
+    legendColumn_->setMargins(kLegendMargins);
+    legendColumn_->addElement(0, 0, plot->legend);
+    legendColumn_->addElement(1, 0, new QCPLayoutElement(plot));
+    legendColumn_->setRowStretchFactor(0, kNoStretch);
+    showLegend(true);
     plot->legend->setFont(chartLegendFont());
-    plot->legend->setVisible(true);
 
     // The read-out and the marker live on the buffered top layer, so that following the
     // mouse repaints that layer alone.
@@ -142,7 +139,11 @@ PlotWindow::PlotWindow(QWidget* parent)
             });
 }
 
-PlotWindow::~PlotWindow() = default;
+PlotWindow::~PlotWindow() {
+    // Out of the layout, the legend's column is ours to delete.
+    if (legendColumn_->layout() == nullptr)
+        delete legendColumn_;
+}
 
 void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) {
     setHeader(view.headerLine1, view.headerLine2);
@@ -170,7 +171,7 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
             labelTicker_->addTick(label.x, label.text);
         plot->xAxis->setTicker(labelTicker_);
     }
-    plot->legend->setVisible(!view.waterfall);
+    showLegend(!view.waterfall);
 
     // X: every point; Y: from the view's minimum to just above the highest value.
     double xLower = std::numeric_limits<double>::infinity();
@@ -242,6 +243,20 @@ void PlotWindow::styleSeries(int series) {
         graph->setLineStyle(QCPGraph::lsLine);
         graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
     }
+}
+
+// A hidden legend would still hold its room in the layout: the column leaves the layout.
+void PlotWindow::showLegend(bool shown) {
+    if (shown == (legendColumn_->layout() != nullptr))
+        return;
+    if (shown) {
+        plotRow()->addElement(0, 1, legendColumn_);
+        plotRow()->setColumnStretchFactor(1, kNoStretch);
+    } else {
+        plotRow()->take(legendColumn_);
+        plotRow()->simplify();
+    }
+    chart()->legend->setVisible(shown);
 }
 
 void PlotWindow::showSeriesInLegend(int series) {

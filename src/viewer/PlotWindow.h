@@ -75,6 +75,7 @@ protected:
 private:
     void loadSeries();
     void styleSeries(int series);
+    void showLegend(bool shown);
     void showSeriesInLegend(int series);
     void setRanges(const QCPRange& x, const QCPRange& y);
     void followMouse(const QPointF& position);
@@ -99,6 +100,7 @@ private:
     QPoint pressPosition_;
     QCPItemText* readout_;
     QCPItemStraightLine* marker_;
+    QCPLayoutGrid* legendColumn_;
     QSharedPointer<QCPAxisTicker> numberTicker_;
     QSharedPointer<QCPAxisTickerText> labelTicker_;
 };
