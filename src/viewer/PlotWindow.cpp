@@ -152,12 +152,13 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
         view_.headerLine1 = view.headerLine1;
         view_.headerLine2 = view.headerLine2;
         view_.footer = view.footer;
-        chart()->replot();
+        chart()->replot(QCustomPlot::rpQueuedReplot);
         return;
     }
     view_ = view;
     seriesSelection_ = selection;
-    hideReadout();
+    // The whole chart is replotted below, the read-out's layer with it.
+    clearReadout();
     loadSeries();
 
     QCustomPlot* plot = chart();
@@ -201,7 +202,7 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
     plot->xAxis->setRange(fullXLower_, fullXUpper_);
     plot->yAxis->setRange(fullYLower_, fullYUpper_);
     loading_ = false;
-    plot->replot();
+    plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 // Graphs are kept from one load to the next: only their data and styles change.
@@ -298,7 +299,7 @@ void PlotWindow::setCurrentSeries(int series) {
 void PlotWindow::resetZoom() {
     chart()->xAxis->setRange(fullXLower_, fullXUpper_);
     chart()->yAxis->setRange(fullYLower_, fullYUpper_);
-    chart()->replot();
+    chart()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 double PlotWindow::xMinimum() const {
@@ -399,12 +400,16 @@ void PlotWindow::followMouse(const QPointF& position) {
 }
 
 void PlotWindow::hideReadout() {
+    const bool shown = readout_->visible() || marker_->visible();
+    clearReadout();
+    if (shown)
+        chart()->layer(kOverlayLayer)->replot();
+}
+
+void PlotWindow::clearReadout() {
     pickedPoint_ = -1;
-    if (!readout_->visible() && !marker_->visible())
-        return;
     readout_->setVisible(false);
     marker_->setVisible(false);
-    chart()->layer(kOverlayLayer)->replot();
 }
 
 void PlotWindow::mousePressed(QMouseEvent* event) {

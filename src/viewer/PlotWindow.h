@@ -80,6 +80,7 @@ private:
     void setRanges(const QCPRange& x, const QCPRange& y);
     void followMouse(const QPointF& position);
     void hideReadout();
+    void clearReadout();
     void mousePressed(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);
     void legendClicked(QCPAbstractLegendItem* item);

@@ -52,6 +52,8 @@ public:
         if (s.parameterType == ParameterType::Waterfall)
             selection_.flightNumber = flights_.first().flightNumber;
         window.loadView(buildPlotView(selection_, flights_), selection_);
+        // The chart replots when the event loop runs, as it does before the next mouse move.
+        QCoreApplication::processEvents();
         return window.view();
     }
 
