@@ -174,17 +174,25 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
     }
     showLegend(!view.waterfall);
 
-    // X: every point; Y: from the view's minimum to just above the highest value.
+    // X: every point; Y: from the view's minimum to just above the highest value. A record
+    // may hold values that are no numbers or infinite: the axes span the finite ones.
     double xLower = std::numeric_limits<double>::infinity();
     double xUpper = -xLower;
-    double yUpper = view.yAxisMinimum;
+    double yLower = std::isfinite(view.yAxisMinimum) ? view.yAxisMinimum : 0;
+    const bool lowerFromData = !std::isfinite(view.yAxisMinimum);
+    double yUpper = yLower;
     for (const PlotSeries& series : view.series) {
         if (!series.x.isEmpty()) {
             xLower = std::min(xLower, series.x.first());
             xUpper = std::max(xUpper, series.x.last());
         }
-        for (double y : series.y)
-            yUpper = std::max(yUpper, y);
+        for (double y : series.y) {
+            if (std::isfinite(y)) {
+                yUpper = std::max(yUpper, y);
+                if (lowerFromData)
+                    yLower = std::min(yLower, y);
+            }
+        }
     }
     if (!(xLower < xUpper)) {
         xLower = std::isfinite(xLower) ? xLower - kMarkerMargin : 0;
@@ -193,11 +201,11 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
         xLower -= kMarkerMargin;
         xUpper += kMarkerMargin;
     }
-    const double span = yUpper - view.yAxisMinimum;
+    const double span = yUpper - yLower;
     fullXLower_ = xLower;
     fullXUpper_ = xUpper;
-    fullYLower_ = view.yAxisMinimum;
-    fullYUpper_ = span > 0 ? yUpper + kHeadroom * span : view.yAxisMinimum + 1;
+    fullYLower_ = yLower;
+    fullYUpper_ = span > 0 ? yUpper + kHeadroom * span : yLower + 1;
     loading_ = true;
     plot->xAxis->setRange(fullXLower_, fullXUpper_);
     plot->yAxis->setRange(fullYLower_, fullYUpper_);

@@ -16,6 +16,7 @@
 #include <qcustomplot.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -195,6 +196,28 @@ TEST(Chart, AxesShowTheWholeViewFromItsYAxisMinimum) {
     EXPECT_LT(history.yAxisMinimum, 0.0);
     EXPECT_DOUBLE_EQ(chart.window.xMinimum(), 0.0);
     EXPECT_DOUBLE_EQ(chart.window.xMaximum(), 1023 * kSampleIntervalMs);
+}
+
+// Values read from a damaged file may be infinite or no numbers: the axes span the others.
+TEST(Chart, AxesIgnoreValuesThatAreNoFiniteNumbers) {
+    QList<FlightDataElement> flights = tenFlights();
+    const float infinity = std::numeric_limits<float>::infinity();
+    putFloat(flights[0], steadyStateOffset(valueOf(ParameterType::A4R), 1), infinity);
+    putFloat(flights[0], steadyStateOffset(valueOf(ParameterType::A4R), 2), -infinity);
+    putFloat(flights[0], steadyStateOffset(valueOf(ParameterType::A4R), 3), -0.5f);
+    putFloat(flights[0], steadyStateOffset(valueOf(ParameterType::N1), 1),
+             std::numeric_limits<float>::quiet_NaN());
+    Chart chart(flights);
+    const PlotView& a4r = chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
+    ASSERT_TRUE(std::isinf(a4r.yAxisMinimum));
+    const QCPRange a4rRange = chart.plot()->yAxis->range();
+    EXPECT_EQ(a4rRange.lower, -0.5);
+    EXPECT_TRUE(std::isfinite(a4rRange.upper));
+    EXPECT_GT(a4rRange.upper, 1.0);
+    chart.load(selection(PlotType::SteadyState, ParameterType::N1));
+    EXPECT_EQ(chart.plot()->yAxis->range().lower, 0.0);
+    EXPECT_TRUE(std::isfinite(chart.plot()->yAxis->range().upper));
+    EXPECT_GT(chart.plot()->yAxis->range().upper, 50.0);
 }
 
 TEST(Chart, ShowsTheViewsTextsAndLabelsTheTransientBins) {
