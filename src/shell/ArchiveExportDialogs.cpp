@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "Notifier.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QProgressDialog>
@@ -66,10 +67,22 @@ private:
     QProgressDialog& busy_;
 };
 
+// Stays until the export ends: Esc or the window's close button would hide it and free the
+// main window while the tools still run.
+class ArchiveBusyDialog : public QProgressDialog {
+public:
+    using QProgressDialog::QProgressDialog;
+
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 } // namespace
 
 std::unique_ptr<QProgressDialog> createArchiveBusyDialog(QWidget* parent, const QFont& font) {
-    auto busy = std::make_unique<QProgressDialog>(kArchivingText.arg(0), QString(), 0, 0, parent);
+    auto busy = std::make_unique<ArchiveBusyDialog>(kArchivingText.arg(0), QString(), 0, 0, parent);
     busy->setWindowTitle(kProgramTitle);
     busy->setWindowModality(Qt::ApplicationModal);
     busy->setMinimumDuration(0);

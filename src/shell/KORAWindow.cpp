@@ -24,6 +24,7 @@
 #include "MainWindowCodes.h"
 #include "Notifier.h"
 #include "PasswordChange.h"
+#include "Plot2D.h"
 #include "PrivilegeLevel.h"
 #include "ResourceFiles.h"
 #include "SettingsMaintenance.h"
@@ -34,6 +35,7 @@
 #include "UnitLink.h"
 #include "UserGuide.h"
 #include "UserPersist.h"
+#include "ViewerEvents.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -411,6 +413,9 @@ int KORAWindow::handleEvent(int code) {
     case kCompressCode:
         runArchiveExport(this, fonts_.normal, notifier_);
         return 0;
+    case kPlotCode:
+        openViewer();
+        return 0;
     default:
         if (auto* screen = qobject_cast<UtilitiesScreen*>(screen_))
             screen->handleCode(code);
@@ -528,4 +533,17 @@ void KORAWindow::showAboutBox() {
     HelpAboutDialog about(fonts_.normal, commonPersist_, notifier_, this);
     if (about.isBuilt())
         about.runModal();
+}
+
+// The viewer is a window of its own beside the main window, which it closes with. It runs
+// its flight selection while it is built; without loaded flights it is never shown.
+void KORAWindow::openViewer() {
+    auto* viewer = new Plot2D(persist_, fonts_.normal, notifier_, this);
+    if (!viewer->hasFlights()) {
+        delete viewer;
+        return;
+    }
+    centerOnScreen(viewer);
+    viewer->show();
+    viewer->handleEvent(kOpenViewerEvent);
 }

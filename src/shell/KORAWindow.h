@@ -91,6 +91,7 @@ private:
     void changePrivilege();
     void revertForInactivity();
     void showAboutBox();
+    void openViewer();
 
     UserPersist& persist_;
     Notifier& notifier_;

@@ -14,8 +14,6 @@ struct MenuButton {
     const char* name;
     int code;
     const QString& helpFile;
-    // The function's window exists in this program.
-    bool available;
 };
 
 } // namespace
@@ -27,11 +25,11 @@ MainMenuScreen::MainMenuScreen(UserPersist& persist, EventHandler& mainWindow,
     if (helpPane != nullptr)
         helpPane->setFont(fonts.mid);
     const MenuButton buttons[] = {
-        {"B1", kDownloadCode, kDownloadButtonHelpFile, true},
-        {"B2", kAircraftInformationCode, kAircraftInfoButtonHelpFile, true},
-        {"B3", kMemoryEraseCode, kClearButtonHelpFile, true},
-        {"B4", kPlotCode, kOtherFunctionsButtonHelpFile, false},
-        {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile, true},
+        {"B1", kDownloadCode, kDownloadButtonHelpFile},
+        {"B2", kAircraftInformationCode, kAircraftInfoButtonHelpFile},
+        {"B3", kMemoryEraseCode, kClearButtonHelpFile},
+        {"B4", kPlotCode, kOtherFunctionsButtonHelpFile},
+        {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile},
     };
     for (const MenuButton& entry : buttons) {
         auto* button = findChild<KORAButton*>(QLatin1String(entry.name));
@@ -46,6 +44,5 @@ MainMenuScreen::MainMenuScreen(UserPersist& persist, EventHandler& mainWindow,
         bindCode(button, &mainWindow, entry.code);
         button->setFont(fonts.normal);
         button->setHelp(helpPane, entry.helpFile);
-        button->setEnabled(entry.available);
     }
 }

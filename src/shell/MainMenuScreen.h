@@ -20,8 +20,7 @@ class MainMenuScreen : public Screen {
     Q_OBJECT
 
 public:
-    // At flight line the utilities button is removed. Functions whose windows the program
-    // does not have yet stay disabled.
+    // At flight line the utilities button is removed.
     MainMenuScreen(UserPersist& persist, EventHandler& mainWindow, const DisplayFonts& fonts,
                    int level);
 };

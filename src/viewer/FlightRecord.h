@@ -81,6 +81,10 @@ inline const QString kBadDataIndicator = QStringLiteral("BadData");
 inline const QString kGoodDataIndicator = QStringLiteral("GoodData");
 
 QString dataStatusText(DataStatus status);
+// The data status lines of a flight (%1 the flight number, %2 its status text), as the
+// viewer's data menu and brix-cli flights show them.
+inline const QString kSteadyStateStatusText = QStringLiteral("Flight %1 - Steady State Status %2");
+inline const QString kTransientStatusText = QStringLiteral("Flight %1 - Transient Data Status %2");
 // Suspect when any of the 26 steady-state A4R values is negative, NaN or infinite: such an
 // amplitude can only come from a faulty sensor or channel.
 DataStatus steadyStateStatus(const FlightDataElement& flight);

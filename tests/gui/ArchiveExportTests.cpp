@@ -1,6 +1,7 @@
 // The archive export from the main window's File menu: the save dialog, the busy dialog and
 // the archive written, as the technician drives them.
 #include "ApplicationSettings.h"
+#include "ArchiveExportDialogs.h"
 #include "BrixAircraftSettings.h"
 #include "KORAWindow.h"
 #include "ModalDriver.h"
@@ -136,4 +137,15 @@ TEST_F(ArchiveExportWindowTest, AFailureIsToldOnceTheBusyDialogHasGone) {
     EXPECT_TRUE(notifier.busyText.startsWith(QStringLiteral("Archiving the data directory... ")))
         << qPrintable(notifier.busyText);
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/backup.gz")));
+}
+
+TEST(ArchiveBusyDialog, NeitherEscNorClosingTakesItAwayWhileTheToolsRun) {
+    const auto busy = createArchiveBusyDialog(nullptr, QFont());
+    busy->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(busy.get()));
+    QTest::keyClick(busy.get(), Qt::Key_Escape);
+    EXPECT_TRUE(busy->isVisible());
+    busy->close();
+    EXPECT_TRUE(busy->isVisible());
+    EXPECT_EQ(busy->windowModality(), Qt::ApplicationModal);
 }

@@ -1,6 +1,7 @@
 // Every window fits a 1366x768 laptop screen and a large monitor with nothing clipped: in
 // the program's fonts and style sheet, at its smallest size and at a large one, each
 // label, button and field gets at least the room its text needs.
+#include "ApplicationSettings.h"
 #include "ArchiveExportDialogs.h"
 #include "BrixAdminLoginDialog.h"
 #include "DisplayFonts.h"
@@ -14,19 +15,27 @@
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
+#include "ModalDriver.h"
 #include "PasswordDialog.h"
+#include "Plot2D.h"
 #include "PrivilegeLevel.h"
+#include "RawFlightFiles.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
 #include "ResourceFiles.h"
+#include "SelectDialog.h"
 #include "SettingsSandbox.h"
+#include "SetupDialog.h"
+#include "TabulateInfoWindow.h"
 #include "UnitConnection.h"
 #include "UserPersist.h"
+#include "ViewerEvents.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressDialog>
 #include <QTabWidget>
 #include <QTest>
@@ -164,6 +173,29 @@ TEST_F(LayoutTest, TheArchiveBusyDialogFitsWithItsLongestText) {
     const auto busy = createArchiveBusyDialog(nullptr, fonts.normal);
     busy->setLabelText(kCompressingText.arg(99999));
     expectFits(busy.get(), "archive busy dialog");
+}
+
+TEST_F(LayoutTest, TheViewerWindowsFitOnEveryScreen) {
+    writeViewerRawFile(dataDirectory(), flightNumbers(10));
+    whenModal<SelectDialog>([](SelectDialog* dialog) {
+        expectFits(dialog, "flight selection");
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("FLIGHT_LIST"));
+        list->selectAll();
+        QTest::keyClick(list, Qt::Key_F5);
+    });
+    Plot2D viewer(persist, fonts.normal, notifier);
+    ASSERT_EQ(viewer.flights().size(), 10);
+    viewer.handleEvent(kOpenViewerEvent);
+    expectFits(&viewer, "plot window");
+
+    SetupDialog setup(
+        {}, viewer.flights(), [](int, quint32) {}, fonts.normal, persist, notifier);
+    expectFits(&setup, "setup dialog");
+
+    viewer.handleEvent(kTabulateEvent);
+    ASSERT_NE(viewer.tabulateWindow(), nullptr);
+    expectFits(viewer.tabulateWindow(), "tabulation window");
+    EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // brix-cli as a technician's script runs it: a process of its own, with a home and settings
 // folder of its own that point at the simulated unit before it starts.
+#include "SimulatorRawFile.h"
 #include "UnitSimulator.h"
 
 #include <QDir>
@@ -234,6 +235,10 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
          "Error: --flight needs a value"},
         {{"series", "--view", "up", "--param", "6", "a.raw:0"},
          "Error: --view takes steady or transient, not \"up\""},
+        {{"tabulate", "--view", "steady", "--param", "6", "a.raw:0", "--range", "1"},
+         "Error: --range needs a value"},
+        {{"waterfall-csv", "--view", "steady", "--param", "15", "a.raw:0"},
+         "Error: Unknown option \"--param\""},
         {{"aircraft", "set", "N1", "--engine", "1", "--colour", "red"},
          "Error: Unknown option \"--colour\""},
         {{"aircraft", "set", "N1", "--engine", "1", "--sn"},
@@ -407,6 +412,38 @@ TEST_F(BrixCli, ArchivePrintsTheArchiveAndItsSize) {
         EXPECT_EQ(usage.exitCode, 2) << qPrintable(words.join(' '));
         EXPECT_TRUE(usage.err.contains(QStringLiteral("usage: brix-cli archive OUT")));
     }
+}
+
+// The waterfall export and a tabulation as a script gets them: on standard output, nothing
+// on standard error; a waterfall asked of tabulate is refused.
+TEST_F(BrixCli, WaterfallCsvAndTabulationOfAStoredFlight) {
+    const QString raw = home.path() + QStringLiteral("/n4orig_engine1.raw");
+    ASSERT_TRUE(writeSimulatorRawFile(raw, QStringLiteral("AC001"), 1, {{3, 1234}}));
+    const QString slot = raw + QStringLiteral(":3");
+
+    const CliRun csv = cli({"waterfall-csv", "--view", "steady", "--flight", "1234", slot});
+    EXPECT_EQ(csv.exitCode, 0) << qPrintable(csv.err);
+    EXPECT_TRUE(csv.err.isEmpty());
+    const QStringList lines = csv.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 4 + 512 + 1);
+    EXPECT_EQ(lines.mid(0, 4),
+              (QStringList{"Flight Number: 1234", "Steady State Frequency Spectra: AC001: Engine 1",
+                           "Pre-Defect", "Flight # 1234"}));
+    EXPECT_EQ(lines[4], QStringLiteral("0") + QStringLiteral(",0").repeated(26));
+    EXPECT_TRUE(lines[515].startsWith(QStringLiteral("4873.3,")));
+
+    const CliRun tabulation = cli({"tabulate", "--view", "transient", "--param", "0", slot});
+    EXPECT_EQ(tabulation.exitCode, 0) << qPrintable(tabulation.err);
+    EXPECT_TRUE(tabulation.out.startsWith(
+        QStringLiteral("Selected Flight: Flight 1234\nTransient Data: AC001: Engine 1  "
+                       "Pre-Defect\nA4R_avg  \nParameter: A4R_avg\n\n")));
+    EXPECT_EQ(tabulation.out.count(QLatin1Char('\n')), 5 + 4);
+
+    const CliRun refused = cli({"tabulate", "--view", "steady", "--param", "15", slot});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_EQ(refused.err,
+              QStringLiteral("Error: The waterfall has no tabulation: use waterfall-csv\n"));
 }
 
 } // namespace

@@ -11,6 +11,7 @@ namespace {
 
 const QString kUsageErrorText = QStringLiteral("%1\n\n%2");
 const QString kOptionPrefix = QStringLiteral("--");
+const QChar kValueWordSeparator = QLatin1Char(' ');
 
 bool isControlCharacter(char16_t code) {
     return code < 0x20 || (code >= 0x7f && code <= 0x9f);
@@ -47,12 +48,16 @@ void printToStandardError(const QString& text) {
 
 CommandLine::CommandLine(const QList<QCommandLineOption>& options) : definitions_(options) {}
 
-bool CommandLine::takesValue(const QString& word) const {
+qsizetype CommandLine::valueWordCount(const QString& word) const {
     for (const QCommandLineOption& option : definitions_) {
         if (!option.valueName().isEmpty() && option.names().contains(word.mid(2)))
-            return true;
+            return valueWords(option.valueName()).size();
     }
-    return false;
+    return 0;
+}
+
+QStringList CommandLine::valueWords(const QString& value) {
+    return value.split(kValueWordSeparator);
 }
 
 std::optional<QString> CommandLine::parse(const QStringList& words) {
@@ -73,14 +78,18 @@ std::optional<QString> CommandLine::parse(const QStringList& words) {
         if (word == kOptionPrefix)
             return kUnknownOptionText.arg(word);
         optionWords.append(word);
-        if (!takesValue(word))
+        const qsizetype valueWordCount = this->valueWordCount(word);
+        if (valueWordCount == 0)
             continue;
-        if (index + 1 < words.size())
-            optionWords.append(words[++index]);
-        else if (missingValueText_.isEmpty())
+        if (index + valueWordCount < words.size()) {
+            optionWords.append(words.mid(index + 1, valueWordCount).join(kValueWordSeparator));
+            index += valueWordCount;
+        } else if (missingValueText_.isEmpty()) {
             optionWords.append(QString());
-        else
+            index = words.size();
+        } else {
             return missingValueText_.arg(word);
+        }
     }
 
     QCommandLineParser parser;

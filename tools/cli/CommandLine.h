@@ -42,7 +42,9 @@ void printToStandardError(const QString& text);
 
 // One command's words, parsed with QCommandLineParser in brix-cli's way: only words that
 // begin with "--" are options, so identifiers and paths that begin with "-" stay arguments;
-// an option that takes a value takes the next word, whatever it holds.
+// an option that takes a value takes the next word, whatever it holds. An option whose value
+// name has several words ("MIN MAX") takes that many words, given as one value joined by
+// blanks (valueWords() splits it again).
 class CommandLine {
 public:
     explicit CommandLine(const QList<QCommandLineOption>& options);
@@ -61,8 +63,12 @@ public:
     const QList<QPair<QString, QString>>& options() const { return options_; }
     const QStringList& arguments() const { return arguments_; }
 
+    // The words of a value that an option of several words took.
+    static QStringList valueWords(const QString& value);
+
 private:
-    bool takesValue(const QString& word) const;
+    // How many words the option takes as its value (0 for a switch or an unknown option).
+    qsizetype valueWordCount(const QString& word) const;
 
     QList<QCommandLineOption> definitions_;
     bool optionsEndAtFirstArgument_ = false;

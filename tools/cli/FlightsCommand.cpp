@@ -23,10 +23,6 @@ const QString kUsageText = QStringLiteral(
     "  --status        add the steady-state and transient data status of each flight");
 const QString kBadMemoryText = QStringLiteral("--memory takes 0 or 1, not \"%1\"");
 
-// The viewer's data status lines, as its window shows them.
-const QString kSteadyStateStatusText = QStringLiteral("Flight %1 - Steady State Status %2");
-const QString kTransientStatusText = QStringLiteral("Flight %1 - Transient Data Status %2");
-
 struct Filters {
     std::optional<QString> aircraftId;
     std::optional<int> engine;

@@ -16,6 +16,7 @@
 #include "StartOfRun.h"
 #include "StderrNotifier.h"
 #include "StoreNames.h"
+#include "TabulateCommand.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
 #include "UploadCommand.h"
@@ -42,6 +43,11 @@ const QString kUsage = QStringLiteral(
     "                                     flight slots of the stored raw flight data files\n"
     "  series --view steady|transient --param N [--bin B] [--sample S] [--flight F]\n"
     "      [--window W] FILE:SLOT...      a view of up to 10 flights as CSV\n"
+    "  tabulate --view steady|transient --param N [--bin B] [--sample S] [--flight F]\n"
+    "      [--window W] [--series I] [--range MIN MAX] FILE:SLOT...\n"
+    "                                     one series' tabulation, as its window saves it\n"
+    "  waterfall-csv --view steady|transient --flight F [--bin B] [--window W]\n"
+    "      [--range MIN MAX] FILE:SLOT...  the waterfall's export of flight F as CSV\n"
     "  upload main|dsp|config FILE        load software or configuration into the unit\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
@@ -166,6 +172,10 @@ int main(int argc, char** argv) {
         return runFlightsCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("series"))
         return runSeriesCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("tabulate"))
+        return runTabulateCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("waterfall-csv"))
+        return runWaterfallCsvCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("upload")) {
         UnitConnection connection;
         loadAddress(connection, *options, notifier);

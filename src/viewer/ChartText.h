@@ -1,0 +1,25 @@
+#pragma once
+
+#include "PlotSeries.h"
+
+#include <QString>
+
+// The texts the chart shows besides its series, kept apart from the chart so that they are
+// built and tested without a window.
+
+inline const QString kSteadyStateViewerTitle = QStringLiteral("Steady State 2-D Data Viewer");
+inline const QString kTransientViewerTitle = QStringLiteral("Transient 2-D Data Viewer");
+
+// The read-out of point `point` of series `seriesIndex` of `view`, named after the series:
+//   spectrum:                  "%s: %8.2f (Hz)  %8.3f (G)"
+//   waterfall:                 "Frequency : %8.6g (Hz)"          (X only)
+//   transient averages:        "%s: X = %s  Y = %.5g"  (X as its bin label TOC/TOD/AOD/AOA)
+//   time history:              "%s: X = %8.4g (ms)  Y = %8.5g"
+//   all others:                "%s: X = %8.4g  Y = %8.5g"
+// `selection` must be the one the series were built from. Empty for a series or point that
+// the view does not hold.
+QString readoutText(const PlotView& view, const PlotSelection& selection, int seriesIndex,
+                    int point);
+
+// The viewer window's title for the view.
+QString viewerWindowTitle(PlotType plotType);

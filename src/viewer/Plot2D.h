@@ -1,0 +1,124 @@
+#pragma once
+
+#include "EventHandler.h"
+#include "FlightDataElement.h"
+#include "PlotSeries.h"
+
+#include <QFont>
+#include <QList>
+#include <QMainWindow>
+
+#include <array>
+
+class Notifier;
+class PlotWindow;
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QFileDialog;
+class QGroupBox;
+class QKeySequence;
+class QMenu;
+class TabulateInfoWindow;
+class UserPersist;
+
+inline const QString kPlotForm = QStringLiteral("Plot2D");
+
+// The viewer's settings (application store): what was shown last.
+inline const QString kPlotTypeKey = QStringLiteral("Plot2D_PlotType");
+inline const QString kParameterTypeKey = QStringLiteral("Plot2D_ParmType");
+inline const QString kTransientBinKey = QStringLiteral("Plot2D_TransientBinType");
+inline const QString kLastFlightKey = QStringLiteral("Plot2D_LastFlight");
+inline const QString kLastSampleKey = QStringLiteral("Plot2D_LastSample");
+inline const QString kXGridKey = QStringLiteral("Plot2D_XGrid");
+inline const QString kYGridKey = QStringLiteral("Plot2D_YGrid");
+inline const QString kWindowTypeKey = QStringLiteral("Plot2D_FFT_WINDOW_TYPE");
+
+inline const QString kNoDataText = QStringLiteral("No data exists for plotting");
+// The sample selector's captions.
+inline const QString kTimeHistorySamplesTitle = QStringLiteral("Time History: Sample Number");
+inline const QString kFftSamplesTitle = QStringLiteral("FFT: Sample Number");
+inline const QString kWaterfallFlightsTitle = QStringLiteral("Waterfall FFT: Flight Number");
+inline const QString kUnusedSamplesTitle = QStringLiteral("Unused");
+// The waterfall's export.
+inline const QString kWaterfallExportTitle = QStringLiteral("Save Tabulated Data");
+inline const QString kWaterfallExportFilter = QStringLiteral("Text Files (*.csv)");
+
+// The data viewer: the flights chosen in the flight selection, drawn in a chart, with the
+// view (steady state or transient), the parameter type, the transient bin and the sample
+// or flight to choose, the data status, the setup, the tabulation and printing. It is a
+// window of its own; every choice is remembered for the next opening.
+class Plot2D : public QMainWindow, public EventHandler {
+    Q_OBJECT
+
+public:
+    static constexpr int kSeriesFlagCount = 10;
+    static constexpr int kSampleButtonCount = 26;
+
+    // Runs the flight selection. Without any stored flight it says so; without loaded
+    // flights (none found, or the selection cancelled) it is to be discarded unshown.
+    Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWidget* parent = nullptr);
+    ~Plot2D() override;
+
+    int handleEvent(int code) override;
+    // An event that carries a value (the setup dialog's changes, the chart's legend clicks).
+    void handleValueEvent(int code, quint32 value);
+
+    bool hasFlights() const { return !flights_.isEmpty(); }
+    const QList<FlightDataElement>& flights() const { return flights_; }
+    const PlotSelection& selection() const { return selection_; }
+    int currentSeries() const { return currentSeries_; }
+    bool displayFlag(int series) const;
+    bool xGrid() const { return xGrid_; }
+    bool yGrid() const { return yGrid_; }
+    PlotWindow* plotWindow() const { return plotWindow_; }
+    // The open tabulation window, or nullptr.
+    TabulateInfoWindow* tabulateWindow() const;
+    // The save dialog of the waterfall's export, kept so it opens where it was left.
+    QFileDialog* exportDialog() const { return exportDialog_; }
+
+private:
+    void readSettings();
+    void storeSetting(const QString& key, const QVariant& value);
+    void setUpToolBar();
+    void addShortcut(QAbstractButton* button, const QKeySequence& key);
+    void setUpMenus();
+    void setUpSampleSelector();
+    void showDataStatus();
+    bool runFlightSelection();
+    void updateSampleSelector();
+    void selectSampleButton(QAbstractButton* button);
+    void updateMenus();
+    void replot();
+    void setPlotType(int plotType);
+    void setParameterType(int parameterType);
+    void stepParameterType(int step);
+    void chooseSample(QAbstractButton* button);
+    void showSeries(quint32 value);
+    void runSetup();
+    void tabulate(bool activate);
+    void exportWaterfall();
+    void closeTabulation();
+
+    UserPersist& persist_;
+    QFont font_;
+    Notifier& notifier_;
+    QList<FlightDataElement> flights_;
+    PlotSelection selection_;
+    std::array<bool, kSeriesFlagCount> displayFlags_;
+    bool xGrid_ = false;
+    bool yGrid_ = false;
+    int currentSeries_ = 0;
+    quint32 eventValue_ = 0;
+
+    PlotWindow* plotWindow_ = nullptr;
+    QAbstractButton* steadyState_ = nullptr;
+    QAbstractButton* transient_ = nullptr;
+    QGroupBox* sampleGroup_ = nullptr;
+    QButtonGroup* sampleButtons_ = nullptr;
+    QAbstractButton* indicator_ = nullptr;
+    QList<QAction*> parameterItems_;
+    QList<QAction*> transientBinItems_;
+    QMenu* transientBinMenu_ = nullptr;
+    QFileDialog* exportDialog_ = nullptr;
+};

@@ -1,0 +1,444 @@
+#include "PlotWindow.h"
+
+#include "ChartFonts.h"
+#include "ChartText.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Calm colours that stay apart from each other on white, one per flight.
+constexpr std::array<QRgb, 10> kSeriesColours = {
+    0x1f5fa8, // blue
+    0xd9822b, // orange
+    0x2e8b57, // green
+    0xc0392b, // red
+    0x7b5ea7, // purple
+    0x8c6d46, // brown
+    0xc2569a, // pink
+    0x5f6b73, // slate
+    0x8f8f1c, // olive
+    0x1a9bb0, // teal
+};
+// Series 8 and 9 repeat hues of the first eight closely enough to need a dashed line.
+constexpr int kFirstDashedSeries = 8;
+constexpr std::array<QCPScatterStyle::ScatterShape, 10> kMarkerShapes = {
+    QCPScatterStyle::ssDisc,
+    QCPScatterStyle::ssSquare,
+    QCPScatterStyle::ssDiamond,
+    QCPScatterStyle::ssTriangle,
+    QCPScatterStyle::ssTriangleInverted,
+    QCPScatterStyle::ssCircle,
+    QCPScatterStyle::ssCross,
+    QCPScatterStyle::ssPlus,
+    QCPScatterStyle::ssStar,
+    QCPScatterStyle::ssCrossCircle,
+};
+constexpr double kMarkerSize = 7;
+// One colour for all waterfall traces: they are told apart by their level.
+constexpr QRgb kWaterfallColour = 0x1f3a68;
+const QColor kHiddenSeriesText(170, 170, 170);
+
+const QColor kReadoutNegative(255, 255, 0);
+const QColor kReadoutPositive(204, 204, 255);
+const QColor kMarkerColour(90, 90, 90);
+
+// Room above the highest value, as a share of the values' span, and around bin plots' first
+// and last markers, in bins, so that no marker is cut in half by the frame.
+constexpr double kHeadroom = 0.05;
+constexpr double kMarkerMargin = 0.5;
+
+// A press and release this close together (pixels) are a click, not a drag.
+constexpr int kClickSlack = 3;
+
+// The chart is laid out at this width for printing and then scaled onto the page, so that
+// text and lines keep the proportions they have on screen.
+constexpr int kPrintLayoutWidth = 1200;
+
+// Layout: a stretch factor that leaves the spare room to the others, and the room around the
+// legend's column.
+constexpr double kNoStretch = 0.001;
+const QMargins kLegendMargins(12, 0, 12, 0);
+
+const QString kOverlayLayer = QStringLiteral("overlay");
+
+// The index of the value in the ascending `x` nearest to `key`.
+int nearestPoint(const QList<double>& x, double key) {
+    const auto after = std::lower_bound(x.cbegin(), x.cend(), key);
+    if (after == x.cbegin())
+        return 0;
+    if (after == x.cend())
+        return int(x.size()) - 1;
+    const auto before = after - 1;
+    return int((key - *before <= *after - key ? before : after) - x.cbegin());
+}
+
+} // namespace
+
+PlotWindow::PlotWindow(QWidget* parent)
+    : ChartView(parent), readout_(new QCPItemText(chart())),
+      marker_(new QCPItemStraightLine(chart())), legendColumn_(new QCPLayoutGrid),
+      numberTicker_(new QCPAxisTicker), labelTicker_(new QCPAxisTickerText) {
+    QCustomPlot* plot = chart();
+    plot->setMouseTracking(true);
+    plot->installEventFilter(this);
+    plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    QCPAxisRect* rect = plot->axisRect();
+    rect->setRangeDrag(Qt::Horizontal);
+    rect->setRangeZoom(Qt::Horizontal);
+    for (QCPAxis* axis : {plot->xAxis, plot->yAxis}) {
+        axis->setLabelFont(chartTextFont());
+        axis->setTickLabelFont(chartTextFont());
+        axis->grid()->setVisible(false);
+    }
+
+    // The legend sits right of the plot, where it never covers a series, at the top of a
+    // column that takes no more width than the legend needs.
+    rect->insetLayout()->take(plot->legend);
+    legendColumn_->setMargins(kLegendMargins);
+    legendColumn_->addElement(0, 0, plot->legend);
+    legendColumn_->addElement(1, 0, new QCPLayoutElement(plot));
+    legendColumn_->setRowStretchFactor(0, kNoStretch);
+    showLegend(true);
+    plot->legend->setFont(chartLegendFont());
+
+    // The read-out and the marker live on the buffered top layer, so that following the
+    // mouse repaints that layer alone.
+    readout_->setLayer(kOverlayLayer);
+    readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    readout_->position->setCoords(0.005, 0.01);
+    readout_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+    readout_->setFont(readoutFont());
+    readout_->setColor(Qt::black);
+    readout_->setPen(QPen(kMarkerColour));
+    readout_->setPadding(QMargins(4, 2, 4, 2));
+    readout_->setVisible(false);
+    marker_->setLayer(kOverlayLayer);
+    marker_->setPen(QPen(kMarkerColour, 1, Qt::DashLine));
+    marker_->setVisible(false);
+
+    connect(plot->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        if (!loading_)
+            emit rangeChanged();
+    });
+    connect(plot, &QCustomPlot::mouseMove, this,
+            [this](QMouseEvent* event) { followMouse(event->position()); });
+    connect(plot, &QCustomPlot::mousePress, this, &PlotWindow::mousePressed);
+    connect(plot, &QCustomPlot::mouseRelease, this, &PlotWindow::mouseReleased);
+    connect(plot, &QCustomPlot::legendClick, this,
+            [this](QCPLegend*, QCPAbstractLegendItem* item, QMouseEvent* event) {
+                if (event->button() == Qt::LeftButton)
+                    legendClicked(item);
+            });
+}
+
+PlotWindow::~PlotWindow() {
+    // Out of the layout, the legend's column is ours to delete.
+    if (legendColumn_->layout() == nullptr)
+        delete legendColumn_;
+}
+
+void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) {
+    setHeader(view.headerLine1, view.headerLine2);
+    setFooter(view.footer, QString());
+    if (!view.seriesBuilt) {
+        view_.headerLine1 = view.headerLine1;
+        view_.headerLine2 = view.headerLine2;
+        view_.footer = view.footer;
+        chart()->replot(QCustomPlot::rpQueuedReplot);
+        return;
+    }
+    view_ = view;
+    seriesSelection_ = selection;
+    // The whole chart is replotted below, the read-out's layer with it.
+    clearReadout();
+    loadSeries();
+
+    QCustomPlot* plot = chart();
+    plot->xAxis->setLabel(view.xAxisTitle);
+    plot->yAxis->setLabel(view.yAxisTitle);
+    if (view.xAxisLabels.isEmpty()) {
+        plot->xAxis->setTicker(numberTicker_);
+    } else {
+        labelTicker_->clear();
+        for (const PlotLabel& label : view.xAxisLabels)
+            labelTicker_->addTick(label.x, label.text);
+        plot->xAxis->setTicker(labelTicker_);
+    }
+    showLegend(!view.waterfall);
+
+    // X: every point; Y: from the view's minimum to just above the highest value. A record
+    // may hold values that are no numbers or infinite: the axes span the finite ones.
+    double xLower = std::numeric_limits<double>::infinity();
+    double xUpper = -xLower;
+    double yLower = std::isfinite(view.yAxisMinimum) ? view.yAxisMinimum : 0;
+    const bool lowerFromData = !std::isfinite(view.yAxisMinimum);
+    double yUpper = yLower;
+    for (const PlotSeries& series : view.series) {
+        if (!series.x.isEmpty()) {
+            xLower = std::min(xLower, series.x.first());
+            xUpper = std::max(xUpper, series.x.last());
+        }
+        for (double y : series.y) {
+            if (std::isfinite(y)) {
+                yUpper = std::max(yUpper, y);
+                if (lowerFromData)
+                    yLower = std::min(yLower, y);
+            }
+        }
+    }
+    if (!(xLower < xUpper)) {
+        xLower = std::isfinite(xLower) ? xLower - kMarkerMargin : 0;
+        xUpper = xLower + 2 * kMarkerMargin;
+    } else if (view.markers) {
+        xLower -= kMarkerMargin;
+        xUpper += kMarkerMargin;
+    }
+    const double span = yUpper - yLower;
+    fullXLower_ = xLower;
+    fullXUpper_ = xUpper;
+    fullYLower_ = yLower;
+    fullYUpper_ = span > 0 ? yUpper + kHeadroom * span : yLower + 1;
+    loading_ = true;
+    plot->xAxis->setRange(fullXLower_, fullXUpper_);
+    plot->yAxis->setRange(fullYLower_, fullYUpper_);
+    loading_ = false;
+    plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// Graphs are kept from one load to the next: only their data and styles change.
+void PlotWindow::loadSeries() {
+    QCustomPlot* plot = chart();
+    const int count = int(view_.series.size());
+    while (graphs_.size() > count)
+        plot->removeGraph(graphs_.takeLast());
+    while (graphs_.size() < count)
+        graphs_.append(plot->addGraph());
+    for (int i = 0; i < count; ++i) {
+        const PlotSeries& series = view_.series.at(i);
+        graphs_[i]->setData(series.x, series.y, true);
+        graphs_[i]->setName(series.name);
+        styleSeries(i);
+        graphs_[i]->setVisible(series.visible);
+        showSeriesInLegend(i);
+    }
+}
+
+void PlotWindow::styleSeries(int series) {
+    QCPGraph* graph = graphs_.at(series);
+    if (view_.waterfall) {
+        graph->setPen(QPen(QColor(kWaterfallColour)));
+        graph->setLineStyle(QCPGraph::lsLine);
+        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+        return;
+    }
+    const std::size_t slot = std::size_t(series) % kSeriesColours.size();
+    const QColor colour(kSeriesColours.at(slot));
+    QPen pen(colour);
+    if (series >= kFirstDashedSeries)
+        pen.setStyle(Qt::DashLine);
+    graph->setPen(pen);
+    if (view_.markers) {
+        graph->setLineStyle(QCPGraph::lsNone);
+        graph->setScatterStyle(QCPScatterStyle(kMarkerShapes.at(slot), colour, kMarkerSize));
+    } else {
+        graph->setLineStyle(QCPGraph::lsLine);
+        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    }
+}
+
+// A hidden legend would still hold its room in the layout: the column leaves the layout.
+void PlotWindow::showLegend(bool shown) {
+    if (shown == (legendColumn_->layout() != nullptr))
+        return;
+    if (shown) {
+        plotRow()->addElement(0, 1, legendColumn_);
+        plotRow()->setColumnStretchFactor(1, kNoStretch);
+    } else {
+        plotRow()->take(legendColumn_);
+        plotRow()->simplify();
+    }
+    chart()->legend->setVisible(shown);
+}
+
+void PlotWindow::showSeriesInLegend(int series) {
+    QCPGraph* graph = graphs_.at(series);
+    if (QCPPlottableLegendItem* item = chart()->legend->itemWithPlottable(graph))
+        item->setTextColor(graph->visible() ? QColor(Qt::black) : kHiddenSeriesText);
+}
+
+void PlotWindow::setSeriesVisible(int series, bool visible) {
+    if (series < 0 || series >= graphs_.size())
+        return;
+    graphs_[series]->setVisible(visible);
+    view_.series[series].visible = visible;
+    showSeriesInLegend(series);
+    chart()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool PlotWindow::seriesVisible(int series) const {
+    return series >= 0 && series < graphs_.size() && graphs_.at(series)->visible();
+}
+
+void PlotWindow::setXGrid(bool on) {
+    chart()->xAxis->grid()->setVisible(on);
+    chart()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void PlotWindow::setYGrid(bool on) {
+    chart()->yAxis->grid()->setVisible(on);
+    chart()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void PlotWindow::setCurrentSeries(int series) {
+    if (series == currentSeries_)
+        return;
+    currentSeries_ = series;
+    hideReadout();
+}
+
+void PlotWindow::resetZoom() {
+    chart()->xAxis->setRange(fullXLower_, fullXUpper_);
+    chart()->yAxis->setRange(fullYLower_, fullYUpper_);
+    chart()->replot(QCustomPlot::rpQueuedReplot);
+}
+
+double PlotWindow::xMinimum() const {
+    return chart()->xAxis->range().lower;
+}
+
+double PlotWindow::xMaximum() const {
+    return chart()->xAxis->range().upper;
+}
+
+QString PlotWindow::xAxisTitle() const {
+    return chart()->xAxis->label();
+}
+
+QString PlotWindow::yAxisTitle() const {
+    return chart()->yAxis->label();
+}
+
+const PlotView& PlotWindow::view() const {
+    return view_;
+}
+
+void PlotWindow::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        renderTo(printer);
+}
+
+bool PlotWindow::printToPdf(const QString& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    return renderTo(printer);
+}
+
+bool PlotWindow::renderTo(QPrinter& printer) {
+    QCPPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const QRect page = painter.viewport();
+    const int height = kPrintLayoutWidth * page.height() / std::max(1, page.width());
+    painter.scale(double(page.width()) / kPrintLayoutWidth, double(page.height()) / height);
+    chart()->toPainter(&painter, kPrintLayoutWidth, height);
+    const bool written = painter.end();
+    // The chart was laid out for the page; lay it out for the screen again.
+    chart()->replot(QCustomPlot::rpQueuedReplot);
+    return written;
+}
+
+QString PlotWindow::readoutText() const {
+    return readout_->visible() ? readout_->text() : QString();
+}
+
+QColor PlotWindow::readoutBackground() const {
+    return readout_->brush().color();
+}
+
+bool PlotWindow::readoutShown() const {
+    return readout_->visible();
+}
+
+double PlotWindow::markerX() const {
+    return marker_->visible() ? marker_->point1->coords().x()
+                              : std::numeric_limits<double>::quiet_NaN();
+}
+
+bool PlotWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == chart() && event->type() == QEvent::Leave)
+        hideReadout();
+    return ChartView::eventFilter(watched, event);
+}
+
+void PlotWindow::followMouse(const QPointF& position) {
+    QCustomPlot* plot = chart();
+    if (currentSeries_ < 0 || currentSeries_ >= view_.series.size() ||
+        view_.series.at(currentSeries_).x.isEmpty() ||
+        !plot->axisRect()->rect().contains(position.toPoint())) {
+        hideReadout();
+        return;
+    }
+    const PlotSeries& series = view_.series.at(currentSeries_);
+    const int point = nearestPoint(series.x, plot->xAxis->pixelToCoord(position.x()));
+    if (point == pickedPoint_)
+        return;
+    pickedPoint_ = point;
+    const double x = series.x.at(point);
+    readout_->setText(::readoutText(view_, seriesSelection_, currentSeries_, point));
+    readout_->setBrush(series.y.at(point) < 0 ? kReadoutNegative : kReadoutPositive);
+    readout_->setVisible(true);
+    marker_->point1->setCoords(x, 0);
+    marker_->point2->setCoords(x, 1);
+    marker_->setVisible(true);
+    plot->layer(kOverlayLayer)->replot();
+    emit pointPicked(point);
+}
+
+void PlotWindow::hideReadout() {
+    const bool shown = readout_->visible() || marker_->visible();
+    clearReadout();
+    if (shown)
+        chart()->layer(kOverlayLayer)->replot();
+}
+
+void PlotWindow::clearReadout() {
+    pickedPoint_ = -1;
+    readout_->setVisible(false);
+    marker_->setVisible(false);
+}
+
+void PlotWindow::mousePressed(QMouseEvent* event) {
+    pressPosition_ = event->position().toPoint();
+    const bool rubberBand =
+        event->button() == Qt::RightButton ||
+        (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ControlModifier));
+    chart()->setSelectionRectMode(rubberBand ? QCP::srmZoom : QCP::srmNone);
+}
+
+void PlotWindow::mouseReleased(QMouseEvent* event) {
+    const QPoint position = event->position().toPoint();
+    if (event->button() == Qt::LeftButton &&
+        (position - pressPosition_).manhattanLength() <= kClickSlack &&
+        chart()->axisRect()->rect().contains(position))
+        emit plotAreaClicked();
+}
+
+void PlotWindow::legendClicked(QCPAbstractLegendItem* item) {
+    auto* entry = qobject_cast<QCPPlottableLegendItem*>(item);
+    const int series =
+        entry ? int(graphs_.indexOf(qobject_cast<QCPGraph*>(entry->plottable()))) : -1;
+    emit seriesClicked(series);
+}

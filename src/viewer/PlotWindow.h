@@ -1,0 +1,107 @@
+#pragma once
+
+#include "ChartView.h"
+#include "PlotSeries.h"
+
+#include <QColor>
+#include <QList>
+#include <QPoint>
+#include <QSharedPointer>
+
+class QCPAbstractLegendItem;
+class QCPAxisTicker;
+class QCPAxisTickerText;
+class QCPGraph;
+class QCPItemStraightLine;
+class QCPItemText;
+class QCPLegend;
+class QCPRange;
+class QMouseEvent;
+class QPrinter;
+
+// The viewer's chart: the series of a PlotView with their styles, axis titles, value labels
+// and Y-axis minimum, and the read-out of the current series' point nearest the mouse.
+//
+// Mouse: the wheel zooms X about the cursor; a left drag pans X; a drag with the right button,
+// or with the left button while Ctrl is held, draws a rubber band that zooms into the box
+// (X and Y). Every change of the shown X range by the user, and a zoom reset, emits
+// rangeChanged once; loading a view does not. A left click emits seriesClicked on the legend
+// and plotAreaClicked in the plot area.
+//
+// Hidden series stay in the legend, greyed, so that they can be found and shown again.
+class PlotWindow : public ChartView {
+    Q_OBJECT
+public:
+    explicit PlotWindow(QWidget* parent = nullptr);
+    ~PlotWindow() override;
+
+    // Loads the series, axis titles, labels, Y-axis minimum, styles, fonts and the header
+    // and footer lines of `view` (PlotView from buildPlotView). A view with
+    // seriesBuilt == false keeps the series shown before and changes only the header and
+    // footer lines. The full X range is shown after a load.
+    void loadView(const PlotView& view, const PlotSelection& selection);
+    void setSeriesVisible(int series, bool visible);
+    bool seriesVisible(int series) const;
+    void setXGrid(bool on);
+    void setYGrid(bool on);
+    // The series that the read-out follows (the viewer's current series).
+    void setCurrentSeries(int series);
+    void resetZoom();
+    double xMinimum() const; // the visible X range
+    double xMaximum() const;
+    QString xAxisTitle() const;
+    QString yAxisTitle() const;
+    const PlotView& view() const; // what is loaded
+    // Printing: the system's print dialog, and straight to a PDF file. One landscape page
+    // with the header, the plot and the footer.
+    void print();
+    bool printToPdf(const QString& path);
+    // The read-out, for tests: its text, background colour and whether it shows; the X
+    // marker's position (NaN when hidden).
+    QString readoutText() const;
+    QColor readoutBackground() const;
+    bool readoutShown() const;
+    double markerX() const;
+
+signals:
+    void seriesClicked(int series); // a legend entry was clicked (-1: no entry)
+    void plotAreaClicked();
+    void rangeChanged();         // zoom (wheel, rubber band) or pan (drag) changed X
+    void pointPicked(int point); // the read-out moved to this point of the current series
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void loadSeries();
+    void styleSeries(int series);
+    void showLegend(bool shown);
+    void showSeriesInLegend(int series);
+    void setRanges(const QCPRange& x, const QCPRange& y);
+    void followMouse(const QPointF& position);
+    void hideReadout();
+    void clearReadout();
+    void mousePressed(QMouseEvent* event);
+    void mouseReleased(QMouseEvent* event);
+    void legendClicked(QCPAbstractLegendItem* item);
+    bool renderTo(QPrinter& printer);
+
+    PlotView view_;
+    // The selection the shown series were built from: a view that builds none keeps them,
+    // and the read-out must go on describing them.
+    PlotSelection seriesSelection_;
+    QList<QCPGraph*> graphs_;
+    int currentSeries_ = 0;
+    int pickedPoint_ = -1;
+    double fullXLower_ = 0;
+    double fullXUpper_ = 1;
+    double fullYLower_ = 0;
+    double fullYUpper_ = 1;
+    bool loading_ = false;
+    QPoint pressPosition_;
+    QCPItemText* readout_;
+    QCPItemStraightLine* marker_;
+    QCPLayoutGrid* legendColumn_;
+    QSharedPointer<QCPAxisTicker> numberTicker_;
+    QSharedPointer<QCPAxisTickerText> labelTicker_;
+};

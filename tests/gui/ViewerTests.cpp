@@ -1,0 +1,400 @@
+// The data viewer's windows driven as the technician drives them: the flight selection, the
+// plot window's views, sample selector, data status and keys, the setup, the tabulation with
+// its file, the waterfall's CSV export, and the main menu's way in. Raw flight data files
+// are written byte by byte into a fresh data directory.
+#include "ApplicationSettings.h"
+#include "BrixAircraftSettings.h"
+#include "Controls.h"
+#include "FlightSelection.h"
+#include "KORAButton.h"
+#include "KORAWindow.h"
+#include "ModalDriver.h"
+#include "Plot2D.h"
+#include "PlotWindow.h"
+#include "PrivilegeLevel.h"
+#include "RawFlightFiles.h"
+#include "RecordingNotifier.h"
+#include "ResourceFiles.h"
+#include "SelectDialog.h"
+#include "SettingsSandbox.h"
+#include "SetupDialog.h"
+#include "TabulateInfoWindow.h"
+#include "Tabulation.h"
+#include "UserPersist.h"
+#include "ViewerEvents.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+
+namespace {
+
+// Selects the first `count` flights of the selection dialog and confirms with F5.
+void selectFlights(int count) {
+    whenModal<SelectDialog>([count](SelectDialog* dialog) {
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("FLIGHT_LIST"));
+        for (int row = 0; row < count && row < list->count(); ++row)
+            list->item(row)->setSelected(true);
+        QTest::keyClick(list, Qt::Key_F5);
+    });
+}
+
+// Names a file in the save dialog and accepts it with Enter.
+void answerSaveDialog(const QString& path, QString* caption = nullptr,
+                      QStringList* filters = nullptr, QString* folder = nullptr) {
+    whenModal<QFileDialog>([=](QFileDialog* dialog) {
+        if (caption != nullptr)
+            *caption = dialog->windowTitle();
+        if (filters != nullptr)
+            *filters = dialog->nameFilters();
+        if (folder != nullptr)
+            *folder = dialog->directory().absolutePath();
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        edit->setText(QFileInfo(path).fileName());
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+QString readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSettingsAndHome();
+        pointSettingsAtSimulator(1);
+        data = freshDataDirectory();
+    }
+    void TearDown() override { delete viewer.data(); }
+
+    Plot2D& open(int flights, const QList<qint32>& suspect = {}, int select = 99) {
+        writeViewerRawFile(data, flightNumbers(flights), suspect);
+        selectFlights(select);
+        viewer = new Plot2D(persist, font, notifier);
+        EXPECT_TRUE(viewer->hasFlights());
+        viewer->show();
+        viewer->handleEvent(kOpenViewerEvent);
+        viewer->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(viewer));
+        return *viewer;
+    }
+    QList<QAbstractButton*> sampleButtons() const {
+        QList<QAbstractButton*> buttons;
+        for (int i = 1; i <= Plot2D::kSampleButtonCount; ++i)
+            buttons.append(
+                viewer->findChild<QAbstractButton*>(QStringLiteral("B_SAMPLE%1").arg(i)));
+        return buttons;
+    }
+    QString sampleCaption() const {
+        return viewer->findChild<QGroupBox*>(QStringLiteral("G_SAMPLE"))->title();
+    }
+    // The texts of the visible sample buttons, the checked one marked with "*".
+    QStringList shownSamples() const {
+        QStringList shown;
+        for (QAbstractButton* button : sampleButtons())
+            if (button->isVisibleTo(viewer))
+                shown.append(button->text() +
+                             (button->isChecked() ? QStringLiteral("*") : QString()));
+        return shown;
+    }
+    QAction* item(const QString& name) const { return viewer->findChild<QAction*>(name); }
+    void choose(ParameterType type) {
+        item(QStringLiteral("PUI_PARAMETER%1").arg(valueOf(type)))->trigger();
+    }
+    int setting(const QString& key) const { return BrixAircraftSettings().value(key).toInt(); }
+
+    QString data;
+    RecordingNotifier notifier;
+    UserPersist persist{resourcePath(kApplicationResourceRoot)};
+    QFont font;
+    QPointer<Plot2D> viewer;
+};
+
+TEST_F(ViewerTest, FirstOpeningShowsSteadyStateA4RWithAnUnusedSampleSelector) {
+    open(2);
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Steady State 2-D Data Viewer"));
+    EXPECT_EQ(viewer->selection().parameterType, ParameterType::A4R);
+    EXPECT_TRUE(item(QStringLiteral("PUI_PARAMETER6"))->isChecked());
+    EXPECT_TRUE(viewer->findChild<QAbstractButton*>(QStringLiteral("B_STEADY_STATE"))->isChecked());
+    EXPECT_FALSE(viewer->xGrid() || viewer->yGrid());
+    EXPECT_EQ(viewer->selection().windowType, 0);
+    EXPECT_FALSE(
+        viewer->findChild<QMenu*>(QStringLiteral("PDI_TRANSIENT_BIN"))->menuAction()->isEnabled());
+    EXPECT_EQ(sampleCaption(), QStringLiteral("Unused"));
+    EXPECT_EQ(shownSamples().size(), 26);
+    EXPECT_EQ(shownSamples().first(), QStringLiteral("1*"));
+    for (QAbstractButton* button : sampleButtons())
+        EXPECT_FALSE(button->isEnabled());
+    EXPECT_EQ(viewer->plotWindow()->view().series.size(), 2);
+    EXPECT_EQ(viewer->plotWindow()->view().headerLine1,
+              QStringLiteral("Steady State Data: F-GZLK: Engine 1"));
+    EXPECT_EQ(viewer->findChild<QAbstractButton*>(QStringLiteral("B_GLOBAL_INDICATOR"))
+                  ->property("indicator"),
+              QStringLiteral("GoodData"));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(ViewerTest, SampleTwentyFallsBackToTheFirstTransientSample) {
+    {
+        BrixAircraftSettings settings;
+        settings.setValue(kParameterTypeKey, valueOf(ParameterType::TimeHistory));
+        settings.setValue(kLastSampleKey, 19);
+    }
+    open(2);
+    EXPECT_EQ(sampleCaption(), QStringLiteral("Time History: Sample Number"));
+    EXPECT_EQ(shownSamples().value(19), QStringLiteral("20*"));
+    QTest::keyClick(viewer, Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Transient 2-D Data Viewer"));
+    EXPECT_EQ(shownSamples(), QStringList({"1*", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+    EXPECT_EQ(setting(kLastSampleKey), 0);
+    EXPECT_EQ(setting(kPlotTypeKey), 1);
+    EXPECT_EQ(viewer->plotWindow()->view().footer, QStringLiteral("Sample Number 1: (TOC)"));
+    // The transient view offers no TR4R averages; its bins apply from A4R on.
+    EXPECT_FALSE(item(QStringLiteral("PUI_PARAMETER1"))->isEnabled());
+    EXPECT_FALSE(item(QStringLiteral("PUI_PARAMETER2"))->isEnabled());
+    EXPECT_TRUE(
+        viewer->findChild<QMenu*>(QStringLiteral("PDI_TRANSIENT_BIN"))->menuAction()->isEnabled());
+    // PgUp steps back over the types the view does not offer.
+    for (int i = 0; i < 11; ++i)
+        QTest::keyClick(viewer, Qt::Key_PageUp);
+    EXPECT_EQ(viewer->selection().parameterType, ParameterType::A4RAverage);
+    EXPECT_EQ(setting(kParameterTypeKey), 0);
+    EXPECT_EQ(sampleCaption(), QStringLiteral("Unused"));
+}
+
+TEST_F(ViewerTest, TheWaterfallChoosesAmongTheLoadedFlights) {
+    open(3);
+    choose(ParameterType::Waterfall);
+    EXPECT_EQ(sampleCaption(), QStringLiteral("Waterfall FFT: Flight Number"));
+    EXPECT_EQ(shownSamples(), QStringList({"101*", "102", "103"}));
+    EXPECT_EQ(setting(kLastFlightKey), 101);
+    QTest::mouseClick(sampleButtons()[2], Qt::LeftButton);
+    EXPECT_EQ(setting(kLastFlightKey), 103);
+    EXPECT_EQ(viewer->plotWindow()->view().footer, QStringLiteral("Flight # 103"));
+    EXPECT_EQ(viewer->plotWindow()->view().series.size(), 26);
+}
+
+TEST_F(ViewerTest, ANegativeA4RMakesTheDataSuspect) {
+    open(2, {102});
+    EXPECT_EQ(viewer->findChild<QAbstractButton*>(QStringLiteral("B_GLOBAL_INDICATOR"))
+                  ->property("indicator"),
+              QStringLiteral("BadData"));
+    QStringList lines;
+    for (QAction* line : viewer->findChild<QMenu*>(QStringLiteral("PUI_DATA_STATUS"))->actions())
+        lines.append(line->text());
+    EXPECT_EQ(lines, QStringList({"Flight 101 - Steady State Status OK",
+                                  "Flight 101 - Transient Data Status OK", QString(),
+                                  "Flight 102 - Steady State Status Suspect",
+                                  "Flight 102 - Transient Data Status OK"}));
+}
+
+TEST_F(ViewerTest, TheSetupHidesAFlightForEveryLaterParameter) {
+    open(3);
+    whenModal<SetupDialog>([](SetupDialog* setup) {
+        QTest::mouseClick(setup->flightButtons()[2], Qt::LeftButton);
+        QTest::mouseClick(setup->findChild<QAbstractButton*>(QStringLiteral("B_XGRID")),
+                          Qt::LeftButton);
+        QTest::keyClick(setup, Qt::Key_Escape);
+    });
+    QTest::keyClick(viewer, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(viewer->plotWindow()->seriesVisible(2));
+    EXPECT_TRUE(viewer->plotWindow()->seriesVisible(1));
+    EXPECT_TRUE(viewer->xGrid());
+    EXPECT_TRUE(BrixAircraftSettings().value(kXGridKey).toBool());
+    QTest::keyClick(viewer, Qt::Key_PageDown);
+    EXPECT_EQ(viewer->selection().parameterType, ParameterType::TR4R);
+    EXPECT_FALSE(viewer->plotWindow()->seriesVisible(2));
+    viewer->handleValueEvent(kShowSeriesEvent, 2);
+    EXPECT_TRUE(viewer->plotWindow()->seriesVisible(2));
+}
+
+TEST(SetupDialogTest, FiveFlightButtonsToARowAndEachChangeIsSentAtOnce) {
+    QList<FlightDataElement> flights(7);
+    for (int i = 0; i < flights.size(); ++i)
+        flights[i].flightNumber = 201 + i;
+    QList<std::pair<int, quint32>> sent;
+    RecordingNotifier notifier;
+    UserPersist persist(resourcePath(kApplicationResourceRoot));
+    SetupState state{QList<bool>(7, true), false, true, 0, false};
+    SetupDialog setup(
+        state, flights,
+        [&](int code, quint32 value) {
+            sent.append({code, value});
+        },
+        QFont(), persist, notifier);
+    auto* grid = qobject_cast<QGridLayout*>(
+        setup.findChild<QGroupBox*>(QStringLiteral("G_FLIGHT"))->layout());
+    ASSERT_EQ(setup.flightButtons().size(), 7);
+    EXPECT_EQ(grid->rowCount(), 2);
+    int row = 0, column = 0, span = 0;
+    grid->getItemPosition(grid->indexOf(setup.flightButtons()[6]), &row, &column, &span, &span);
+    EXPECT_EQ(std::pair(row, column), std::pair(1, 1));
+    EXPECT_EQ(setup.flightButtons()[2]->text(), QStringLiteral("203"));
+    setup.show();
+    QTest::mouseClick(setup.flightButtons()[2], Qt::LeftButton);
+    QTest::mouseClick(setup.flightButtons()[2], Qt::LeftButton);
+    setup.findChild<QAbstractButton*>(QStringLiteral("B_YGRID"))->click();
+    setup.findChild<QAbstractButton*>(QStringLiteral("B_WINDOW_HANN"))->click();
+    EXPECT_EQ(sent, (QList<std::pair<int, quint32>>{
+                        {13007, 2u | 0x80000000u}, {13007, 2u}, {13010, 0u}, {13017, 1u}}));
+
+    SetupDialog waterfall(
+        {QList<bool>(7, true), false, false, 1, true}, flights, [](int, quint32) {}, QFont(),
+        persist, notifier);
+    EXPECT_FALSE(waterfall.findChild<QGroupBox*>(QStringLiteral("G_FLIGHT"))->isEnabled());
+    EXPECT_TRUE(
+        waterfall.findChild<QAbstractButton*>(QStringLiteral("B_WINDOW_HANN"))->isChecked());
+}
+
+TEST_F(ViewerTest, TheSelectionLoadsTenFlightsAndRefusesEleven) {
+    writeViewerRawFile(data, flightNumbers(11));
+    FlightSelection selection;
+    SelectDialog dialog(selection, font, persist, notifier);
+    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("FLIGHT_LIST"));
+    ASSERT_EQ(list->count(), 11);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Flight: 0101   Date: 12-MAR-2024 (09:30)"));
+    whenModal<SelectDialog>([&](SelectDialog*) {
+        list->selectAll();
+        QTest::keyClick(list, Qt::Key_F5);
+        EXPECT_TRUE(dialog.isVisible());
+        list->item(10)->setSelected(false);
+        QTest::keyClick(list, Qt::Key_F5);
+    });
+    EXPECT_EQ(dialog.runModal(), kAcceptedResult);
+    EXPECT_EQ(notifier.messages, (QList<RecordingNotifier::Message>{
+                                     {QStringLiteral("critical"), QStringLiteral("Error"),
+                                      QStringLiteral("Too many flights selected. "
+                                                     "Maximum allowed is 10")}}));
+    ASSERT_EQ(dialog.loadedFlights().size(), 10);
+    EXPECT_EQ(dialog.loadedFlights().last().flightNumber, 110);
+}
+
+TEST_F(ViewerTest, WithoutStoredFlightsTheViewerSaysSoAndStaysClosed) {
+    Plot2D empty(persist, font, notifier);
+    EXPECT_FALSE(empty.hasFlights());
+    EXPECT_EQ(notifier.messages, (QList<RecordingNotifier::Message>{
+                                     {QStringLiteral("critical"), QStringLiteral("Error"),
+                                      QStringLiteral("No data exists for plotting")}}));
+}
+
+TEST_F(ViewerTest, TheTabulationFollowsTheChartAndSavesItsRows) {
+    open(2);
+    item(QStringLiteral("PUI_TABULATE"))->trigger();
+    TabulateInfoWindow* table = viewer->tabulateWindow();
+    ASSERT_NE(table, nullptr);
+    auto* list = table->findChild<QListWidget*>(QStringLiteral("E_LIST"));
+    EXPECT_EQ(list->count(), 26);
+    EXPECT_EQ(controlText(table->findChild<QWidget*>(QStringLiteral("P_TAG"))),
+              QStringLiteral("Selected Flight: Flight 101"));
+    // The legend, a zoom and the read-out.
+    emit viewer->plotWindow()->seriesClicked(1);
+    EXPECT_EQ(controlText(table->findChild<QWidget*>(QStringLiteral("P_TAG"))),
+              QStringLiteral("Selected Flight: Flight 102"));
+    viewer->plotWindow()->chart()->xAxis->setRange(5, 10);
+    emit viewer->plotWindow()->rangeChanged();
+    EXPECT_EQ(list->count(), 6);
+    emit viewer->plotWindow()->pointPicked(6);
+    EXPECT_EQ(list->currentRow(), 2);
+
+    const QString name = QDir::homePath() + QStringLiteral("/table.TXT");
+    answerSaveDialog(name);
+    QTest::keyClick(table, Qt::Key_F5);
+    EXPECT_EQ(readFile(name + QStringLiteral(".txt")), tabulationFileText(table->tabulation()));
+    // Declined overwrite, then a target that cannot be written.
+    notifier.answers = {false, true};
+    answerSaveDialog(name);
+    QTest::keyClick(table, Qt::Key_F5);
+    QDir().mkpath(QDir::homePath() + QStringLiteral("/folder.txt"));
+    answerSaveDialog(QDir::homePath() + QStringLiteral("/folder"));
+    QTest::keyClick(table, Qt::Key_F5);
+    using Message = RecordingNotifier::Message;
+    const Message question{QStringLiteral("question"), QStringLiteral("Save To File"),
+                           QStringLiteral("File already exists. Do you want to overwrite it?")};
+    EXPECT_EQ(notifier.messages,
+              (QList<Message>{question,
+                              question,
+                              {QStringLiteral("critical"), QStringLiteral("Save To File"),
+                               QStringLiteral("Couldn't save tabulation data")}}));
+    EXPECT_EQ(notifier.questionDefaults.value(0), Notifier::DefaultAnswer::No);
+
+    // The waterfall has no tabulation window.
+    choose(ParameterType::Waterfall);
+    EXPECT_EQ(viewer->tabulateWindow(), nullptr);
+}
+
+TEST_F(ViewerTest, TheWaterfallExportsItsVisibleRangeAsCsv) {
+    open(2);
+    choose(ParameterType::Waterfall);
+    QString caption, folder;
+    QStringList filters;
+    const QString name = QDir::homePath() + QStringLiteral("/fall.CSV");
+    answerSaveDialog(name, &caption, &filters, &folder);
+    QTest::keyClick(viewer, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(caption, QStringLiteral("Save Tabulated Data"));
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Text Files (*.csv)")}));
+    EXPECT_EQ(folder, QDir(dataDirectory()).absolutePath());
+    const PlotWindow& chart = *viewer->plotWindow();
+    EXPECT_EQ(readFile(name + QStringLiteral(".csv")),
+              waterfallCsvText(chart.view(), 101, chart.xMinimum(), chart.xMaximum()));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+
+    QDir().mkpath(QDir::homePath() + QStringLiteral("/folder.csv"));
+    answerSaveDialog(QDir::homePath() + QStringLiteral("/folder"));
+    item(QStringLiteral("PUI_TABULATE"))->trigger();
+    ASSERT_FALSE(notifier.messages.isEmpty());
+    EXPECT_EQ(
+        notifier.messages.last(),
+        (RecordingNotifier::Message{QStringLiteral("critical"), QStringLiteral("Save To File"),
+                                    QStringLiteral("Couldn't save tabulation data")}));
+}
+
+TEST_F(ViewerTest, F8AndB4OfTheMainMenuOpenTheViewerAndF1AndEscServeIt) {
+    setPrivilegeLevel(kFlightLineLevel);
+    KORAButton::setHelpDirectory(QString());
+    writeViewerRawFile(data, flightNumbers(2));
+    KORAWindow window(persist, notifier, {});
+    window.show();
+    window.handleEvent(10000);
+    auto* b4 = window.currentScreen()->findChild<KORAButton*>(QStringLiteral("B4"));
+    ASSERT_TRUE(b4 != nullptr && b4->isEnabled());
+    whenModal<SelectDialog>([](SelectDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    QTest::mouseClick(b4, Qt::LeftButton);
+    EXPECT_EQ(window.findChild<Plot2D*>(), nullptr);
+
+    selectFlights(1);
+    QTest::keyClick(window.currentScreen(), Qt::Key_F8);
+    auto* opened = window.findChild<Plot2D*>();
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(opened->isVisible() && opened->isWindow());
+    EXPECT_EQ(opened->flights().size(), 1);
+    QString page;
+    whenModal<QDialog>([&](QDialog* help) {
+        page = help->findChild<QTextBrowser*>(QStringLiteral("HELP_PAGE"))->source().toString();
+        help->accept();
+    });
+    QTest::keyClick(opened, Qt::Key_F1);
+    EXPECT_EQ(page, QStringLiteral("HelpViewer.html"));
+    QPointer<Plot2D> closing(opened);
+    QTest::keyClick(opened, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 5000));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+} // namespace
