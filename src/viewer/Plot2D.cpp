@@ -102,7 +102,7 @@ Plot2D::Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWid
     exportDialog_->resize(kExportDialogSize);
     applyFont(exportDialog_, font_);
 
-    keyMap().map(Qt::Key_Escape, kCloseViewerEvent);
+    keyMap().map(Qt::Key_Escape, kCloseWindowEvent);
     keyMap().map(Qt::Key_PageUp, kPreviousParameterEvent);
     keyMap().map(Qt::Key_PageDown, kNextParameterEvent);
     setWindowTitle(viewerWindowTitle(selection_.plotType));
@@ -166,7 +166,7 @@ void Plot2D::setUpToolBar() {
         bindCode(print, this, kPrintEvent);
     }
     bindCode(findControl<QAbstractButton>(this, {toolBar, QStringLiteral("B_CLOSE")}), this,
-             kCloseViewerEvent);
+             kCloseWindowEvent);
 }
 
 // A key that clicks the button at once (a button's own shortcut clicks it only after its
@@ -558,7 +558,7 @@ int Plot2D::handleEvent(int code) {
         if (plotWindow_ != nullptr)
             plotWindow_->resetZoom();
         break;
-    case kCloseViewerEvent:
+    case kCloseWindowEvent:
         close();
         break;
     default:

@@ -33,7 +33,7 @@ TabulateInfoWindow::TabulateInfoWindow(const QFont& font, UserPersist& persist, 
     setAttribute(Qt::WA_DeleteOnClose);
     setHelpContext(kViewerHelpContext);
     keyMap().map(Qt::Key_F5, kSaveTabulationEvent);
-    keyMap().map(Qt::Key_Escape, kCloseViewerEvent);
+    keyMap().map(Qt::Key_Escape, kCloseWindowEvent);
 
     built_ = persist.loadInto(kTabulateForm, this);
     if (!built_) {
@@ -98,7 +98,7 @@ int TabulateInfoWindow::handleEvent(int code) {
     case kSaveTabulationEvent:
         save();
         break;
-    case kCloseViewerEvent:
+    case kCloseWindowEvent:
         close();
         break;
     default:

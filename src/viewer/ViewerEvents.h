@@ -27,7 +27,7 @@ enum ViewerEvent : int {
     // Keys of the plot window: the previous or next parameter type the view offers.
     kPreviousParameterEvent = 13018,
     kNextParameterEvent = 13019,
-    kCloseViewerEvent = 13020,
+    kCloseWindowEvent = 13020, // Esc: closes the window it was pressed in
 };
 
 inline constexpr quint32 kHideSeriesFlag = 0x80000000u;
