@@ -191,6 +191,21 @@ TEST_F(ViewerTest, TheWaterfallChoosesAmongTheLoadedFlights) {
     EXPECT_EQ(viewer->plotWindow()->view().series.size(), 26);
 }
 
+// Two files may hold the same flight number: each button stands for its own flight.
+TEST_F(ViewerTest, TheWaterfallsButtonNamesItsFlightWhenNumbersRepeat) {
+    constexpr quint32 kLater = kViewerTestCreationTime + 86400;
+    writeViewerRawFile(data, {101}, {}, QStringLiteral("n4orig_13MAR2024_0930.raw"), kLater);
+    open(2);
+    choose(ParameterType::Waterfall);
+    ASSERT_EQ(shownSamples(), QStringList({"101*", "102", "101"}));
+    QTest::mouseClick(sampleButtons()[2], Qt::LeftButton);
+    EXPECT_EQ(viewer->selection().flightCreationTime, std::optional<quint32>(kLater));
+    QTest::mouseClick(sampleButtons()[0], Qt::LeftButton);
+    EXPECT_EQ(viewer->selection().flightCreationTime,
+              std::optional<quint32>(kViewerTestCreationTime));
+    EXPECT_EQ(setting(kLastFlightKey), 101);
+}
+
 TEST_F(ViewerTest, ANegativeA4RMakesTheDataSuspect) {
     open(2, {102});
     EXPECT_EQ(viewer->findChild<QAbstractButton*>(QStringLiteral("B_GLOBAL_INDICATOR"))
@@ -358,11 +373,13 @@ TEST_F(ViewerTest, TheWaterfallExportsItsVisibleRangeAsCsv) {
     QDir().mkpath(QDir::homePath() + QStringLiteral("/folder.csv"));
     answerSaveDialog(QDir::homePath() + QStringLiteral("/folder"));
     item(QStringLiteral("PUI_TABULATE"))->trigger();
-    ASSERT_FALSE(notifier.messages.isEmpty());
-    EXPECT_EQ(
-        notifier.messages.last(),
-        (RecordingNotifier::Message{QStringLiteral("critical"), QStringLiteral("Save To File"),
-                                    QStringLiteral("Couldn't save tabulation data")}));
+    // The name with its extension is asked about like the tabulation's, then fails.
+    EXPECT_EQ(notifier.messages,
+              (QList<RecordingNotifier::Message>{
+                  {QStringLiteral("question"), QStringLiteral("Save To File"),
+                   QStringLiteral("File already exists. Do you want to overwrite it?")},
+                  {QStringLiteral("critical"), QStringLiteral("Save To File"),
+                   QStringLiteral("Couldn't save tabulation data")}}));
 }
 
 TEST_F(ViewerTest, F8AndB4OfTheMainMenuOpenTheViewerAndF1AndEscServeIt) {

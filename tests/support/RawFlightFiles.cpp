@@ -31,12 +31,13 @@ QByteArray record(int slot, bool suspect) {
 } // namespace
 
 QString writeViewerRawFile(const QString& dataDirectory, const QList<qint32>& flights,
-                           const QList<qint32>& suspect) {
+                           const QList<qint32>& suspect, const QString& fileName,
+                           quint32 creationTime) {
     QByteArray file(kHeaderSize, '\0');
     qToLittleEndian<quint32>(0xAEEAAEEB, file.data());
     file.replace(4, kViewerTestAircraft.size(), kViewerTestAircraft.toLatin1());
     qToLittleEndian<qint32>(1, file.data() + 40);
-    qToLittleEndian<quint32>(1710235800, file.data() + 56);
+    qToLittleEndian<quint32>(creationTime, file.data() + 56);
     for (int slot = 0; slot < flights.size(); ++slot) {
         qToLittleEndian<qint32>(flights[slot], file.data() + 64 + 4 * slot);
         file += record(slot, suspect.contains(flights[slot]));
@@ -44,7 +45,7 @@ QString writeViewerRawFile(const QString& dataDirectory, const QList<qint32>& fl
     const QString directory =
         dataDirectory + QStringLiteral("/%1_data/engine_1").arg(kViewerTestAircraft);
     QDir().mkpath(directory);
-    const QString path = directory + QStringLiteral("/n4orig_12MAR2024_0930.raw");
+    const QString path = directory + QLatin1Char('/') + fileName;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
         return {};

@@ -6,13 +6,18 @@
 
 inline const QString kViewerTestAircraft = QStringLiteral("F-GZLK");
 
+inline const QString kViewerTestRawFile = QStringLiteral("n4orig_12MAR2024_0930.raw");
+inline constexpr quint32 kViewerTestCreationTime = 1710235800;
+
 // Writes one raw flight data file of engine 1 of kViewerTestAircraft into the data
-// directory, "n4orig_12MAR2024_0930.raw", with one slot per flight number. Every
+// directory, named `fileName` and created at `creationTime`, with one slot per flight number. Every
 // steady-state value is positive and differs per slot, type and bin, and every time record
 // swings around zero, except that the A4R of bin 4 is negative in the `suspect` flights.
 // Returns the file's path.
 QString writeViewerRawFile(const QString& dataDirectory, const QList<qint32>& flights,
-                           const QList<qint32>& suspect = {});
+                           const QList<qint32>& suspect = {},
+                           const QString& fileName = kViewerTestRawFile,
+                           quint32 creationTime = kViewerTestCreationTime);
 
 // The flight numbers 101, 102, ... of `count` flights.
 QList<qint32> flightNumbers(int count);
