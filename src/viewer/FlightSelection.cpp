@@ -210,7 +210,7 @@ FlightSelection::FlightSelection(const QString& dataDirectory) {
     }
 }
 
-const EngineFields& FlightSelection::engineFields(int engine) const {
+const EngineDetails& FlightSelection::engineFields(int engine) const {
     return engineFields_[engine == 2 ? 1 : 0];
 }
 

@@ -33,11 +33,11 @@ struct AircraftInfoElement {
 };
 
 // The engine fields (TYPE, SN, INSTALL_DATE) of one engine of the selected aircraft.
-struct EngineFields {
+struct EngineDetails {
     QString engineType;
     QString serialNumber;
     QString installDate;
-    bool operator==(const EngineFields&) const = default;
+    bool operator==(const EngineDetails&) const = default;
 };
 
 // One entry of the flight list: its value names the slot among all listed slots.
@@ -103,7 +103,7 @@ public:
     int engineNumber() const { return engineNumber_; }
     MemoryType memoryType() const { return memoryType_; }
     // Engine 1 or 2 of the selected aircraft.
-    const EngineFields& engineFields(int engine) const;
+    const EngineDetails& engineFields(int engine) const;
     const QList<FlightEntry>& entries() const { return entries_; }
 
     // The aircraft combo's text changed.
@@ -129,6 +129,6 @@ private:
     QString selectedAircraft_;
     int engineNumber_ = 1;
     MemoryType memoryType_ = MemoryType::PreDefect;
-    std::array<EngineFields, 2> engineFields_;
+    std::array<EngineDetails, 2> engineFields_;
     QList<FlightEntry> entries_;
 };

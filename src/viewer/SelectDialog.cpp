@@ -73,7 +73,7 @@ void SelectDialog::findControls() {
 
 void SelectDialog::showEngineFields() {
     for (int engine = 1; engine <= 2; ++engine) {
-        const EngineFields& fields = selection_.engineFields(engine);
+        const EngineDetails& fields = selection_.engineFields(engine);
         const QString group = QLatin1String(kEngineGroups[engine - 1]);
         const std::pair<const char*, const QString*> texts[] = {
             {"TYPE", &fields.engineType},

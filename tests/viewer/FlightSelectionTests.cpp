@@ -251,10 +251,10 @@ TEST_F(FlightSelectionTest, EngineFieldsComeOnlyFromAMatchingRegisterRecord) {
 
     FlightSelection selection;
     ASSERT_EQ(selection.selectedAircraft(), "GONE");
-    EXPECT_EQ(selection.engineFields(1), EngineFields());
+    EXPECT_EQ(selection.engineFields(1), EngineDetails());
     selection.selectAircraft(QStringLiteral("N4711Z"));
-    const EngineFields engine1{"CFM56-3", "874-112", ""};
-    const EngineFields engine2{"", "", "12/04/2003"};
+    const EngineDetails engine1{"CFM56-3", "874-112", ""};
+    const EngineDetails engine2{"", "", "12/04/2003"};
     EXPECT_EQ(selection.engineFields(1), engine1);
     EXPECT_EQ(selection.engineFields(2), engine2);
     // An aircraft no longer (or never) registered is still offered; the fields stay.
