@@ -9,8 +9,8 @@ namespace {
 PlotView viewOf(QList<double> x, QList<double> y, QList<PlotLabel> labels = {}) {
     PlotView view;
     view.seriesBuilt = true;
-    view.series.append({QStringLiteral("Flight 1234"), {}, {}, true});
-    view.series.append({QStringLiteral("Flight 1235"), std::move(x), std::move(y), true});
+    view.series.append({QStringLiteral("Flight 1234"), {}, {}, true, {}, {}});
+    view.series.append({QStringLiteral("Flight 1235"), std::move(x), std::move(y), true, {}, {}});
     view.xAxisLabels = std::move(labels);
     return view;
 }
