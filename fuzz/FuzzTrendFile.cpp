@@ -38,10 +38,14 @@ struct VirtualFile {
     }
 };
 
+// A word of the file as it reads: the input, then zeros.
 qint32 wordAt(QByteArrayView bytes, qint64 offset) {
-    if (offset + 4 > bytes.size())
-        return 0;
-    return qFromLittleEndian<qint32>(bytes.data() + offset);
+    char word[4] = {};
+    for (qint64 i = 0; i < 4; ++i) {
+        if (offset + i < bytes.size())
+            word[i] = bytes[offset + i];
+    }
+    return qFromLittleEndian<qint32>(word);
 }
 
 } // namespace
