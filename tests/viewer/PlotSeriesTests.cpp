@@ -542,7 +542,8 @@ TEST(WaterfallFlightTest, TheChosenOfTwoSameNumberedFlightsIsShown) {
     const QList<double> secondSpectrum =
         spectrum(binRecord(flights[1], 0), 0, SpectrumView::SteadyState);
     ASSERT_NE(firstSpectrum, secondSpectrum);
-    EXPECT_EQ(withoutWaterfallOffset(byNumber, byNumber.series[0].y, 0).mid(1), firstSpectrum.mid(1));
+    EXPECT_EQ(withoutWaterfallOffset(byNumber, byNumber.series[0].y, 0).mid(1),
+              firstSpectrum.mid(1));
     EXPECT_EQ(withoutWaterfallOffset(byFile, byFile.series[0].y, 0).mid(1), secondSpectrum.mid(1));
     EXPECT_EQ(byFile.footer, QStringLiteral("Flight # 42"));
 
