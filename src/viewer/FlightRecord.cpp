@@ -128,8 +128,11 @@ QString dataStatusText(DataStatus status) {
 }
 
 DataStatus steadyStateStatus(const FlightDataElement& flight) {
+    return steadyStateStatus(FlightRecord(flight));
+}
+
+DataStatus steadyStateStatus(const FlightRecord& record) {
     constexpr int kA4R = valueOf(ParameterType::A4R);
-    const FlightRecord record(flight);
     for (int bin = 0; bin < FlightRecord::kBinCount; ++bin) {
         if (isSuspectValue(record.steadyStateValue(kA4R, bin)))
             return DataStatus::Suspect;

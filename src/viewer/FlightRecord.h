@@ -88,6 +88,7 @@ inline const QString kTransientStatusText = QStringLiteral("Flight %1 - Transien
 // Suspect when any of the 26 steady-state A4R values is negative, NaN or infinite: such an
 // amplitude can only come from a faulty sensor or channel.
 DataStatus steadyStateStatus(const FlightDataElement& flight);
+DataStatus steadyStateStatus(const FlightRecord& record);
 // Suspect when any of the 280 transient parameter values is negative, NaN or infinite.
 DataStatus transientStatus(const FlightDataElement& flight);
 // True when any loaded flight has a suspect status of either kind.

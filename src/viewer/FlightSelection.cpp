@@ -41,8 +41,10 @@ bool isRecordComplete(int slot, qint64 fileSize) {
     return Raw::kHeaderSize + qint64(slot + 1) * Raw::kRecordSize <= fileSize;
 }
 
-// The listed slots of a header whose file holds `fileSize` bytes.
-QList<FlightListElement> slotsOfHeader(const QString& path, const char* header, qint64 fileSize) {
+} // namespace
+
+QList<FlightListElement> slotsOfRawFileHeader(const QString& path, const char* header,
+                                              qint64 fileSize) {
     const quint32 magic = qFromLittleEndian<quint32>(header + Raw::kMagicOffset);
     if (magic != kRawFileMagic && magic != kRawFileMagicWithoutAlarms)
         return {};
@@ -59,6 +61,8 @@ QList<FlightListElement> slotsOfHeader(const QString& path, const char* header, 
     }
     return found;
 }
+
+namespace {
 
 // Unbuffered, so that a header read asks the system for its 304 bytes and no more.
 bool readHeader(QFile& file, char* header) {
@@ -113,10 +117,14 @@ QStringList sortedEntries(const QString& directory, QLatin1StringView suffix,
 
 } // namespace
 
+QStringList rawFileNames(const QString& engineDirectory) {
+    return sortedEntries(engineDirectory, kRawFileSuffix, QDir::Files);
+}
+
 QList<FlightListElement> listRawFlightDataFile(const QString& path) {
     char header[Raw::kHeaderSize];
     const std::optional<qint64> size = readHeaderAndSize(path, header);
-    return size ? slotsOfHeader(path, header, *size) : QList<FlightListElement>();
+    return size ? slotsOfRawFileHeader(path, header, *size) : QList<FlightListElement>();
 }
 
 QList<FlightListElement> scanFlightSlots(const QString& dataDirectory) {
@@ -128,8 +136,7 @@ QList<FlightListElement> scanFlightSlots(const QString& dataDirectory) {
             // A missing engine directory simply lists nothing.
             const QString engineDirectory = data + QLatin1Char('/') + aircraftName +
                                             QLatin1Char('/') + kEngineDirectoryPattern.arg(engine);
-            for (const QString& fileName :
-                 sortedEntries(engineDirectory, kRawFileSuffix, QDir::Files))
+            for (const QString& fileName : rawFileNames(engineDirectory))
                 found.append(listRawFlightDataFile(engineDirectory + QLatin1Char('/') + fileName));
         }
     }
@@ -161,7 +168,7 @@ std::optional<FlightDataElement> loadFlightSlot(const FlightListElement& slot) {
         return std::nullopt;
     // The file must still hold this very flight in this slot, whole.
     const QList<FlightListElement> listed =
-        slotsOfHeader(slot.filePath, header.constData(), file.size());
+        slotsOfRawFileHeader(slot.filePath, header.constData(), file.size());
     const auto same = std::find_if(listed.begin(), listed.end(), [&slot](const auto& now) {
         return now.slot == slot.slot && now.flightNumber == slot.flightNumber &&
                now.aircraftId == slot.aircraftId && now.engineNumber == slot.engineNumber &&

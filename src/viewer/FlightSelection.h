@@ -69,6 +69,15 @@ inline constexpr quint32 kRawFileMagicWithoutAlarms = 0xAEEAAEEA;
 // them, each level in name order so that the listing is the same on every machine.
 QList<FlightListElement> scanFlightSlots(const QString& dataDirectory);
 
+// The "*.raw" files of one engine directory (any letter case), in name order; nothing when
+// the directory does not exist.
+QStringList rawFileNames(const QString& engineDirectory);
+
+// The occupied slots that `header` (kHeaderSize bytes of the file at `path`) lists and whose
+// record lies wholly within `fileSize` bytes; nothing when its first word is wrong.
+QList<FlightListElement> slotsOfRawFileHeader(const QString& path, const char* header,
+                                              qint64 fileSize);
+
 // The occupied slots of one raw file whose record lies wholly within the file; nothing when
 // the file cannot be opened, its header is short or its first word is wrong. The file's
 // size decides which records are complete; no record is read.

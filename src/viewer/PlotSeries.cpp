@@ -1,5 +1,6 @@
 #include "PlotSeries.h"
 
+#include "Decibels.h"
 #include "FlightDataElement.h"
 #include "FlightRecord.h"
 #include "Spectrum.h"
@@ -220,18 +221,6 @@ void buildTransient(PlotView& view, const PlotSelection& selection,
     }
 }
 
-// Negative values are only expected of A4R and the time history; the other plots start at 0.
-double yAxisMinimum(const PlotView& view, ParameterType parameterType) {
-    double minimum = 0;
-    if (parameterType != ParameterType::A4R && parameterType != ParameterType::TimeHistory)
-        return minimum;
-    for (const PlotSeries& series : view.series) {
-        for (double y : series.y)
-            minimum = std::min(minimum, y);
-    }
-    return minimum;
-}
-
 void setHeaderLines(PlotView& view, const PlotSelection& selection,
                     const QList<FlightDataElement>& flights) {
     if (!flights.isEmpty()) {
@@ -283,14 +272,30 @@ PlotView buildPlotView(const PlotSelection& selection, const QList<FlightDataEle
     else
         buildTransient(view, selection, flights);
     view.yAxisTitle = parameterAxisTitle(selection.parameterType);
-    view.yAxisMinimum = yAxisMinimum(view, selection.parameterType);
+    view.yAxisMinimum = yAxisMinimumOf(view, selection.parameterType);
     setHeaderLines(view, selection, flights);
     return view;
 }
 
-QList<double> withoutWaterfallOffset(const QList<double>& values, int trace) {
+// Negative values are only expected of A4R and the time history; the other plots start at 0.
+double yAxisMinimumOf(const PlotView& view, ParameterType parameterType) {
+    double minimum = 0;
+    if (parameterType != ParameterType::A4R && parameterType != ParameterType::TimeHistory)
+        return minimum;
+    for (const PlotSeries& series : view.series) {
+        for (double y : series.y)
+            minimum = std::min(minimum, y);
+    }
+    return minimum;
+}
+
+double waterfallTraceOffset(const PlotView& view, int trace) {
+    return view.decibels ? trace * kWaterfallDecibelSpacing : trace + 1.0;
+}
+
+QList<double> withoutWaterfallOffset(const PlotView& view, const QList<double>& values, int trace) {
     QList<double> amplitudes = values;
-    const double level = trace + 1;
+    const double level = waterfallTraceOffset(view, trace);
     for (double& value : amplitudes)
         value -= level;
     return amplitudes;

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -65,6 +66,10 @@ struct PlotSeries {
     QList<double> x;
     QList<double> y;
     bool visible = true; // the waterfall hides traces whose time record is all zeros
+    // The trend's: the indexes of the points drawn with a hollow marker (suspect flights),
+    // and a note per point that the read-out shows beside X (the download date).
+    QList<int> hollowPoints;
+    QStringList pointNotes;
 };
 
 struct PlotLabel {
@@ -86,12 +91,24 @@ struct PlotView {
     QString headerLine2;
     QList<PlotLabel> xAxisLabels; // the transient averages name their bins
     double yAxisMinimum = 0;
+    // The trend over stored flights: X counts flights, each point has its note.
+    bool trend = false;
+    // A horizontal line at this Y (the trend's alert level).
+    std::optional<double> alertLevel;
+    // Y in dB re 1 G (a spectrum converted by decibelView()).
+    bool decibels = false;
 };
 
 // Builds the view from the loaded flights. Each flight's series come from its own record;
 // unknown plot or parameter types build nothing.
 PlotView buildPlotView(const PlotSelection& selection, const QList<FlightDataElement>& flights);
 
-// The waterfall's traces rest on the level trace + 1 (trace counted from 0); this takes
-// that offset off again, as the CSV export shows the amplitudes themselves.
-QList<double> withoutWaterfallOffset(const QList<double>& values, int trace);
+// The Y-axis minimum of a view of `parameterType`: 0, except for A4R and the time history,
+// where it is the smaller of 0 and the smallest Y of all series.
+double yAxisMinimumOf(const PlotView& view, ParameterType parameterType);
+
+// The level that waterfall trace `trace` (counted from 0) rests on: trace + 1 G, or in a
+// view converted to dB, trace times kWaterfallDecibelSpacing (Decibels.h).
+double waterfallTraceOffset(const PlotView& view, int trace);
+// Takes that offset off again, as the CSV export shows the amplitudes themselves.
+QList<double> withoutWaterfallOffset(const PlotView& view, const QList<double>& values, int trace);

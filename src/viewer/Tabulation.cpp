@@ -13,7 +13,8 @@ const QString kTwoColumns = QStringLiteral("%1  %2");
 QString rowText(const PlotView& view, const PlotSelection& selection, int point, double x,
                 double y) {
     if (selection.parameterType == ParameterType::Fft)
-        return QString::asprintf("%5d  %8.2f (Hz)  %8.3f (G)", point, x, y);
+        return view.decibels ? QString::asprintf("%5d  %8.2f (Hz)  %8.3f (dB)", point, x, y)
+                             : QString::asprintf("%5d  %8.2f (Hz)  %8.3f (G)", point, x, y);
     // The title is put in front rather than formatted, so that no text of ours is ever read
     // as a format.
     return view.xAxisTitle + QString::asprintf("  %8.4g  %8.5g", x, y);
@@ -80,7 +81,7 @@ QString waterfallCsvText(const PlotView& view, qint32 flightNumber, double xMin,
         return text;
     QList<QList<double>> amplitudes;
     for (int trace = 0; trace < view.series.size(); ++trace)
-        amplitudes.append(withoutWaterfallOffset(view.series[trace].y, trace));
+        amplitudes.append(withoutWaterfallOffset(view, view.series[trace].y, trace));
     // Every trace of a view has the same X values.
     const QList<double>& x = view.series.first().x;
     for (qsizetype point = 0; point < x.size(); ++point) {

@@ -32,7 +32,8 @@ inline const QString kTabulationTagFormat = QStringLiteral("Selected Flight: %1"
 inline const QString kTabulationParameterFormat = QStringLiteral("Parameter: %1");
 inline const QString kWaterfallCsvFlightFormat = QStringLiteral("Flight Number: %1");
 
-// Rows: spectrum (Fft) "%5d  %8.2f (Hz)  %8.3f (G)" (i, X, Y); all others "%s  %8.4g  %8.5g"
+// Rows: spectrum (Fft) "%5d  %8.2f (Hz)  %8.3f (G)" (i, X, Y), "(dB)" in place of "(G)" in
+// a view converted to dB; all others "%s  %8.4g  %8.5g"
 // (X-axis title, X, Y). The headers take the view's texts as they stand: an aircraft ID that
 // holds "%1" is shown as typed. A series index outside the view gives the headers and no rows.
 Tabulation buildTabulation(const PlotView& view, const PlotSelection& selection, int seriesIndex,
@@ -44,7 +45,7 @@ QString tabulationFileText(const Tabulation& tabulation);
 
 // The waterfall's export: "Flight Number: %d\n", the non-empty header and footer lines each
 // + "\n", then per point in [xMin, xMax]: X "%.5g", per trace ",%.5g" of the value without
-// the trace offset, "\n". Hidden traces are written too.
+// the trace offset (in dB for a view converted to dB), "\n". Hidden traces are written too.
 QString waterfallCsvText(const PlotView& view, qint32 flightNumber, double xMin, double xMax);
 
 // `name` with `extension` (".txt", ".csv") appended unless it already ends in it; letter case

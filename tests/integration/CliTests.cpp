@@ -1,6 +1,11 @@
 // brix-cli as a technician's script runs it: a process of its own, with a home and settings
 // folder of its own that point at the simulated unit before it starts.
+#include "AircraftPaths.h"
+#include "CraftedRawFile.h"
+#include "FlightSelection.h"
+#include "ShaftOrders.h"
 #include "SimulatorRawFile.h"
+#include "Trend.h"
 #include "UnitSimulator.h"
 
 #include <QDir>
@@ -49,6 +54,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        // Dates in local time read the same on every machine.
+        environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(BRIX_CLI_PATH), arguments);
         CliRun run;
@@ -238,6 +245,21 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
         {{"tabulate", "--view", "steady", "--param", "6", "a.raw:0", "--range", "1"},
          "Error: --range needs a value"},
         {{"waterfall-csv", "--view", "steady", "--param", "15", "a.raw:0"},
+         "Error: Unknown option \"--param\""},
+        {{"trend", "--aircraft", "AC001", "--engine", "1"},
+         "Error: --aircraft, --engine and --param are required"},
+        {{"trend", "--aircraft", "AC001", "--engine", "1", "--param", "13"},
+         "Error: --param takes 0 to 12, not \"13\""},
+        {{"trend", "--aircraft", "AC001", "--engine", "1", "--param", "6", "--stat", "median"},
+         "Error: --stat takes max or mean, not \"median\""},
+        {{"trend", "--aircraft", "AC001", "--engine", "3", "--param", "6"},
+         "Error: --engine takes 1 or 2, not \"3\""},
+        {{"trend", "--aircraft", "AC001", "--engine", "1", "--param", "6", "--memory", "2"},
+         "Error: --memory takes 0 or 1, not \"2\""},
+        {{"orders", "--view", "steady", "a.raw:0"}, "Error: --view and --sample are required"},
+        {{"orders", "--view", "steady", "--sample", "3", "a.raw:0", "b.raw:1"},
+         "Error: orders takes one FILE:SLOT"},
+        {{"orders", "--view", "steady", "--sample", "3", "--param", "14", "a.raw:0"},
          "Error: Unknown option \"--param\""},
         {{"aircraft", "set", "N1", "--engine", "1", "--colour", "red"},
          "Error: Unknown option \"--colour\""},
@@ -444,6 +466,98 @@ TEST_F(BrixCli, WaterfallCsvAndTabulationOfAStoredFlight) {
     EXPECT_TRUE(refused.out.isEmpty());
     EXPECT_EQ(refused.err,
               QStringLiteral("Error: The waterfall has no tabulation: use waterfall-csv\n"));
+}
+
+// The trend as a script gets it: the core's points as CSV, dates in local time, the files left
+// out named on standard error.
+TEST_F(BrixCli, TrendPrintsTheCoresPoints) {
+    qputenv("TZ", "UTC");
+    tzset();
+    const QString data = home.path() + QStringLiteral("/ZELK-data");
+    const QString directory = engineDirectory(data, QStringLiteral("AC001"), 1);
+    ASSERT_TRUE(QDir().mkpath(directory));
+    CraftedRawFile older;
+    older.creationTime = 1141568000;
+    older.flightSlots = {CraftedSlot::filled(0, 12, 0, 0.5f), CraftedSlot::filled(1, 11, 1, 1)};
+    older.flightSlots[1].rows[6][3] = -1;
+    ASSERT_TRUE(writeCraftedRawFile(directory + QStringLiteral("/n4orig_a.raw"), older));
+    CraftedRawFile newer = older;
+    newer.creationTime += 86400;
+    newer.flightSlots = {CraftedSlot::filled(4, 12, 0, 0.75f)};
+    newer.flightSlots[0].rows[9][0] = 12345.5f;
+    ASSERT_TRUE(writeCraftedRawFile(directory + QStringLiteral("/n4orig_b.raw"), newer));
+    CraftedRawFile cut = newer;
+    cut.size = 1000;
+    ASSERT_TRUE(writeCraftedRawFile(directory + QStringLiteral("/n4orig_c.raw"), cut));
+
+    for (const auto& [statistic, word] :
+         {std::pair{TrendStatistic::Maximum, "max"}, std::pair{TrendStatistic::Mean, "mean"}}) {
+        SCOPED_TRACE(word);
+        const CliRun run =
+            cli({"trend", "--aircraft", "AC001", "--engine", "1", "--param", "9", "--stat", word});
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+        const TrendResult core =
+            computeTrend(data, {QStringLiteral("AC001"), 1, ParameterType::N2, statistic, {}});
+        ASSERT_EQ(core.points.size(), 2);
+        QString expected = QStringLiteral("flight,date,memory,value,status\n");
+        for (const TrendPoint& point : core.points)
+            expected += QStringLiteral("%1,%2,%3,%4,%5\n")
+                            .arg(point.flightNumber)
+                            .arg(trendDateText(point.creationTime))
+                            .arg(valueOf(point.memoryType))
+                            .arg(point.value, 0, 'g', 9)
+                            .arg(dataStatusText(point.status));
+        EXPECT_EQ(run.out, expected);
+        EXPECT_EQ(run.err, QStringLiteral("Warning: 1 file skipped: 1 truncated\n"));
+    }
+    const CliRun maximum = cli({"trend", "--aircraft", "AC001", "--engine", "1", "--param", "9"});
+    EXPECT_EQ(maximum.out, QStringLiteral("flight,date,memory,value,status\n"
+                                          "11,2006-03-05 14:13,1,1,Suspect\n"
+                                          "12,2006-03-06 14:13,0,12345.5,OK\n"));
+    const CliRun postDefect =
+        cli({"trend", "--aircraft", "AC001", "--engine", "1", "--param", "6", "--memory", "1"});
+    EXPECT_EQ(postDefect.out, QStringLiteral("flight,date,memory,value,status\n"
+                                             "11,2006-03-05 14:13,1,1,Suspect\n"));
+    const CliRun none = cli({"trend", "--aircraft", "AC002", "--engine", "2", "--param", "0"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, QStringLiteral("flight,date,memory,value,status\n"));
+    EXPECT_TRUE(none.err.isEmpty());
+}
+
+// The order table of a stored flight's spectrum is the core's, line for line.
+TEST_F(BrixCli, OrdersPrintTheCoresTable) {
+    const QString raw = home.path() + QStringLiteral("/n4orig_engine1.raw");
+    ASSERT_TRUE(writeSimulatorRawFile(raw, QStringLiteral("AC001"), 1));
+    const QList<FlightListElement> listed = listRawFlightDataFile(raw);
+    ASSERT_FALSE(listed.isEmpty());
+    const std::optional<FlightDataElement> flight = loadFlightSlot(listed.first());
+    ASSERT_TRUE(flight);
+    const QString slot = raw + QStringLiteral(":%1").arg(listed.first().slot);
+
+    for (const auto& [plotType, view, bin, sample, window] :
+         {std::tuple{PlotType::SteadyState, "steady", 0, 5, 0},
+          std::tuple{PlotType::Transient, "transient", 2, 7, 1}}) {
+        SCOPED_TRACE(view);
+        PlotSelection selection;
+        selection.plotType = plotType;
+        selection.parameterType = ParameterType::Fft;
+        selection.transientBin = bin;
+        selection.sample = sample;
+        selection.windowType = window;
+        const QList<FlightDataElement> flights = {*flight};
+        const QList<ShaftOrder> orders =
+            viewShaftOrders(buildPlotView(selection, flights), selection, flights, 0);
+        ASSERT_EQ(orders.size(), 4);
+        const CliRun run =
+            cli({"orders", "--view", view, "--bin", QString::number(bin), "--sample",
+                 QString::number(sample), "--window", QString::number(window), slot});
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.isEmpty());
+        EXPECT_EQ(run.out, shaftOrderTableText(orders, false));
+        EXPECT_EQ(run.out.count(QLatin1Char('\n')), 4);
+    }
+    const CliRun missing = cli({"orders", "--view", "steady", "--sample", "0", raw + ":19"});
+    EXPECT_EQ(missing.exitCode, 1);
 }
 
 } // namespace

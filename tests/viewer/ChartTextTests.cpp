@@ -9,8 +9,8 @@ namespace {
 PlotView viewOf(QList<double> x, QList<double> y, QList<PlotLabel> labels = {}) {
     PlotView view;
     view.seriesBuilt = true;
-    view.series.append({QStringLiteral("Flight 1234"), {}, {}, true});
-    view.series.append({QStringLiteral("Flight 1235"), std::move(x), std::move(y), true});
+    view.series.append({QStringLiteral("Flight 1234"), {}, {}, true, {}, {}});
+    view.series.append({QStringLiteral("Flight 1235"), std::move(x), std::move(y), true, {}, {}});
     view.xAxisLabels = std::move(labels);
     return view;
 }
@@ -93,4 +93,52 @@ TEST(ViewerWindowTitle, NamesTheView) {
     EXPECT_EQ(viewerWindowTitle(PlotType::SteadyState),
               QStringLiteral("Steady State 2-D Data Viewer"));
     EXPECT_EQ(viewerWindowTitle(PlotType::Transient), QStringLiteral("Transient 2-D Data Viewer"));
+}
+
+struct DeltaCase {
+    const char* name;
+    ParameterType parameterType;
+    bool decibels;
+    const char* expected;
+};
+
+class DeltaReadout : public ::testing::TestWithParam<DeltaCase> {};
+
+// Point (100, 3.5) measured from the reference (90.4632568359375, 1.25): a sideband's spacing
+// reads as the frequency difference.
+TEST_P(DeltaReadout, AddsTheDifferenceToTheReference) {
+    const DeltaCase& c = GetParam();
+    PlotView view = viewOf({90.4632568359375, 100}, {1.25, 3.5});
+    view.decibels = c.decibels;
+    EXPECT_EQ(deltaReadoutText(view, selection(PlotType::SteadyState, c.parameterType), 1, 1, 1, 0)
+                  .toStdString(),
+              c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, DeltaReadout,
+    ::testing::Values(
+        DeltaCase{"Spectrum", ParameterType::Fft, false,
+                  "Flight 1235:   100.00 (Hz)     3.500 (G)  dF = 9.54 (Hz)  dY = 2.250 (G)"},
+        DeltaCase{"SpectrumInDecibels", ParameterType::Fft, true,
+                  "Flight 1235:   100.00 (Hz)     3.500 (dB)  dF = 9.54 (Hz)  dY = 2.250 (dB)"},
+        DeltaCase{"Waterfall", ParameterType::Waterfall, false,
+                  "Frequency :      100 (Hz)  dF = 9.54 (Hz)"},
+        DeltaCase{"TimeHistory", ParameterType::TimeHistory, false,
+                  "Flight 1235: X =      100 (ms)  Y =      3.5  dX = 9.537 (ms)  dY = 2.25"},
+        DeltaCase{"Bins", ParameterType::TR4R, false,
+                  "Flight 1235: X =      100  Y =      3.5  dX = 9.537  dY = 2.25"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Without a reference in the view the read-out stands alone; without the point, nothing. The
+// reference may lie on another series, and a difference may be negative.
+TEST(DeltaReadoutText, ReferenceOnAnotherSeriesOrMissing) {
+    PlotView view = viewOf({1, 2}, {5, 6});
+    view.series[0] = {QStringLiteral("Flight 1234"), {1, 2}, {7, 9}, true, {}, {}};
+    const PlotSelection s = selection(PlotType::SteadyState, ParameterType::A4R);
+    EXPECT_EQ(deltaReadoutText(view, s, 1, 0, 0, 1),
+              QStringLiteral("Flight 1235: X =        1  Y =        5  dX = -1  dY = -4"));
+    EXPECT_EQ(deltaReadoutText(view, s, 1, 0, 2, 0), readoutText(view, s, 1, 0));
+    EXPECT_EQ(deltaReadoutText(view, s, 1, 0, 0, 5), readoutText(view, s, 1, 0));
+    EXPECT_EQ(deltaReadoutText(view, s, 1, 2, 0, 0), QString());
 }

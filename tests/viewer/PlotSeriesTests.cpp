@@ -423,7 +423,7 @@ TEST(SteadyStateViewTest, WaterfallLiftsEachBinsSpectrumAndHidesSilentBins) {
             if (window == 1) {
                 EXPECT_EQ(trace.y[1], j + 1.0);
             }
-            const QList<double> exported = withoutWaterfallOffset(trace.y, j);
+            const QList<double> exported = withoutWaterfallOffset(view, trace.y, j);
             if (!trace.visible) {
                 EXPECT_EQ(exported, constant(0.0, 512));
             }
@@ -518,7 +518,7 @@ TEST(TransientViewTest, WaterfallOfTheSelectedBinKeepsPointOneUnderHann) {
         const QList<double> amplitudes =
             spectrum(constant(j < 8 ? 1000 * (j + 1) * kG : 0.0), 1, SpectrumView::Transient);
         EXPECT_EQ(trace.y[1], amplitudes[1] + (j + 1));
-        EXPECT_EQ(withoutWaterfallOffset(trace.y, j)[1], amplitudes[1]);
+        EXPECT_EQ(withoutWaterfallOffset(view, trace.y, j)[1], amplitudes[1]);
     }
     EXPECT_NEAR(view.series[0].y[1] - 1, 1000 * kG, 1e-4); // a constant v shows v at point 1
 }
@@ -542,8 +542,9 @@ TEST(WaterfallFlightTest, TheChosenOfTwoSameNumberedFlightsIsShown) {
     const QList<double> secondSpectrum =
         spectrum(binRecord(flights[1], 0), 0, SpectrumView::SteadyState);
     ASSERT_NE(firstSpectrum, secondSpectrum);
-    EXPECT_EQ(withoutWaterfallOffset(byNumber.series[0].y, 0).mid(1), firstSpectrum.mid(1));
-    EXPECT_EQ(withoutWaterfallOffset(byFile.series[0].y, 0).mid(1), secondSpectrum.mid(1));
+    EXPECT_EQ(withoutWaterfallOffset(byNumber, byNumber.series[0].y, 0).mid(1),
+              firstSpectrum.mid(1));
+    EXPECT_EQ(withoutWaterfallOffset(byFile, byFile.series[0].y, 0).mid(1), secondSpectrum.mid(1));
     EXPECT_EQ(byFile.footer, QStringLiteral("Flight # 42"));
 
     // A flight that is not loaded draws every trace flat on its level, hidden.

@@ -21,6 +21,7 @@ inline constexpr int kExitUsageError = 2;
 inline const QString kUnknownOptionText = QStringLiteral("Unknown option \"%1\"");
 inline const QString kMissingValueText = QStringLiteral("Option \"%1\" needs a value");
 inline const QString kBadEngineText = QStringLiteral("--engine takes 1 or 2, not \"%1\"");
+inline const QString kBadMemoryText = QStringLiteral("--memory takes 0 or 1, not \"%1\"");
 
 // Reports a usage error as one message: the problem, a blank line and the command's usage
 // text; the usage text alone when no problem is named. Returns kExitUsageError.

@@ -21,7 +21,6 @@ const QString kUsageText = QStringLiteral(
     "  --engine N      only engine 1 or 2\n"
     "  --memory M      only pre-defect (0) or post-defect (1) memory\n"
     "  --status        add the steady-state and transient data status of each flight");
-const QString kBadMemoryText = QStringLiteral("--memory takes 0 or 1, not \"%1\"");
 
 struct Filters {
     std::optional<QString> aircraftId;

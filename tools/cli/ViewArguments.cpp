@@ -169,7 +169,7 @@ std::optional<QString> parseViewArguments(const QStringList& arguments, const Vi
         parsed.slotNames.append(*slot);
     }
     if (!viewGiven || (syntax.parameter && !parameterGiven) ||
-        (syntax.flightRequired && !parsed.flightGiven))
+        (syntax.flightRequired && !parsed.flightGiven) || (syntax.sampleRequired && !sampleText))
         return syntax.requiredText;
     if (sampleText) {
         const IntegerOption& sample = selection.plotType == PlotType::SteadyState

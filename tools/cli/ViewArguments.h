@@ -40,6 +40,7 @@ struct ViewSyntax {
     bool series = false;
     bool range = false;
     bool flightRequired = false;
+    bool sampleRequired = false;
     QString requiredText; // the usage error when a required option is missing
 };
 

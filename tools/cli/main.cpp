@@ -10,6 +10,7 @@
 #include "DownloadCommand.h"
 #include "EraseMemoryCommand.h"
 #include "FlightsCommand.h"
+#include "OrdersCommand.h"
 #include "QuietCommunicationView.h"
 #include "SeriesCommand.h"
 #include "SettingsMaintenance.h"
@@ -17,6 +18,7 @@
 #include "StderrNotifier.h"
 #include "StoreNames.h"
 #include "TabulateCommand.h"
+#include "TrendCommand.h"
 #include "UnitConnection.h"
 #include "UnitLink.h"
 #include "UploadCommand.h"
@@ -48,6 +50,10 @@ const QString kUsage = QStringLiteral(
     "                                     one series' tabulation, as its window saves it\n"
     "  waterfall-csv --view steady|transient --flight F [--bin B] [--window W]\n"
     "      [--range MIN MAX] FILE:SLOT...  the waterfall's export of flight F as CSV\n"
+    "  trend --aircraft ID --engine N --param P [--stat max|mean] [--memory 0|1]\n"
+    "                                     one value per stored flight of an engine, as CSV\n"
+    "  orders --view steady|transient [--bin B] --sample S [--window W] FILE:SLOT\n"
+    "                                     the shaft orders of one spectrum\n"
     "  upload main|dsp|config FILE        load software or configuration into the unit\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
@@ -176,6 +182,10 @@ int main(int argc, char** argv) {
         return runTabulateCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("waterfall-csv"))
         return runWaterfallCsvCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("trend"))
+        return runTrendCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("orders"))
+        return runOrdersCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("upload")) {
         UnitConnection connection;
         loadAddress(connection, *options, notifier);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+class Notifier;
+class QTextStream;
+
+// "brix-cli trend --aircraft ID --engine N --param P [--stat max|mean] [--memory 0|1]": the
+// trend of one engine over every stored flight of its raw flight data files (Trend.h):
+// parameter type P 0..12, the maximum (default) or mean over the 26 bins, both memories
+// unless --memory names one.
+//
+// Output on out, as CSV: the line "flight,date,memory,value,status", then one line per
+// flight in the trend's order: flight number, download date "yyyy-MM-dd hh:mm" (local
+// time), memory 0 or 1, value "%.9g", "OK" or "Suspect". The note of the files left out
+// (trendSkippedNote) goes through the notifier as a warning.
+//
+// Returns 0 on success (also when no flight is found), 2 on a usage error.
+int runTrendCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out);
