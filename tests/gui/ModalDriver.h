@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -59,4 +60,25 @@ inline void recordNextMessage(ShownMessage& into, int boundMs = kModalBoundMs) {
             box->accept();
         },
         boundMs);
+}
+
+// Chooses the existing file `path` in an open file dialog and accepts it. The dialog's file
+// system model fills in on a thread of its own: on a busy machine its list may still have an
+// earlier entry selected, which accept() would open as a folder and stay open. So the choice
+// is repeated until the dialog reports it; a dialog that still does not accept is rejected,
+// so that the test fails instead of waiting for ever.
+inline void chooseExistingFile(QFileDialog* dialog, const QString& path) {
+    const QStringList chosen{path};
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            dialog->selectFile(path);
+            return dialog->selectedFiles() == chosen;
+        },
+        kModalBoundMs))
+        << qPrintable(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+    if (dialog->isVisible()) {
+        ADD_FAILURE() << "the file dialog did not take " << qPrintable(path);
+        dialog->reject();
+    }
 }

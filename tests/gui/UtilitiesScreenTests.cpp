@@ -272,8 +272,7 @@ TEST_F(UtilitiesScreenTest, FirmwareFileChoicesLastAndF5ChangesNothing) {
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->directory().absolutePath(), dataDirectory + QStringLiteral("/HW_config"));
         EXPECT_TRUE(dialog->nameFilters().join(QString()).contains(QStringLiteral("*.dat")));
-        dialog->selectFile(file);
-        QMetaObject::invokeMethod(dialog, "accept");
+        chooseExistingFile(dialog, file);
     });
     control<QPushButton>({QStringLiteral("DspProcessors"), QStringLiteral("ConfigurationUpdate"),
                           QStringLiteral("UpdateButton")})
@@ -344,10 +343,8 @@ protected:
         image.close();
         openScreen();
         showPage(2);
-        whenModal<QFileDialog>([&image](QFileDialog* dialog) {
-            dialog->selectFile(image.fileName());
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        whenModal<QFileDialog>(
+            [&image](QFileDialog* dialog) { chooseExistingFile(dialog, image.fileName()); });
         control<QPushButton>(
             {QLatin1String(c.group), QLatin1String(c.update), QStringLiteral("UpdateButton")})
             ->click();
