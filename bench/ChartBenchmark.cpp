@@ -6,7 +6,8 @@
 //     rendered;
 //   - the time history of 10 flights (10 x 1024 points), the same way;
 //   - the read-out: one mouse move over the 10-flight time history that picks a new point,
-//     with the repaint of the read-out box and the marker.
+//     with the repaint of the read-out box and the marker;
+//   - switching the parameter type through every type of both views, as PgDn does.
 //
 //   bench_chart [RUNS]      RUNS defaults to 30; prints the medians and their ratios
 #include "OwnHome.h"
@@ -125,6 +126,40 @@ double readoutMove(const QList<FlightDataElement>& flights, int runs) {
     return median(times);
 }
 
+// What the viewer does on each switch of the parameter type, PgDn after PgDn through both
+// views: the view built, loaded, replotted and rendered. The longest switch is the longest
+// the window leaves the keyboard waiting.
+struct SwitchTimes {
+    double medianMs;
+    double longestMs;
+};
+
+SwitchTimes parameterSwitches(const QList<FlightDataElement>& flights, int cycles) {
+    PlotWindow window;
+    window.resize(kWidth, kHeight);
+    window.show();
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    QList<double> times;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        for (const PlotType plotType : {PlotType::SteadyState, PlotType::Transient}) {
+            for (int type = 0; type < kParameterTypeCount; ++type) {
+                PlotSelection selection;
+                selection.plotType = plotType;
+                selection.parameterType = static_cast<ParameterType>(type);
+                selection.flightNumber = flights.first().flightNumber;
+                selection.windowType = 1;
+                times.append(elapsedMs([&] {
+                    window.loadView(buildPlotView(selection, flights), selection);
+                    window.chart()->replot();
+                    window.chart()->render(&image);
+                }));
+                QCoreApplication::processEvents();
+            }
+        }
+    }
+    return {median(times), *std::max_element(times.cbegin(), times.cend())};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +183,7 @@ int main(int argc, char** argv) {
     const Comparison waterfallTimes = compare(waterfall, {flights.first()}, runs);
     const Comparison historyTimes = compare(history, flights, runs);
     const double moveMs = readoutMove(flights, runs);
+    const SwitchTimes switches = parameterSwitches(flights, std::max(1, runs / 10));
 
     std::printf("runs: %d each, %dx%d\n", runs, kWidth, kHeight);
     for (const auto& [name, times] : {std::pair{"Hann waterfall, 26 x 512", waterfallTimes},
@@ -158,5 +194,8 @@ int main(int argc, char** argv) {
     }
     std::printf("read-out, one mouse move with its repaint: median %.3f ms (goal: at most 2)\n",
                 moveMs);
+    std::printf("parameter switch, 10 flights, both views, Hann: median %.2f ms, longest %.2f "
+                "ms (goal: the longest under 50)\n",
+                switches.medianMs, switches.longestMs);
     return 0;
 }
