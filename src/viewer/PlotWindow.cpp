@@ -102,8 +102,9 @@ int nearestPoint(const QList<double>& x, double key) {
 PlotWindow::PlotWindow(QWidget* parent)
     : ChartView(parent), readout_(new QCPItemText(chart())),
       marker_(new QCPItemStraightLine(chart())), reference_(new QCPItemStraightLine(chart())),
-      alertLine_(new QCPItemStraightLine(chart())), legendColumn_(new QCPLayoutGrid),
-      numberTicker_(new QCPAxisTicker), labelTicker_(new QCPAxisTickerText) {
+      alertLine_(new QCPItemStraightLine(chart())), alertLabel_(new QCPItemText(chart())),
+      legendColumn_(new QCPLayoutGrid), numberTicker_(new QCPAxisTicker),
+      labelTicker_(new QCPAxisTickerText) {
     QCustomPlot* plot = chart();
     plot->setMouseTracking(true);
     plot->installEventFilter(this);
@@ -146,6 +147,14 @@ PlotWindow::PlotWindow(QWidget* parent)
     reference_->setVisible(false);
     alertLine_->setPen(QPen(kAlertColour, kAlertWidth, Qt::DashDotLine));
     alertLine_->setVisible(false);
+    // The level's label sits on the line at the right end of the axis.
+    alertLabel_->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    alertLabel_->position->setTypeY(QCPItemPosition::ptPlotCoords);
+    alertLabel_->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+    alertLabel_->setFont(readoutFont());
+    alertLabel_->setColor(kAlertColour);
+    alertLabel_->setPadding(QMargins(3, 1, 3, 2));
+    alertLabel_->setVisible(false);
 
     connect(plot->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
         if (!loading_)
@@ -225,8 +234,11 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
         yLower = std::min(yLower, *view.alertLevel);
         alertLine_->point1->setCoords(0, *view.alertLevel);
         alertLine_->point2->setCoords(1, *view.alertLevel);
+        alertLabel_->position->setCoords(0.995, *view.alertLevel);
+        alertLabel_->setText(kAlertLineText.arg(QString::asprintf("%g", *view.alertLevel)));
     }
     alertLine_->setVisible(view.alertLevel && std::isfinite(*view.alertLevel));
+    alertLabel_->setVisible(alertLine_->visible());
     if (!(xLower < xUpper)) {
         xLower = std::isfinite(xLower) ? xLower - kMarkerMargin : 0;
         xUpper = xLower + 2 * kMarkerMargin;
@@ -295,6 +307,9 @@ void PlotWindow::loadHollowPoints(int series) {
     }
     hollow->setData(hollowX, hollowY, true);
     QCPScatterStyle style = graph->scatterStyle();
+    // A disc is filled with its pen whatever the brush: its hollow form is the circle.
+    if (style.shape() == QCPScatterStyle::ssDisc)
+        style.setShape(QCPScatterStyle::ssCircle);
     style.setBrush(Qt::white);
     style.setSize(kHollowMarkerSize);
     style.setPen(QPen(graph->pen().color(), kHollowMarkerWidth));
@@ -504,6 +519,8 @@ void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
         line->point1->setCoords(order.frequencyHz, 0);
         line->point2->setCoords(order.frequencyHz, 1);
         auto* label = new QCPItemText(plot);
+        // Above every line, so that no marker crosses another's label.
+        label->setLayer(kOverlayLayer);
         label->position->setTypeX(QCPItemPosition::ptPlotCoords);
         label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
         label->position->setCoords(order.frequencyHz,

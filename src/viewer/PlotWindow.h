@@ -20,6 +20,9 @@ class QCPRange;
 class QMouseEvent;
 class QPrinter;
 
+// The label of the trend's alert line, %1 the level.
+inline const QString kAlertLineText = QStringLiteral("Alert level %1");
+
 // The viewer's chart: the series of a PlotView with their styles, axis titles, value labels
 // and Y-axis minimum, and the read-out of the current series' point nearest the mouse.
 //
@@ -130,6 +133,7 @@ private:
     QCPItemStraightLine* marker_;
     QCPItemStraightLine* reference_;
     QCPItemStraightLine* alertLine_;
+    QCPItemText* alertLabel_;
     int referenceSeries_ = -1;
     int referencePoint_ = -1;
     // Per series the companion graph of its hollow points (null where it has none).
