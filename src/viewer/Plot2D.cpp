@@ -389,7 +389,9 @@ void Plot2D::replot() {
     setWindowTitle(trend_ ? kTrendViewerTitle : viewerWindowTitle(selection_.plotType));
     if (trend_) {
         // Its series are memory types, not the flights the setup's buttons stand for.
-        currentSeries_ = std::min(currentSeries_, int(plotWindow_->view().series.size()) - 1);
+        currentSeries_ =
+            std::max(0, std::min(currentSeries_, int(plotWindow_->view().series.size()) - 1));
+        plotWindow_->setCurrentSeries(currentSeries_);
     } else if (selection_.parameterType == ParameterType::Waterfall) {
         closeTabulation();
     } else {
