@@ -582,6 +582,11 @@ TEST_F(ViewerTest, TheViewIsRememberedAndUnknownStoredNumbersFallBack) {
     EXPECT_EQ(viewer->selection().plotType, PlotType::SteadyState);
     EXPECT_EQ(viewer->selection().parameterType, ParameterType::A4R);
     EXPECT_EQ(viewer->plotWindow()->view().series.size(), 3);
+
+    // The third flight's series has no match among the trend's two memories.
+    emit viewer->plotWindow()->seriesClicked(2);
+    keyClick(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(viewer->currentSeries(), 1);
 }
 
 // N1 5052 RPM is 84.2 Hz; N2 0 RPM has no markers.
