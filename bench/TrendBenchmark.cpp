@@ -5,19 +5,26 @@
 // page cache may be dropped (root, /proc/sys/vm/drop_caches writable), the same with the
 // cache dropped before every run; otherwise it says so.
 //
+// Then the trend view: opening it to a painted chart (the trend, its view, loaded into the
+// viewer's chart and rendered at 1366x768 on the offscreen platform) against the trend alone,
+// alternating, warm, medians; the goal is under twice the trend alone.
+//
 // bench_trend [FOLDER [ROUNDS]]: the files go to a new folder below FOLDER (default: the
 // temporary folder) and are removed at the end.
 #include "AircraftPaths.h"
 #include "CraftedRawFile.h"
 #include "FlightSelection.h"
 #include "OwnHome.h"
+#include "PlotWindow.h"
 #include "Trend.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <qcustomplot.h>
 
 #include <algorithm>
 #include <cmath>
@@ -146,9 +153,42 @@ void sideBySide(const QString& data, const std::string& directory, int rounds, b
                 ours / plain);
 }
 
+// The trend alone against the trend opened in the chart and painted.
+void trendView(const QString& data, int rounds) {
+    constexpr int kWidth = 1366;
+    constexpr int kHeight = 768;
+    const TrendRequest request{kAircraft, 1, ParameterType::A4R, TrendStatistic::Maximum, {}};
+    PlotWindow window;
+    window.resize(kWidth, kHeight);
+    window.show();
+    std::vector<double> trendTimes, viewTimes;
+    QElapsedTimer timer;
+    volatile qint64 sink = 0;
+    for (int round = 0; round < rounds; ++round) {
+        timer.start();
+        sink = sink + ourTrend(data).points.size();
+        trendTimes.push_back(timer.nsecsElapsed() / 1e6);
+        timer.start();
+        const TrendResult result = computeTrend(data, request);
+        window.loadView(buildTrendView(result, request, 2.5), PlotSelection());
+        const QImage image = window.chart()->toPixmap(kWidth, kHeight).toImage();
+        viewTimes.push_back(timer.nsecsElapsed() / 1e6);
+        sink = sink + image.width();
+    }
+    const double trend = median(trendTimes);
+    const double view = median(viewTimes);
+    std::printf("trend view, warm page cache, median of %d alternating runs:\n"
+                "  trend alone %.2f ms, trend view painted at %dx%d %.2f ms, ratio %.2f "
+                "(goal < 2)\n",
+                rounds, trend, kWidth, kHeight, view, view / trend);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
@@ -194,6 +234,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     sideBySide(data, plainDirectory, rounds, false);
+    trendView(data, rounds);
     if (dropPageCache())
         sideBySide(data, plainDirectory, std::max(3, rounds / 4), true);
     else

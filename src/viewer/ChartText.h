@@ -9,6 +9,7 @@
 
 inline const QString kSteadyStateViewerTitle = QStringLiteral("Steady State 2-D Data Viewer");
 inline const QString kTransientViewerTitle = QStringLiteral("Transient 2-D Data Viewer");
+inline const QString kTrendViewerTitle = QStringLiteral("Engine Trend Viewer");
 
 // The read-out of point `point` of series `seriesIndex` of `view`, named after the series:
 //   trend:                     "%s: Flight %.0f (%s)  Y = %8.5g"  (the point's note: its date)

@@ -68,6 +68,11 @@ Plot2D::Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWid
     readSettings();
     if (!runFlightSelection())
         return;
+    if (trend_) {
+        if (!isTrendParameter(valueOf(selection_.parameterType)))
+            selection_.parameterType = ParameterType::A4R;
+        computeEngineTrend();
+    }
     selection_.memoryType = BrixAircraftSettings().value(kPlotMemoryTypeKey, 0).toUInt() == 0
                                 ? MemoryType::PreDefect
                                 : MemoryType::PostDefect;
@@ -102,25 +107,35 @@ Plot2D::Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWid
     exportDialog_->resize(kExportDialogSize);
     applyFont(exportDialog_, font_);
 
-    keyMap().map(Qt::Key_Escape, kCloseWindowEvent);
+    keyMap().map(Qt::Key_Escape, kEscapeEvent);
     keyMap().map(Qt::Key_PageUp, kPreviousParameterEvent);
     keyMap().map(Qt::Key_PageDown, kNextParameterEvent);
-    setWindowTitle(viewerWindowTitle(selection_.plotType));
+    setWindowTitle(trend_ ? kTrendViewerTitle : viewerWindowTitle(selection_.plotType));
 }
 
 Plot2D::~Plot2D() = default;
 
 void Plot2D::readSettings() {
     BrixAircraftSettings settings;
-    selection_.plotType = static_cast<PlotType>(settings.value(kPlotTypeKey, 0).toInt());
-    selection_.parameterType = static_cast<ParameterType>(
-        settings.value(kParameterTypeKey, valueOf(ParameterType::A4R)).toInt());
+    // A number that names no type (a damaged store, a later build) starts with the default.
+    selection_.plotType =
+        plotTypeFromValue(settings.value(kPlotTypeKey, 0).toInt()).value_or(PlotType::SteadyState);
+    selection_.parameterType =
+        parameterTypeFromValue(
+            settings.value(kParameterTypeKey, valueOf(ParameterType::A4R)).toInt())
+            .value_or(ParameterType::A4R);
     selection_.transientBin = settings.value(kTransientBinKey, 0).toInt();
     selection_.flightNumber = settings.value(kLastFlightKey, -1).toInt();
     selection_.sample = settings.value(kLastSampleKey, -1).toInt();
     xGrid_ = settings.value(kXGridKey, false).toBool();
     yGrid_ = settings.value(kYGridKey, false).toBool();
     selection_.windowType = settings.value(kWindowTypeKey, 0).toInt();
+    trend_ = settings.value(kTrendShownKey, false).toBool();
+    trendRequest_.statistic = settings.value(kTrendStatisticKey, 0).toInt() == 1
+                                  ? TrendStatistic::Mean
+                                  : TrendStatistic::Maximum;
+    orders_ = settings.value(kPlotOrdersKey, kPlotOrdersDefault).toBool();
+    decibels_ = settings.value(kPlotDecibelsKey, kPlotDecibelsDefault).toBool();
 }
 
 void Plot2D::storeSetting(const QString& key, const QVariant& value) {
@@ -147,18 +162,19 @@ void Plot2D::setUpToolBar() {
     const QString toolBar = QStringLiteral("TOOL_BAR");
     steadyState_ = findControl<QAbstractButton>(this, {toolBar, QStringLiteral("B_STEADY_STATE")});
     transient_ = findControl<QAbstractButton>(this, {toolBar, QStringLiteral("B_TRANSIENT")});
+    trendButton_ = findControl<QAbstractButton>(this, {toolBar, QStringLiteral("B_TREND")});
     const struct {
         QAbstractButton* button;
         int value;
         QKeySequence key;
     } views[] = {{steadyState_, valueOf(PlotType::SteadyState), QKeySequence(Qt::CTRL | Qt::Key_1)},
-                 {transient_, valueOf(PlotType::Transient), QKeySequence(Qt::CTRL | Qt::Key_2)}};
+                 {transient_, valueOf(PlotType::Transient), QKeySequence(Qt::CTRL | Qt::Key_2)},
+                 {trendButton_, kTrendButtonValue, QKeySequence(Qt::CTRL | Qt::Key_3)}};
     for (const auto& view : views) {
         if (view.button == nullptr)
             continue;
         view.button->setProperty(kValueProperty, view.value);
         addShortcut(view.button, view.key);
-        view.button->setChecked(valueOf(selection_.plotType) == view.value);
         bindCode(view.button, this, kPlotTypeEvent);
     }
     if (auto* print = findControl<QAbstractButton>(this, {toolBar, QStringLiteral("B_PRINT")})) {
@@ -279,8 +295,9 @@ void Plot2D::updateSampleSelector() {
     if (sampleButtons_ == nullptr)
         return;
     const ParameterType type = selection_.parameterType;
-    const bool waterfall = type == ParameterType::Waterfall;
-    const bool samples = isSeriesSelector(type);
+    // The trend has neither samples nor flights to choose.
+    const bool waterfall = !trend_ && type == ParameterType::Waterfall;
+    const bool samples = !trend_ && isSeriesSelector(type);
     const bool transient = selection_.plotType == PlotType::Transient;
     if (sampleGroup_ != nullptr)
         sampleGroup_->setTitle(type == ParameterType::TimeHistory ? kTimeHistorySamplesTitle
@@ -346,48 +363,133 @@ void Plot2D::updateMenus() {
     const bool transient = selection_.plotType == PlotType::Transient;
     const int type = valueOf(selection_.parameterType);
     for (QAction* item : std::as_const(parameterItems_)) {
-        item->setEnabled(!transient || offeredInTransientView(item->data().toInt()));
+        const int offered = item->data().toInt();
+        item->setEnabled(trend_ ? isTrendParameter(offered)
+                                : !transient || offeredInTransientView(offered));
         item->setChecked(item->data().toInt() == type);
     }
     for (QAction* item : std::as_const(transientBinItems_))
         item->setChecked(item->data().toInt() == selection_.transientBin);
     if (transientBinMenu_ != nullptr)
-        transientBinMenu_->menuAction()->setEnabled(transient &&
+        transientBinMenu_->menuAction()->setEnabled(!trend_ && transient &&
                                                     type >= valueOf(ParameterType::A4R));
     if (steadyState_ != nullptr)
-        steadyState_->setChecked(!transient);
+        steadyState_->setChecked(!trend_ && !transient);
     if (transient_ != nullptr)
-        transient_->setChecked(transient);
+        transient_->setChecked(!trend_ && transient);
+    if (trendButton_ != nullptr)
+        trendButton_->setChecked(trend_);
 }
 
 void Plot2D::replot() {
     if (plotWindow_ == nullptr)
         return;
     plotWindow_->setUpdatesEnabled(false);
-    plotWindow_->loadView(buildPlotView(selection_, flights_), selection_);
-    setWindowTitle(viewerWindowTitle(selection_.plotType));
-    if (selection_.parameterType == ParameterType::Waterfall) {
+    plotWindow_->loadView(currentView(), selection_);
+    setWindowTitle(trend_ ? kTrendViewerTitle : viewerWindowTitle(selection_.plotType));
+    if (trend_) {
+        // Its series are memory types, not the flights the setup's buttons stand for.
+        currentSeries_ =
+            std::max(0, std::min(currentSeries_, int(plotWindow_->view().series.size()) - 1));
+        plotWindow_->setCurrentSeries(currentSeries_);
+    } else if (selection_.parameterType == ParameterType::Waterfall) {
         closeTabulation();
     } else {
         for (int series = 0; series < flights_.size(); ++series)
             plotWindow_->setSeriesVisible(series, displayFlag(series));
     }
+    updateOrderMarkers();
     plotWindow_->setUpdatesEnabled(true);
     if (tabulateWindow() != nullptr)
         tabulate(false);
 }
 
 void Plot2D::setPlotType(int plotType) {
-    selection_.plotType = static_cast<PlotType>(plotType);
+    const bool trend = plotType == kTrendButtonValue;
+    if (!trend && !plotTypeFromValue(plotType))
+        return;
+    if (trend != trend_) {
+        trend_ = trend;
+        storeSetting(kTrendShownKey, trend_);
+    }
+    if (trend) {
+        // The records have no trend: the trend starts with A4R.
+        if (!isTrendParameter(valueOf(selection_.parameterType))) {
+            selection_.parameterType = ParameterType::A4R;
+            storeSetting(kParameterTypeKey, valueOf(selection_.parameterType));
+        }
+        computeEngineTrend();
+    } else {
+        selection_.plotType = static_cast<PlotType>(plotType);
+        storeSetting(kPlotTypeKey, plotType);
+    }
     updateSampleSelector();
-    storeSetting(kPlotTypeKey, plotType);
     updateMenus();
     replot();
+}
+
+// Every stored flight of the loaded flights' engine, over all its raw files.
+void Plot2D::computeEngineTrend() {
+    if (flights_.isEmpty())
+        return;
+    trendRequest_.aircraftId = flights_.constFirst().aircraftId;
+    trendRequest_.engineNumber = flights_.constFirst().engineNumber;
+    trendRequest_.parameterType = selection_.parameterType;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    trendResult_ = computeTrend(dataDirectory(), trendRequest_);
+    QApplication::restoreOverrideCursor();
+}
+
+// The view the chart shows: the trend, or the loaded flights' records, spectra in dB when
+// the setup says so (the tabulation and the waterfall's export take it from the chart).
+PlotView Plot2D::currentView() const {
+    if (trend_)
+        return buildTrendView(trendResult_, trendRequest_,
+                              readTrendAlertLevel(selection_.parameterType));
+    const PlotView view = buildPlotView(selection_, flights_);
+    return decibels_ ? decibelView(view, selection_) : view;
+}
+
+// The markers of the current flight's spectrum, or of the waterfall's first trace.
+void Plot2D::updateOrderMarkers() {
+    if (plotWindow_ == nullptr)
+        return;
+    const int series = selection_.parameterType == ParameterType::Waterfall ? 0 : currentSeries_;
+    plotWindow_->setOrderMarkers(
+        orders_ && !trend_ ? viewShaftOrders(plotWindow_->view(), selection_, flights_, series)
+                           : QList<ShaftOrder>());
+}
+
+// What the tabulation lists below its rows: the trend's alert list and skipped-files note,
+// or the order table of the tabulated spectrum.
+QStringList Plot2D::tabulationNotes() const {
+    QString text;
+    const ParameterType type = selection_.parameterType;
+    if (trend_) {
+        if (const std::optional<double> level = readTrendAlertLevel(type))
+            text += alertListText(flightsAboveAlert(trendResult_, *level), type, *level);
+        text += trendSkippedNote(trendResult_);
+    } else if (orders_ && plotWindow_ != nullptr) {
+        text += shaftOrderTableText(
+            viewShaftOrders(plotWindow_->view(), selection_, flights_, currentSeries_),
+            plotWindow_->view().decibels);
+    }
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void Plot2D::setAlertLevel(std::optional<double> level) {
+    if (!isTrendParameter(valueOf(selection_.parameterType)))
+        return;
+    writeTrendAlertLevel(selection_.parameterType, level);
+    if (trend_)
+        replot();
 }
 
 void Plot2D::setParameterType(int parameterType) {
     selection_.parameterType = static_cast<ParameterType>(parameterType);
     storeSetting(kParameterTypeKey, parameterType);
+    if (trend_)
+        computeEngineTrend();
     updateMenus();
     updateSampleSelector();
     replot();
@@ -422,9 +524,17 @@ void Plot2D::runSetup() {
     state.yGrid = yGrid_;
     state.windowType = selection_.windowType;
     state.waterfall = selection_.parameterType == ParameterType::Waterfall;
+    state.trend = trend_;
+    state.orders = orders_;
+    state.decibels = decibels_;
+    state.trendStatistic = trendRequest_.statistic == TrendStatistic::Mean ? 1 : 0;
+    state.alertApplies = isTrendParameter(valueOf(selection_.parameterType));
+    state.alertLevel = readTrendAlertLevel(selection_.parameterType);
+    state.alertParameter = parameterMenuText(selection_.parameterType);
     SetupDialog dialog(
         state, flights_, [this](int code, quint32 value) { handleValueEvent(code, value); }, font_,
         persist_, notifier_, this);
+    dialog.setAlertForward([this](std::optional<double> level) { setAlertLevel(level); });
     if (dialog.isBuilt())
         dialog.runModal();
 }
@@ -450,8 +560,10 @@ void Plot2D::tabulate(bool activate) {
         window->raise();
         window->activateWindow();
     }
-    window->fill(buildTabulation(plotWindow_->view(), selection_, currentSeries_,
-                                 plotWindow_->xMinimum(), plotWindow_->xMaximum()));
+    Tabulation tabulation = buildTabulation(plotWindow_->view(), selection_, currentSeries_,
+                                            plotWindow_->xMinimum(), plotWindow_->xMaximum());
+    tabulation.notes = tabulationNotes();
+    window->fill(tabulation);
 }
 
 void Plot2D::exportWaterfall() {
@@ -514,10 +626,12 @@ int Plot2D::handleEvent(int code) {
         }
         break;
     case kSeriesClickedEvent:
-        if (int(eventValue_) >= 0 && int(eventValue_) < flights_.size()) {
+        // The legend's entries are the view's series: flights, or the trend's memory types.
+        if (plotWindow_ != nullptr && int(eventValue_) >= 0 &&
+            int(eventValue_) < plotWindow_->view().series.size()) {
             currentSeries_ = int(eventValue_);
-            if (plotWindow_ != nullptr)
-                plotWindow_->setCurrentSeries(currentSeries_);
+            plotWindow_->setCurrentSeries(currentSeries_);
+            updateOrderMarkers();
         }
         [[fallthrough]];
     case kRangeChangedEvent:
@@ -558,6 +672,32 @@ int Plot2D::handleEvent(int code) {
         if (plotWindow_ != nullptr)
             plotWindow_->resetZoom();
         break;
+    case kOrdersEvent:
+        orders_ = eventValue_ != 0;
+        storeSetting(kPlotOrdersKey, orders_);
+        updateOrderMarkers();
+        if (tabulateWindow() != nullptr)
+            tabulate(false);
+        break;
+    case kDecibelsEvent:
+        decibels_ = eventValue_ != 0;
+        storeSetting(kPlotDecibelsKey, decibels_);
+        replot();
+        break;
+    case kTrendStatisticEvent:
+        trendRequest_.statistic = eventValue_ == 1 ? TrendStatistic::Mean : TrendStatistic::Maximum;
+        storeSetting(kTrendStatisticKey, eventValue_ == 1 ? 1 : 0);
+        if (trend_) {
+            computeEngineTrend();
+            replot();
+        }
+        break;
+    case kEscapeEvent:
+        if (plotWindow_ != nullptr && plotWindow_->hasReference()) {
+            plotWindow_->clearReference();
+            break;
+        }
+        [[fallthrough]];
     case kCloseWindowEvent:
         close();
         break;

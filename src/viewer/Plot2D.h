@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Decibels.h"
 #include "EventHandler.h"
 #include "FlightDataElement.h"
 #include "PlotSeries.h"
+#include "ShaftOrders.h"
+#include "Trend.h"
 
 #include <QFont>
 #include <QList>
@@ -33,6 +36,10 @@ inline const QString kLastSampleKey = QStringLiteral("Plot2D_LastSample");
 inline const QString kXGridKey = QStringLiteral("Plot2D_XGrid");
 inline const QString kYGridKey = QStringLiteral("Plot2D_YGrid");
 inline const QString kWindowTypeKey = QStringLiteral("Plot2D_FFT_WINDOW_TYPE");
+// The trend view has keys of its own: "Plot2D_PlotType" keeps the record view (0 steady
+// state, 1 transient) that the other buttons return to, and stays readable by any build.
+inline const QString kTrendShownKey = QStringLiteral("Plot2D_Trend");
+inline const QString kTrendStatisticKey = QStringLiteral("Plot2D_TrendStatistic"); // 0 max, 1 mean
 
 inline const QString kNoDataText = QStringLiteral("No data exists for plotting");
 // The sample selector's captions.
@@ -45,7 +52,8 @@ inline const QString kWaterfallExportTitle = QStringLiteral("Save Tabulated Data
 inline const QString kWaterfallExportFilter = QStringLiteral("Text Files (*.csv)");
 
 // The data viewer: the flights chosen in the flight selection, drawn in a chart, with the
-// view (steady state or transient), the parameter type, the transient bin and the sample
+// view (steady state, transient, or the trend of their engine over every stored flight), the
+// parameter type, the transient bin and the sample
 // or flight to choose, the data status, the setup, the tabulation and printing. It is a
 // window of its own; every choice is remembered for the next opening.
 class Plot2D : public QMainWindow, public EventHandler {
@@ -54,6 +62,8 @@ class Plot2D : public QMainWindow, public EventHandler {
 public:
     static constexpr int kSeriesFlagCount = 10;
     static constexpr int kSampleButtonCount = 26;
+    // The trend button's value beside the plot types of the other two.
+    static constexpr int kTrendButtonValue = 2;
 
     // Runs the flight selection. Without any stored flight it says so; without loaded
     // flights (none found, or the selection cancelled) it is to be discarded unshown.
@@ -76,6 +86,12 @@ public:
     TabulateInfoWindow* tabulateWindow() const;
     // The save dialog of the waterfall's export, kept so it opens where it was left.
     QFileDialog* exportDialog() const { return exportDialog_; }
+    bool trendShown() const { return trend_; }
+    TrendStatistic trendStatistic() const { return trendRequest_.statistic; }
+    bool ordersShown() const { return orders_; }
+    bool decibels() const { return decibels_; }
+    // The trend shown (or last shown).
+    const TrendResult& trend() const { return trendResult_; }
 
 private:
     void readSettings();
@@ -91,6 +107,11 @@ private:
     void updateMenus();
     void replot();
     void setPlotType(int plotType);
+    void computeEngineTrend();
+    PlotView currentView() const;
+    void updateOrderMarkers();
+    QStringList tabulationNotes() const;
+    void setAlertLevel(std::optional<double> level);
     void setParameterType(int parameterType);
     void stepParameterType(int step);
     void chooseSample(QAbstractButton* button);
@@ -114,6 +135,12 @@ private:
     PlotWindow* plotWindow_ = nullptr;
     QAbstractButton* steadyState_ = nullptr;
     QAbstractButton* transient_ = nullptr;
+    QAbstractButton* trendButton_ = nullptr;
+    bool trend_ = false;
+    bool orders_ = kPlotOrdersDefault;
+    bool decibels_ = kPlotDecibelsDefault;
+    TrendRequest trendRequest_;
+    TrendResult trendResult_;
     QGroupBox* sampleGroup_ = nullptr;
     QButtonGroup* sampleButtons_ = nullptr;
     QAbstractButton* indicator_ = nullptr;

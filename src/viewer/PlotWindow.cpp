@@ -49,6 +49,23 @@ const QColor kHiddenSeriesText(170, 170, 170);
 const QColor kReadoutNegative(255, 255, 0);
 const QColor kReadoutPositive(204, 204, 255);
 const QColor kMarkerColour(90, 90, 90);
+// The reference cursor: solid, in a colour no series uses.
+const QColor kReferenceColour(176, 58, 46);
+constexpr double kReferenceWidth = 1.5;
+// The trend's alert line and its label.
+const QColor kAlertColour(200, 40, 40);
+constexpr double kAlertWidth = 1.5;
+// Suspect trend points: hollow, a little larger than the filled ones, with a firmer outline.
+constexpr double kHollowMarkerSize = 9;
+constexpr double kHollowMarkerWidth = 1.5;
+// Shaft-order markers: one colour per shaft; labels stacked below the read-out so that close
+// orders do not print over each other, and right-aligned in the right quarter of the axis.
+const QColor kN1OrderColour(20, 110, 90);
+const QColor kN2OrderColour(110, 70, 160);
+constexpr double kOrderLabelTop = 0.1;
+constexpr double kOrderLabelStep = 0.065;
+constexpr double kRightAlignedShare = 0.75;
+const QColor kLabelBackground(255, 255, 255, 220);
 
 // Room above the highest value, as a share of the values' span, and around bin plots' first
 // and last markers, in bins, so that no marker is cut in half by the frame.
@@ -84,8 +101,10 @@ int nearestPoint(const QList<double>& x, double key) {
 
 PlotWindow::PlotWindow(QWidget* parent)
     : ChartView(parent), readout_(new QCPItemText(chart())),
-      marker_(new QCPItemStraightLine(chart())), legendColumn_(new QCPLayoutGrid),
-      numberTicker_(new QCPAxisTicker), labelTicker_(new QCPAxisTickerText) {
+      marker_(new QCPItemStraightLine(chart())), reference_(new QCPItemStraightLine(chart())),
+      alertLine_(new QCPItemStraightLine(chart())), alertLabel_(new QCPItemText(chart())),
+      legendColumn_(new QCPLayoutGrid), numberTicker_(new QCPAxisTicker),
+      labelTicker_(new QCPAxisTickerText) {
     QCustomPlot* plot = chart();
     plot->setMouseTracking(true);
     plot->installEventFilter(this);
@@ -123,6 +142,19 @@ PlotWindow::PlotWindow(QWidget* parent)
     marker_->setLayer(kOverlayLayer);
     marker_->setPen(QPen(kMarkerColour, 1, Qt::DashLine));
     marker_->setVisible(false);
+    reference_->setLayer(kOverlayLayer);
+    reference_->setPen(QPen(kReferenceColour, kReferenceWidth));
+    reference_->setVisible(false);
+    alertLine_->setPen(QPen(kAlertColour, kAlertWidth, Qt::DashDotLine));
+    alertLine_->setVisible(false);
+    // The level's label sits on the line at the right end of the axis.
+    alertLabel_->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    alertLabel_->position->setTypeY(QCPItemPosition::ptPlotCoords);
+    alertLabel_->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+    alertLabel_->setFont(readoutFont());
+    alertLabel_->setColor(kAlertColour);
+    alertLabel_->setPadding(QMargins(3, 1, 3, 2));
+    alertLabel_->setVisible(false);
 
     connect(plot->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
         if (!loading_)
@@ -159,6 +191,9 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
     seriesSelection_ = selection;
     // The whole chart is replotted below, the read-out's layer with it.
     clearReadout();
+    referenceSeries_ = referencePoint_ = -1;
+    reference_->setVisible(false);
+    setOrderMarkers({});
     loadSeries();
 
     QCustomPlot* plot = chart();
@@ -194,6 +229,16 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
             }
         }
     }
+    if (view.alertLevel && std::isfinite(*view.alertLevel)) {
+        yUpper = std::max(yUpper, *view.alertLevel);
+        yLower = std::min(yLower, *view.alertLevel);
+        alertLine_->point1->setCoords(0, *view.alertLevel);
+        alertLine_->point2->setCoords(1, *view.alertLevel);
+        alertLabel_->position->setCoords(0.995, *view.alertLevel);
+        alertLabel_->setText(kAlertLineText.arg(QString::asprintf("%g", *view.alertLevel)));
+    }
+    alertLine_->setVisible(view.alertLevel && std::isfinite(*view.alertLevel));
+    alertLabel_->setVisible(alertLine_->visible());
     if (!(xLower < xUpper)) {
         xLower = std::isfinite(xLower) ? xLower - kMarkerMargin : 0;
         xUpper = xLower + 2 * kMarkerMargin;
@@ -217,18 +262,60 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
 void PlotWindow::loadSeries() {
     QCustomPlot* plot = chart();
     const int count = int(view_.series.size());
-    while (graphs_.size() > count)
+    while (graphs_.size() > count) {
+        if (QCPGraph* hollow = hollowGraphs_.takeLast())
+            plot->removeGraph(hollow);
         plot->removeGraph(graphs_.takeLast());
-    while (graphs_.size() < count)
+    }
+    while (graphs_.size() < count) {
         graphs_.append(plot->addGraph());
+        hollowGraphs_.append(nullptr);
+    }
     for (int i = 0; i < count; ++i) {
         const PlotSeries& series = view_.series.at(i);
         graphs_[i]->setData(series.x, series.y, true);
         graphs_[i]->setName(series.name);
         styleSeries(i);
         graphs_[i]->setVisible(series.visible);
+        loadHollowPoints(i);
         showSeriesInLegend(i);
     }
+}
+
+// The hollow points leave the series' graph for a companion graph of their own, drawn in the
+// series' colour and shape with a white fill; the companion has no legend entry.
+void PlotWindow::loadHollowPoints(int series) {
+    const PlotSeries& data = view_.series.at(series);
+    QCPGraph*& hollow = hollowGraphs_[series];
+    if (data.hollowPoints.isEmpty()) {
+        if (hollow != nullptr)
+            chart()->removeGraph(hollow);
+        hollow = nullptr;
+        return;
+    }
+    QList<double> x, y, hollowX, hollowY;
+    for (int i = 0; i < data.x.size(); ++i) {
+        const bool suspect = data.hollowPoints.contains(i);
+        (suspect ? hollowX : x).append(data.x.at(i));
+        (suspect ? hollowY : y).append(data.y.at(i));
+    }
+    QCPGraph* graph = graphs_.at(series);
+    graph->setData(x, y, true);
+    if (hollow == nullptr) {
+        hollow = chart()->addGraph();
+        hollow->removeFromLegend();
+    }
+    hollow->setData(hollowX, hollowY, true);
+    QCPScatterStyle style = graph->scatterStyle();
+    // A disc is filled with its pen whatever the brush: its hollow form is the circle.
+    if (style.shape() == QCPScatterStyle::ssDisc)
+        style.setShape(QCPScatterStyle::ssCircle);
+    style.setBrush(Qt::white);
+    style.setSize(kHollowMarkerSize);
+    style.setPen(QPen(graph->pen().color(), kHollowMarkerWidth));
+    hollow->setLineStyle(QCPGraph::lsNone);
+    hollow->setScatterStyle(style);
+    hollow->setVisible(graph->visible());
 }
 
 void PlotWindow::styleSeries(int series) {
@@ -245,7 +332,12 @@ void PlotWindow::styleSeries(int series) {
     if (series >= kFirstDashedSeries)
         pen.setStyle(Qt::DashLine);
     graph->setPen(pen);
-    if (view_.markers) {
+    if (view_.trend) {
+        // Filled, so that the hollow suspect points stand apart.
+        graph->setLineStyle(QCPGraph::lsNone);
+        graph->setScatterStyle(
+            QCPScatterStyle(kMarkerShapes.at(slot), colour, colour, kMarkerSize));
+    } else if (view_.markers) {
         graph->setLineStyle(QCPGraph::lsNone);
         graph->setScatterStyle(QCPScatterStyle(kMarkerShapes.at(slot), colour, kMarkerSize));
     } else {
@@ -278,6 +370,8 @@ void PlotWindow::setSeriesVisible(int series, bool visible) {
     if (series < 0 || series >= graphs_.size())
         return;
     graphs_[series]->setVisible(visible);
+    if (QCPGraph* hollow = hollowGraphs_.at(series))
+        hollow->setVisible(visible);
     view_.series[series].visible = visible;
     showSeriesInLegend(series);
     chart()->replot(QCustomPlot::rpQueuedReplot);
@@ -377,6 +471,87 @@ double PlotWindow::markerX() const {
                               : std::numeric_limits<double>::quiet_NaN();
 }
 
+void PlotWindow::setReference(int series, int point) {
+    if (series < 0 || series >= view_.series.size() || point < 0 ||
+        point >= view_.series.at(series).x.size())
+        return;
+    referenceSeries_ = series;
+    referencePoint_ = point;
+    const double x = view_.series.at(series).x.at(point);
+    reference_->point1->setCoords(x, 0);
+    reference_->point2->setCoords(x, 1);
+    reference_->setVisible(true);
+    if (pickedPoint_ >= 0)
+        showReadoutAt(pickedPoint_);
+    chart()->layer(kOverlayLayer)->replot();
+}
+
+void PlotWindow::clearReference() {
+    if (!hasReference())
+        return;
+    referenceSeries_ = referencePoint_ = -1;
+    reference_->setVisible(false);
+    if (pickedPoint_ >= 0)
+        showReadoutAt(pickedPoint_);
+    chart()->layer(kOverlayLayer)->replot();
+}
+
+double PlotWindow::referenceX() const {
+    return hasReference() ? reference_->point1->coords().x()
+                          : std::numeric_limits<double>::quiet_NaN();
+}
+
+void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
+    QCustomPlot* plot = chart();
+    for (const auto& [line, label] : std::as_const(orderItems_)) {
+        plot->removeItem(line);
+        plot->removeItem(label);
+    }
+    orderItems_.clear();
+    orderMarkers_.clear();
+    const double rightAligned = fullXLower_ + kRightAlignedShare * (fullXUpper_ - fullXLower_);
+    for (const ShaftOrder& order : orders) {
+        if (order.state != ShaftOrderState::Marked)
+            continue;
+        const QColor colour = order.shaft == QLatin1String("N1") ? kN1OrderColour : kN2OrderColour;
+        auto* line = new QCPItemStraightLine(plot);
+        line->setPen(QPen(colour, 1, Qt::DotLine));
+        line->point1->setCoords(order.frequencyHz, 0);
+        line->point2->setCoords(order.frequencyHz, 1);
+        auto* label = new QCPItemText(plot);
+        // Above every line, so that no marker crosses another's label.
+        label->setLayer(kOverlayLayer);
+        label->position->setTypeX(QCPItemPosition::ptPlotCoords);
+        label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        label->position->setCoords(order.frequencyHz,
+                                   kOrderLabelTop + kOrderLabelStep * orderItems_.size());
+        label->setPositionAlignment(
+            (order.frequencyHz > rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        label->setText(order.markerLabel());
+        label->setFont(readoutFont());
+        label->setColor(colour);
+        label->setBrush(kLabelBackground);
+        label->setPadding(QMargins(3, 1, 3, 1));
+        orderItems_.append({line, label});
+        orderMarkers_.append({order.frequencyHz, label->text()});
+    }
+    plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QList<PlotWindow::Marker> PlotWindow::orderMarkers() const {
+    return orderMarkers_;
+}
+
+double PlotWindow::alertLineY() const {
+    return alertLine_->visible() ? alertLine_->point1->coords().y()
+                                 : std::numeric_limits<double>::quiet_NaN();
+}
+
+int PlotWindow::hollowPointCount(int series) const {
+    const QCPGraph* hollow = hollowGraphs_.value(series);
+    return hollow == nullptr ? 0 : hollow->dataCount();
+}
+
 bool PlotWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == chart() && event->type() == QEvent::Leave)
         hideReadout();
@@ -391,20 +566,35 @@ void PlotWindow::followMouse(const QPointF& position) {
         hideReadout();
         return;
     }
-    const PlotSeries& series = view_.series.at(currentSeries_);
-    const int point = nearestPoint(series.x, plot->xAxis->pixelToCoord(position.x()));
+    const int point = pointNearPixel(position.x());
     if (point == pickedPoint_)
         return;
+    showReadoutAt(point);
+    plot->layer(kOverlayLayer)->replot();
+    emit pointPicked(point);
+}
+
+// The current series' point nearest to the pixel column; -1 when the series has none.
+int PlotWindow::pointNearPixel(double pixelX) const {
+    if (currentSeries_ < 0 || currentSeries_ >= view_.series.size() ||
+        view_.series.at(currentSeries_).x.isEmpty())
+        return -1;
+    return nearestPoint(view_.series.at(currentSeries_).x, chart()->xAxis->pixelToCoord(pixelX));
+}
+
+void PlotWindow::showReadoutAt(int point) {
+    const PlotSeries& series = view_.series.at(currentSeries_);
     pickedPoint_ = point;
     const double x = series.x.at(point);
-    readout_->setText(::readoutText(view_, seriesSelection_, currentSeries_, point));
+    readout_->setText(hasReference()
+                          ? deltaReadoutText(view_, seriesSelection_, currentSeries_, point,
+                                             referenceSeries_, referencePoint_)
+                          : ::readoutText(view_, seriesSelection_, currentSeries_, point));
     readout_->setBrush(series.y.at(point) < 0 ? kReadoutNegative : kReadoutPositive);
     readout_->setVisible(true);
     marker_->point1->setCoords(x, 0);
     marker_->point2->setCoords(x, 1);
     marker_->setVisible(true);
-    plot->layer(kOverlayLayer)->replot();
-    emit pointPicked(point);
 }
 
 void PlotWindow::hideReadout() {
@@ -430,10 +620,25 @@ void PlotWindow::mousePressed(QMouseEvent* event) {
 
 void PlotWindow::mouseReleased(QMouseEvent* event) {
     const QPoint position = event->position().toPoint();
-    if (event->button() == Qt::LeftButton &&
-        (position - pressPosition_).manhattanLength() <= kClickSlack &&
-        chart()->axisRect()->rect().contains(position))
+    if (event->button() != Qt::LeftButton ||
+        (position - pressPosition_).manhattanLength() > kClickSlack ||
+        !chart()->axisRect()->rect().contains(position))
+        return;
+    if (!event->modifiers().testFlag(Qt::ShiftModifier)) {
         emit plotAreaClicked();
+        return;
+    }
+    const int point = pointNearPixel(position.x());
+    if (point < 0)
+        return;
+    if (referenceSeries_ == currentSeries_ && referencePoint_ == point) {
+        clearReference();
+    } else {
+        setReference(currentSeries_, point);
+        // The read-out shows the clicked point measured from itself until the mouse moves.
+        showReadoutAt(point);
+        chart()->layer(kOverlayLayer)->replot();
+    }
 }
 
 void PlotWindow::legendClicked(QCPAbstractLegendItem* item) {

@@ -2,6 +2,7 @@
 
 #include "ChartView.h"
 #include "PlotSeries.h"
+#include "ShaftOrders.h"
 
 #include <QColor>
 #include <QList>
@@ -19,6 +20,9 @@ class QCPRange;
 class QMouseEvent;
 class QPrinter;
 
+// The label of the trend's alert line, %1 the level.
+inline const QString kAlertLineText = QStringLiteral("Alert level %1");
+
 // The viewer's chart: the series of a PlotView with their styles, axis titles, value labels
 // and Y-axis minimum, and the read-out of the current series' point nearest the mouse.
 //
@@ -26,7 +30,12 @@ class QPrinter;
 // or with the left button while Ctrl is held, draws a rubber band that zooms into the box
 // (X and Y). Every change of the shown X range by the user, and a zoom reset, emits
 // rangeChanged once; loading a view does not. A left click emits seriesClicked on the legend
-// and plotAreaClicked in the plot area.
+// and plotAreaClicked in the plot area. Shift+click in the plot area sets the reference cursor
+// at the current series' nearest point (the read-out then measures from it); Shift+click on
+// that point again removes it.
+//
+// A trend view draws its suspect points hollow and its alert level as a horizontal line;
+// shaft-order markers are vertical lines with their labels.
 //
 // Hidden series stay in the legend, greyed, so that they can be found and shown again.
 class PlotWindow : public ChartView {
@@ -63,6 +72,24 @@ public:
     bool readoutShown() const;
     double markerX() const;
 
+    // The reference cursor: a point of a series that the read-out measures from (its
+    // deltaReadoutText) until it is removed or another view is loaded.
+    void setReference(int series, int point);
+    void clearReference();
+    bool hasReference() const { return referenceSeries_ >= 0; }
+    double referenceX() const; // NaN without a reference
+
+    // Vertical markers at the marked orders, each labelled; an empty list removes them.
+    void setOrderMarkers(const QList<ShaftOrder>& orders);
+    struct Marker {
+        double x = 0;
+        QString label;
+    };
+    QList<Marker> orderMarkers() const;
+    // The trend's alert line (NaN when none) and the points drawn hollow per series.
+    double alertLineY() const;
+    int hollowPointCount(int series) const;
+
 signals:
     void seriesClicked(int series); // a legend entry was clicked (-1: no entry)
     void plotAreaClicked();
@@ -84,6 +111,9 @@ private:
     void mousePressed(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);
     void legendClicked(QCPAbstractLegendItem* item);
+    void loadHollowPoints(int series);
+    void showReadoutAt(int point);
+    int pointNearPixel(double pixelX) const;
     bool renderTo(QPrinter& printer);
 
     PlotView view_;
@@ -101,6 +131,15 @@ private:
     QPoint pressPosition_;
     QCPItemText* readout_;
     QCPItemStraightLine* marker_;
+    QCPItemStraightLine* reference_;
+    QCPItemStraightLine* alertLine_;
+    QCPItemText* alertLabel_;
+    int referenceSeries_ = -1;
+    int referencePoint_ = -1;
+    // Per series the companion graph of its hollow points (null where it has none).
+    QList<QCPGraph*> hollowGraphs_;
+    QList<std::pair<QCPItemStraightLine*, QCPItemText*>> orderItems_;
+    QList<Marker> orderMarkers_;
     QCPLayoutGrid* legendColumn_;
     QSharedPointer<QCPAxisTicker> numberTicker_;
     QSharedPointer<QCPAxisTickerText> labelTicker_;

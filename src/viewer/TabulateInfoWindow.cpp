@@ -25,6 +25,11 @@ QFont listFont(bool bold) {
     return font;
 }
 
+void addNote(QListWidget* list, const QString& text) {
+    auto* item = new QListWidgetItem(text, list);
+    item->setFlags(Qt::ItemIsEnabled);
+}
+
 } // namespace
 
 TabulateInfoWindow::TabulateInfoWindow(const QFont& font, UserPersist& persist, Notifier& notifier,
@@ -73,6 +78,12 @@ void TabulateInfoWindow::fill(const Tabulation& tabulation) {
     list_->clear();
     for (const TabulationRow& row : std::as_const(tabulation_.rows))
         list_->addItem(row.text);
+    // The notes follow the rows, apart from them and not selectable: the rows keep their
+    // indexes for the read-out.
+    if (!tabulation_.notes.isEmpty())
+        addNote(list_, QString());
+    for (const QString& note : std::as_const(tabulation_.notes))
+        addNote(list_, note);
 }
 
 void TabulateInfoWindow::selectPoint(int point) {

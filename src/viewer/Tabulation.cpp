@@ -67,6 +67,10 @@ QString tabulationFileText(const Tabulation& tabulation) {
     text += QLatin1Char('\n');
     for (const TabulationRow& row : tabulation.rows)
         text += row.text + QLatin1Char('\n');
+    if (!tabulation.notes.isEmpty())
+        text += QLatin1Char('\n');
+    for (const QString& note : tabulation.notes)
+        text += note + QLatin1Char('\n');
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 struct PlotSelection;
@@ -22,6 +23,9 @@ struct Tabulation {
     QString header2; // footer line 1 + "  " + footer line 2 (footer line 2 is always empty)
     QString header3; // "Parameter: %1" with the Y-axis title
     QList<TabulationRow> rows; // exactly the points with xMin <= X <= xMax, in point order
+    // Lines listed below the rows (the shaft-order table, the trend's alert list and its
+    // skipped-files note); the owner of the view adds them.
+    QStringList notes;
 
     // The row that shows `point`, or -1 (the read-out selects it). A zoomed tabulation does
     // not start at point 0, so the row is looked up rather than taken as the point's index.
@@ -40,7 +44,8 @@ Tabulation buildTabulation(const PlotView& view, const PlotSelection& selection,
                            double xMin, double xMax);
 
 // What the tabulation window saves: tag, header1, header2, header3 each + "\n", one more
-// "\n", then every row + "\n".
+// "\n", then every row + "\n"; then, when there are notes, one more "\n" and every note
+// line + "\n".
 QString tabulationFileText(const Tabulation& tabulation);
 
 // The waterfall's export: "Flight Number: %d\n", the non-empty header and footer lines each

@@ -305,6 +305,8 @@ PlotView buildTrendView(const TrendResult& result, const TrendRequest& request,
     QList<MemoryType> memories{MemoryType::PreDefect, MemoryType::PostDefect};
     if (request.memoryType)
         memories = {*request.memoryType};
+    quint32 notedTime = 0;
+    QString note;
     for (const MemoryType memory : std::as_const(memories)) {
         PlotSeries series;
         series.name = memoryTypeHeader(memory);
@@ -315,7 +317,12 @@ PlotView buildTrendView(const TrendResult& result, const TrendRequest& request,
                 series.hollowPoints.append(int(series.x.size()));
             series.x.append(point.flightNumber);
             series.y.append(point.value);
-            series.pointNotes.append(trendDateText(point.creationTime));
+            // A file's flights follow each other and share its date: format it once.
+            if (point.creationTime != notedTime || series.pointNotes.isEmpty()) {
+                notedTime = point.creationTime;
+                note = trendDateText(point.creationTime);
+            }
+            series.pointNotes.append(note);
         }
         view.series.append(std::move(series));
     }

@@ -27,7 +27,12 @@ enum ViewerEvent : int {
     // Keys of the plot window: the previous or next parameter type the view offers.
     kPreviousParameterEvent = 13018,
     kNextParameterEvent = 13019,
-    kCloseWindowEvent = 13020, // Esc: closes the window it was pressed in
+    kCloseWindowEvent = 13020,    // Esc: closes the window it was pressed in
+    kOrdersEvent = 13021,         // value 1 on, 0 off
+    kDecibelsEvent = 13022,       // value 1 on, 0 off
+    kTrendStatisticEvent = 13023, // value 0 maximum, 1 mean
+    // Esc in the plot window: removes the reference cursor if one is set, else closes.
+    kEscapeEvent = 13024,
 };
 
 inline constexpr quint32 kHideSeriesFlag = 0x80000000u;

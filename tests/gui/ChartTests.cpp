@@ -4,6 +4,7 @@
 #include "ChartText.h"
 #include "PlotWindow.h"
 #include "SimulatorFlights.h"
+#include "Trend.h"
 
 #include <QImage>
 #include <QProcess>
@@ -476,4 +477,104 @@ TEST(Chart, RendersTheSeriesAndTheReadout) {
     }
     EXPECT_GT(firstColour, 20);
     EXPECT_GT(readoutColour, 1000);
+}
+
+namespace {
+
+// A trend of eight flights, the third suspect, with its alert level between the values.
+PlotView trendView(std::optional<double> alertLevel) {
+    TrendResult result;
+    for (int i = 0; i < 8; ++i) {
+        TrendPoint point;
+        point.flightNumber = 11 + i;
+        point.creationTime = 1710235800 + 86400 * quint32(i);
+        point.value = 1.0 + 0.25 * i;
+        point.status = i == 2 ? DataStatus::Suspect : DataStatus::Ok;
+        result.points.append(point);
+    }
+    TrendRequest request;
+    request.aircraftId = QStringLiteral("F-GZLK");
+    request.memoryType = MemoryType::PreDefect;
+    return buildTrendView(result, request, alertLevel);
+}
+
+int pixelsOf(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    return count;
+}
+
+} // namespace
+
+TEST(Chart, TheTrendDrawsSuspectPointsHollowAndItsAlertLevelAsALine) {
+    Chart chart(tenFlights());
+    chart.window.loadView(trendView(4.0), PlotSelection());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chart.graph(0)->dataCount(), 7);
+    EXPECT_EQ(chart.window.hollowPointCount(0), 1);
+    // The companion of the hollow point: white inside, no legend entry of its own.
+    ASSERT_EQ(chart.plot()->graphCount(), 2);
+    EXPECT_EQ(chart.graph(1)->scatterStyle().brush().color(), QColor(Qt::white));
+    EXPECT_DOUBLE_EQ(chart.graph(1)->data()->begin()->key, 13);
+    EXPECT_EQ(chart.plot()->legend->itemCount(), 1);
+    // The line lies above every value: the axis reaches it.
+    EXPECT_DOUBLE_EQ(chart.window.alertLineY(), 4.0);
+    EXPECT_GE(chart.plot()->yAxis->range().upper, 4.0);
+    auto* label = qobject_cast<QCPItemText*>(chart.plot()->item(4));
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->visible());
+    EXPECT_EQ(label->text(), QStringLiteral("Alert level 4"));
+    const QImage image = chart.plot()->toPixmap(kWidth, kHeight).toImage();
+    EXPECT_GT(pixelsOf(image, QColor(200, 40, 40)), 200);
+    // The suspect point is white inside, the others filled with the series' colour.
+    const auto centre = [&](double x, double y) {
+        return image.pixelColor(int(std::lround(chart.plot()->xAxis->coordToPixel(x))),
+                                int(std::lround(chart.plot()->yAxis->coordToPixel(y))));
+    };
+    EXPECT_EQ(centre(13, 1.5), QColor(Qt::white));
+    EXPECT_EQ(centre(12, 1.25), chart.graph(0)->pen().color());
+    // The read-out names the flight and its download date.
+    chart.move(chart.pixelOf(0, 2));
+    EXPECT_TRUE(chart.window.readoutText().startsWith(QStringLiteral("Pre-Defect: Flight 13 (")))
+        << chart.window.readoutText().toStdString();
+
+    // Hidden and shown again, the hollow point goes with its series; another view drops it
+    // and the line.
+    chart.window.setSeriesVisible(0, false);
+    EXPECT_FALSE(chart.graph(1)->visible());
+    chart.window.setSeriesVisible(0, true);
+    EXPECT_TRUE(chart.graph(1)->visible());
+    chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
+    EXPECT_EQ(chart.plot()->graphCount(), 10);
+    EXPECT_EQ(chart.window.hollowPointCount(0), 0);
+    EXPECT_TRUE(std::isnan(chart.window.alertLineY()));
+}
+
+// N1 5052 RPM: 84.2 Hz and 168.4 Hz; N2 0 RPM: none. Shift+click sets the reference cursor.
+TEST(Chart, ASpectrumShowsOrderMarkersAndMeasuresFromTheReferenceCursor) {
+    Chart chart(tenFlights());
+    const PlotView& view = chart.load(selection(PlotType::SteadyState, ParameterType::Fft));
+    chart.window.setOrderMarkers(shaftOrders({5052, 0}, view.series[0].y));
+    ASSERT_EQ(chart.window.orderMarkers().size(), 2);
+    EXPECT_EQ(chart.window.orderMarkers()[1].label, QStringLiteral("2xN1 168.4 Hz"));
+    // Besides the read-out, its marker, the reference cursor and the alert line with its label.
+    EXPECT_EQ(chart.plot()->itemCount(), 5 + 4);
+
+    QSignalSpy clicks(&chart.window, &PlotWindow::plotAreaClicked);
+    QTest::mouseClick(chart.plot(), Qt::LeftButton, Qt::ShiftModifier, chart.pixelOf(0, 9));
+    EXPECT_TRUE(clicks.isEmpty());
+    EXPECT_DOUBLE_EQ(chart.window.referenceX(), view.series[0].x[9]);
+    chart.move(chart.pixelOf(0, 20));
+    EXPECT_TRUE(chart.window.readoutText().contains(QStringLiteral("  dF = 104.90 (Hz)  dY = ")))
+        << chart.window.readoutText().toStdString();
+    const QImage image = chart.plot()->toPixmap(kWidth, kHeight).toImage();
+    EXPECT_GT(pixelsOf(image, QColor(176, 58, 46)), 100);
+
+    // A new view starts without the cursor and the markers.
+    chart.load(selection(PlotType::SteadyState, ParameterType::Fft));
+    EXPECT_FALSE(chart.window.hasReference());
+    EXPECT_TRUE(chart.window.orderMarkers().isEmpty());
+    EXPECT_EQ(chart.plot()->itemCount(), 5);
 }

@@ -191,6 +191,18 @@ TEST_F(LayoutTest, TheViewerWindowsFitOnEveryScreen) {
     SetupDialog setup(
         {}, viewer.flights(), [](int, quint32) {}, fonts.normal, persist, notifier);
     expectFits(&setup, "setup dialog");
+    // With the longest parameter name in the alert field's label.
+    SetupState trendState;
+    trendState.trend = true;
+    trendState.alertApplies = true;
+    trendState.alertParameter = parameterMenuText(ParameterType::TR4RDeviation);
+    SetupDialog trendSetup(
+        trendState, viewer.flights(), [](int, quint32) {}, fonts.normal, persist, notifier);
+    expectFits(&trendSetup, "setup dialog of the trend");
+
+    viewer.findChild<QAbstractButton*>(QStringLiteral("B_TREND"))->click();
+    ASSERT_TRUE(viewer.trendShown());
+    expectFits(&viewer, "plot window in the trend view");
 
     viewer.handleEvent(kTabulateEvent);
     ASSERT_NE(viewer.tabulateWindow(), nullptr);

@@ -35,10 +35,15 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <QtEndian>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
+
+#include <cmath>
+#include <functional>
 
 namespace {
 
@@ -70,6 +75,19 @@ void answerSaveDialog(const QString& path, QString* caption = nullptr,
     });
 }
 
+// Sets steady-state value `type`, bin `bin` of slot `slot` in a file that
+// writeViewerRawFile wrote.
+void patchSteadyStateValue(const QString& path, int slot, int type, int bin, float value) {
+    constexpr qint64 kHeaderSize = 304;
+    constexpr qint64 kRecordSize = 137736;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(kHeaderSize + slot * kRecordSize + 4 * (26 * type + bin)));
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    ASSERT_EQ(file.write(bytes, 4), 4);
+}
+
 QString readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -86,6 +104,10 @@ protected:
 
     Plot2D& open(int flights, const QList<qint32>& suspect = {}, int select = 99) {
         writeViewerRawFile(data, flightNumbers(flights), suspect);
+        return show(select);
+    }
+    // Opens the viewer on the files already written, selecting the first `select` flights.
+    Plot2D& show(int select = 99) {
         selectFlights(select);
         viewer = new Plot2D(persist, font, notifier);
         EXPECT_TRUE(viewer->hasFlights());
@@ -119,6 +141,44 @@ protected:
         item(QStringLiteral("PUI_PARAMETER%1").arg(valueOf(type)))->trigger();
     }
     int setting(const QString& key) const { return BrixAircraftSettings().value(key).toInt(); }
+    // Runs the setup (Ctrl+D) with `steps` and closes it with Esc.
+    void setUp(const std::function<void(SetupDialog*)>& steps) {
+        whenModal<SetupDialog>([steps](SetupDialog* setup) {
+            steps(setup);
+            QTest::keyClick(setup, Qt::Key_Escape);
+        });
+        keyClick(Qt::Key_D, Qt::ControlModifier);
+    }
+    // A key in the viewer, made the active window first (a tabulation or a dialog may have
+    // taken that).
+    void keyClick(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        viewer->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+        QTest::keyClick(viewer, key, modifiers);
+    }
+    static void clickIn(SetupDialog* setup, const char* name) {
+        setup->findChild<QAbstractButton*>(QLatin1String(name))->click();
+    }
+    // The tabulation's lines, rows and notes.
+    QStringList tabulated() {
+        item(QStringLiteral("PUI_TABULATE"))->trigger();
+        QStringList lines;
+        if (TabulateInfoWindow* table = viewer->tabulateWindow()) {
+            auto* list = table->findChild<QListWidget*>(QStringLiteral("E_LIST"));
+            for (int row = 0; row < list->count(); ++row)
+                lines.append(list->item(row)->text());
+        }
+        return lines;
+    }
+    // Clicks point `point` of the current series in the chart, with Shift.
+    void shiftClick(int series, int point) {
+        PlotWindow* chart = viewer->plotWindow();
+        QCoreApplication::processEvents();
+        const double x = chart->view().series.at(series).x.at(point);
+        const QPoint pixel(int(std::lround(chart->chart()->xAxis->coordToPixel(x))),
+                           chart->chart()->axisRect()->center().y());
+        QTest::mouseClick(chart->chart(), Qt::LeftButton, Qt::ShiftModifier, pixel);
+    }
 
     QString data;
     RecordingNotifier notifier;
@@ -412,6 +472,220 @@ TEST_F(ViewerTest, F8AndB4OfTheMainMenuOpenTheViewerAndF1AndEscServeIt) {
     QTest::keyClick(opened, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 5000));
     EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+// The trend: every stored flight of the engine over all its files, not only the loaded ones.
+TEST_F(ViewerTest, TheTrendShowsEveryStoredFlightOfTheEngineWithItsAlertLevel) {
+    writeViewerRawFile(data, {201, 202, 203, 204, 205, 206, 207, 208}, {},
+                       QStringLiteral("n4orig_13MAR2024_0930.raw"),
+                       kViewerTestCreationTime + 86400);
+    QFile junk(data + QStringLiteral("/F-GZLK_data/engine_1/junk.raw"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write("no flights") > 0);
+    junk.close();
+    open(8, {103}, 2);
+    ASSERT_EQ(viewer->flights().size(), 2);
+    QTest::keyClick(viewer, Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Engine Trend Viewer"));
+    EXPECT_TRUE(viewer->findChild<QAbstractButton*>(QStringLiteral("B_TREND"))->isChecked());
+    EXPECT_FALSE(
+        viewer->findChild<QAbstractButton*>(QStringLiteral("B_STEADY_STATE"))->isChecked());
+    EXPECT_TRUE(BrixAircraftSettings().value(kTrendShownKey).toBool());
+    EXPECT_EQ(setting(kPlotTypeKey), 0);
+
+    const PlotWindow& chart = *viewer->plotWindow();
+    ASSERT_EQ(chart.view().series.size(), 2);
+    const PlotSeries& pre = chart.view().series[0];
+    ASSERT_EQ(pre.x.size(), 16);
+    EXPECT_EQ(pre.x.first(), 101);
+    EXPECT_EQ(pre.x.last(), 208);
+    EXPECT_TRUE(chart.view().series[1].x.isEmpty());
+    EXPECT_EQ(chart.xAxisTitle(), QStringLiteral("Flight Number"));
+    // Slot s holds A4R s + 7 + 0.1 b in bin b: maximum s + 9.5; flight 103 is suspect.
+    EXPECT_NEAR(pre.y[0], 9.5, 1e-5);
+    EXPECT_EQ(chart.hollowPointCount(0), 1);
+    EXPECT_EQ(pre.hollowPoints, QList<int>({2}));
+    EXPECT_TRUE(std::isnan(chart.alertLineY()));
+
+    // No samples, no transient bins, and only the parameters that have a trend.
+    EXPECT_FALSE(viewer->findChild<QGroupBox*>(QStringLiteral("G_SAMPLE"))->isEnabled());
+    EXPECT_FALSE(
+        viewer->findChild<QMenu*>(QStringLiteral("PDI_TRANSIENT_BIN"))->menuAction()->isEnabled());
+    for (int type = 0; type < kParameterTypeCount; ++type)
+        EXPECT_EQ(item(QStringLiteral("PUI_PARAMETER%1").arg(type))->isEnabled(), type <= 12)
+            << type;
+
+    setUp([](SetupDialog* setup) {
+        EXPECT_FALSE(setup->findChild<QGroupBox*>(QStringLiteral("G_FLIGHT"))->isEnabled());
+        clickIn(setup, "B_TREND_MEAN");
+        auto* level = setup->findChild<QLineEdit*>(QStringLiteral("E_ALERT_LEVEL"));
+        EXPECT_TRUE(level->isEnabled());
+        QTest::keyClicks(level, QStringLiteral("12,5x"));
+    });
+    // "12,5" was taken; the "x" made it no number and left the level as it was.
+    EXPECT_EQ(viewer->trendStatistic(), TrendStatistic::Mean);
+    EXPECT_EQ(setting(kTrendStatisticKey), 1);
+    EXPECT_EQ(viewer->plotWindow()->view().footer, QStringLiteral("Mean over 26 bins"));
+    EXPECT_NEAR(viewer->plotWindow()->view().series[0].y[0], 8.25, 1e-5);
+    EXPECT_DOUBLE_EQ(viewer->plotWindow()->alertLineY(), 12.5);
+    EXPECT_EQ(BrixAircraftSettings().value(QStringLiteral("Plot2D_Alert_6")).toDouble(), 12.5);
+
+    // Means s + 8.25 above 12.5: slots 5 to 7 of both files.
+    const QStringList lines = tabulated();
+    EXPECT_EQ(lines.first().trimmed().left(13), QStringLiteral("Flight Number"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Flights above the alert level: 6")));
+    const QStringList above = lines.filter(QRegularExpression(QStringLiteral("^Flight \\d{4}  ")));
+    ASSERT_EQ(above.size(), 6);
+    EXPECT_TRUE(above.first().startsWith(QStringLiteral("Flight 0106  ")));
+    EXPECT_EQ(lines.last(), QStringLiteral("1 file skipped: 1 not a raw flight data file"));
+
+    // Clearing the field removes the level.
+    setUp([](SetupDialog* setup) {
+        auto* level = setup->findChild<QLineEdit*>(QStringLiteral("E_ALERT_LEVEL"));
+        EXPECT_EQ(level->text(), QStringLiteral("12.5"));
+        level->selectAll();
+        QTest::keyClick(level, Qt::Key_Delete);
+    });
+    EXPECT_TRUE(std::isnan(viewer->plotWindow()->alertLineY()));
+    EXPECT_FALSE(BrixAircraftSettings().contains(QStringLiteral("Plot2D_Alert_6")));
+
+    // The legend picks the memory type that the read-out and the tabulation follow.
+    emit viewer->plotWindow()->seriesClicked(1);
+    EXPECT_EQ(viewer->currentSeries(), 1);
+
+    keyClick(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Steady State 2-D Data Viewer"));
+    EXPECT_FALSE(BrixAircraftSettings().value(kTrendShownKey).toBool());
+    EXPECT_EQ(viewer->plotWindow()->view().series.size(), 2);
+}
+
+// Stored views: the trend is reopened, and numbers that name no view or type fall back.
+TEST_F(ViewerTest, TheViewIsRememberedAndUnknownStoredNumbersFallBack) {
+    {
+        BrixAircraftSettings settings;
+        settings.setValue(kTrendShownKey, true);
+        settings.setValue(kParameterTypeKey, valueOf(ParameterType::Fft));
+    }
+    open(3);
+    EXPECT_TRUE(viewer->trendShown());
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Engine Trend Viewer"));
+    EXPECT_EQ(viewer->selection().parameterType, ParameterType::A4R);
+    EXPECT_EQ(viewer->plotWindow()->view().series[0].x.size(), 3);
+    delete viewer.data();
+
+    {
+        BrixAircraftSettings settings;
+        settings.setValue(kTrendShownKey, false);
+        settings.setValue(kPlotTypeKey, 7);
+        settings.setValue(kParameterTypeKey, 99);
+    }
+    show();
+    EXPECT_EQ(viewer->selection().plotType, PlotType::SteadyState);
+    EXPECT_EQ(viewer->selection().parameterType, ParameterType::A4R);
+    EXPECT_EQ(viewer->plotWindow()->view().series.size(), 3);
+
+    // The third flight's series has no match among the trend's two memories.
+    emit viewer->plotWindow()->seriesClicked(2);
+    keyClick(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(viewer->currentSeries(), 1);
+}
+
+// N1 5052 RPM is 84.2 Hz; N2 0 RPM has no markers.
+TEST_F(ViewerTest, OrderMarkersMarkTheShaftOrdersOfTheSpectrumShown) {
+    const QString path = writeViewerRawFile(data, flightNumbers(2));
+    patchSteadyStateValue(path, 0, valueOf(ParameterType::N1), 0, 5052.0f);
+    patchSteadyStateValue(path, 0, valueOf(ParameterType::N2), 0, 0.0f);
+    show();
+    choose(ParameterType::Fft);
+    EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
+    setUp([](SetupDialog* setup) { clickIn(setup, "B_ORDERS"); });
+    EXPECT_TRUE(BrixAircraftSettings().value(kPlotOrdersKey).toBool());
+    const QList<PlotWindow::Marker> markers = viewer->plotWindow()->orderMarkers();
+    ASSERT_EQ(markers.size(), 2);
+    EXPECT_NEAR(markers[0].x, 84.2, 1e-9);
+    EXPECT_NEAR(markers[1].x, 168.4, 1e-9);
+    EXPECT_EQ(markers[0].label, QStringLiteral("1xN1 84.2 Hz"));
+    EXPECT_EQ(markers[1].label, QStringLiteral("2xN1 168.4 Hz"));
+    const QStringList lines = tabulated();
+    EXPECT_TRUE(lines.contains(QStringLiteral("1xN2 no marker: N2 = 0 RPM")))
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.filter(QStringLiteral("1xN1     84.20 Hz  line   9")).size() == 1);
+
+    // The second flight's speeds are those its file holds: other markers.
+    emit viewer->plotWindow()->seriesClicked(1);
+    EXPECT_NE(viewer->plotWindow()->orderMarkers().value(0).label, markers[0].label);
+
+    // The waterfall marks its first trace, bin 1 of the selected flight.
+    choose(ParameterType::Waterfall);
+    ASSERT_EQ(viewer->plotWindow()->orderMarkers().size(), 2);
+    EXPECT_EQ(viewer->plotWindow()->orderMarkers()[0].label, QStringLiteral("1xN1 84.2 Hz"));
+
+    setUp([](SetupDialog* setup) { clickIn(setup, "B_ORDERS"); });
+    EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
+    EXPECT_FALSE(BrixAircraftSettings().value(kPlotOrdersKey).toBool());
+}
+
+TEST_F(ViewerTest, ShiftClickSetsAReferenceCursorThatEscOrASecondClickRemoves) {
+    open(2);
+    PlotWindow* chart = viewer->plotWindow();
+    shiftClick(0, 3);
+    ASSERT_TRUE(chart->hasReference());
+    EXPECT_DOUBLE_EQ(chart->referenceX(), chart->view().series[0].x[3]);
+    EXPECT_TRUE(chart->readoutText().contains(QStringLiteral("dX = 0  dY = 0")))
+        << chart->readoutText().toStdString();
+    shiftClick(0, 5);
+    EXPECT_DOUBLE_EQ(chart->referenceX(), chart->view().series[0].x[5]);
+    // Point 3 measured from point 5: two bins back, A4R 0.2 lower.
+    const QPoint at3(
+        int(std::lround(chart->chart()->xAxis->coordToPixel(chart->view().series[0].x[3]))),
+        chart->chart()->axisRect()->center().y());
+    QMouseEvent move(QEvent::MouseMove, at3, chart->chart()->mapToGlobal(at3), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart->chart(), &move);
+    EXPECT_TRUE(chart->readoutText().endsWith(QStringLiteral("dX = -2  dY = -0.2")))
+        << chart->readoutText().toStdString();
+    shiftClick(0, 5);
+    EXPECT_FALSE(chart->hasReference());
+    EXPECT_FALSE(chart->readoutText().contains(QStringLiteral("dX")));
+    shiftClick(0, 5);
+    ASSERT_TRUE(chart->hasReference());
+    keyClick(Qt::Key_Escape);
+    EXPECT_FALSE(chart->hasReference());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(viewer->isVisible());
+    QPointer<Plot2D> closing(viewer.data());
+    keyClick(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 5000));
+}
+
+TEST_F(ViewerTest, TheDecibelAxisReachesTheChartTheTabulationAndTheExport) {
+    open(2);
+    setUp([](SetupDialog* setup) { clickIn(setup, "B_DECIBELS"); });
+    EXPECT_TRUE(BrixAircraftSettings().value(kPlotDecibelsKey).toBool());
+    choose(ParameterType::Fft);
+    EXPECT_EQ(viewer->plotWindow()->yAxisTitle(), QStringLiteral("Magnitude (dB re 1 G)"));
+    const QStringList rows = tabulated();
+    ASSERT_GT(rows.size(), 100);
+    EXPECT_TRUE(rows[10].endsWith(QStringLiteral(" (dB)"))) << rows[10].toStdString();
+
+    choose(ParameterType::Waterfall);
+    EXPECT_TRUE(viewer->plotWindow()->view().decibels);
+    const QString name = QDir::homePath() + QStringLiteral("/fall.csv");
+    answerSaveDialog(name);
+    item(QStringLiteral("PUI_TABULATE"))->trigger();
+    // Line 10's first trace, against the amplitude in G of the same view built without dB.
+    const QStringList csv = readFile(name).split(QLatin1Char('\n'));
+    const QStringList row = csv.filter(QRegularExpression(QStringLiteral("^[0-9.]+,")))
+                                .value(10)
+                                .split(QLatin1Char(','));
+    ASSERT_GT(row.size(), 1);
+    PlotSelection inG = viewer->selection();
+    const PlotView gView = buildPlotView(inG, viewer->flights());
+    const int line = int(std::lround(row[0].toDouble() / gView.series[0].x[1]));
+    const double g = withoutWaterfallOffset(gView, gView.series[0].y, 0).at(line);
+    EXPECT_NEAR(row[1].toDouble(), 20 * std::log10(g), 1e-3 * std::abs(20 * std::log10(g)));
+
+    setUp([](SetupDialog* setup) { clickIn(setup, "B_DECIBELS"); });
+    EXPECT_FALSE(viewer->plotWindow()->view().decibels);
 }
 
 } // namespace

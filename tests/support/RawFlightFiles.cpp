@@ -42,6 +42,9 @@ QString writeViewerRawFile(const QString& dataDirectory, const QList<qint32>& fl
         qToLittleEndian<qint32>(flights[slot], file.data() + 64 + 4 * slot);
         file += record(slot, suspect.contains(flights[slot]));
     }
+    // A unit writes every slot: the unused ones hold zeros (flight number 0).
+    constexpr int kSlotCount = 20;
+    file.append(kHeaderSize + kSlotCount * kRecordSize - file.size(), '\0');
     const QString directory =
         dataDirectory + QStringLiteral("/%1_data/engine_1").arg(kViewerTestAircraft);
     QDir().mkpath(directory);

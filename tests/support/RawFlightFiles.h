@@ -12,7 +12,8 @@ inline constexpr quint32 kViewerTestCreationTime = 1710235800;
 // Writes one raw flight data file of engine 1 of kViewerTestAircraft into the data
 // directory, named `fileName` and created at `creationTime`, with one slot per flight number. Every
 // steady-state value is positive and differs per slot, type and bin, and every time record
-// swings around zero, except that the A4R of bin 4 is negative in the `suspect` flights.
+// swings around zero, except that the A4R of bin 4 is negative in the `suspect` flights. The
+// slots after the listed flights are empty (zeros), to the full size of 20 slots.
 // Returns the file's path.
 QString writeViewerRawFile(const QString& dataDirectory, const QList<qint32>& flights,
                            const QList<qint32>& suspect = {},

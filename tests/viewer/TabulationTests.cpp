@@ -95,6 +95,11 @@ TEST(TabulationTest, RowsAreExactlyThePointsInRange) {
                              "Bin Number 3  \nParameter: Magnitude (G)\n\n") +
                   full.rows[0].text);
     EXPECT_TRUE(tabulationFileText(full).endsWith(full.rows[511].text + QLatin1Char('\n')));
+    // Notes follow the rows after a blank line.
+    Tabulation noted = full;
+    noted.notes = {QStringLiteral("1xN1 note"), QStringLiteral("2xN1 note")};
+    EXPECT_TRUE(tabulationFileText(noted).endsWith(full.rows[511].text +
+                                                   QStringLiteral("\n\n1xN1 note\n2xN1 note\n")));
 
     const Tabulation zoomed = buildTabulation(view, selection, 0, 100, 200);
     ASSERT_EQ(zoomed.rows.size(), 10);
