@@ -86,6 +86,10 @@ Plot2D::Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWid
                 [this] { handleEvent(kPlotAreaClickedEvent); });
         connect(plotWindow_, &PlotWindow::rangeChanged, this,
                 [this] { handleEvent(kRangeChangedEvent); });
+        connect(plotWindow_, &PlotWindow::traceUnderCursor, this, [this](int trace) {
+            waterfallTrace_ = trace;
+            updateOrderMarkers();
+        });
         connect(plotWindow_, &PlotWindow::pointPicked, this, [this](int point) {
             if (TabulateInfoWindow* tabulation = tabulateWindow())
                 tabulation->selectPoint(point);
@@ -398,6 +402,8 @@ void Plot2D::replot() {
         for (int series = 0; series < flights_.size(); ++series)
             plotWindow_->setSeriesVisible(series, displayFlag(series));
     }
+    waterfallTrace_ =
+        std::min(waterfallTrace_, std::max(0, int(plotWindow_->view().series.size()) - 1));
     updateOrderMarkers();
     plotWindow_->setUpdatesEnabled(true);
     if (tabulateWindow() != nullptr)
@@ -450,11 +456,13 @@ PlotView Plot2D::currentView() const {
     return decibels_ ? decibelView(view, selection_) : view;
 }
 
-// The markers of the current flight's spectrum, or of the waterfall's first trace.
+// The markers of the current flight's spectrum, or of the waterfall's trace under the
+// cursor (its first until the cursor comes over the chart).
 void Plot2D::updateOrderMarkers() {
     if (plotWindow_ == nullptr)
         return;
-    const int series = selection_.parameterType == ParameterType::Waterfall ? 0 : currentSeries_;
+    const int series =
+        selection_.parameterType == ParameterType::Waterfall ? waterfallTrace_ : currentSeries_;
     plotWindow_->setOrderMarkers(
         orders_ && !trend_ ? viewShaftOrders(plotWindow_->view(), selection_, flights_, series)
                            : QList<ShaftOrder>());

@@ -130,6 +130,8 @@ private:
     bool xGrid_ = false;
     bool yGrid_ = false;
     int currentSeries_ = 0;
+    // The waterfall trace whose orders are marked: the one last under the cursor.
+    int waterfallTrace_ = 0;
     quint32 eventValue_ = 0;
 
     PlotWindow* plotWindow_ = nullptr;

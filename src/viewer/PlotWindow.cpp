@@ -189,6 +189,7 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
     }
     view_ = view;
     seriesSelection_ = selection;
+    pickedTrace_ = -1;
     // The whole chart is replotted below, the read-out's layer with it.
     clearReadout();
     referenceSeries_ = referencePoint_ = -1;
@@ -566,12 +567,28 @@ void PlotWindow::followMouse(const QPointF& position) {
         hideReadout();
         return;
     }
+    if (view_.waterfall)
+        followTrace(plot->yAxis->pixelToCoord(position.y()));
     const int point = pointNearPixel(position.x());
     if (point == pickedPoint_)
         return;
     showReadoutAt(point);
     plot->layer(kOverlayLayer)->replot();
     emit pointPicked(point);
+}
+
+// The waterfall's trace whose resting level lies nearest to the cursor's height.
+void PlotWindow::followTrace(double y) {
+    int nearest = 0;
+    for (int trace = 1; trace < view_.series.size(); ++trace) {
+        if (std::abs(waterfallTraceOffset(view_, trace) - y) <
+            std::abs(waterfallTraceOffset(view_, nearest) - y))
+            nearest = trace;
+    }
+    if (nearest == pickedTrace_)
+        return;
+    pickedTrace_ = nearest;
+    emit traceUnderCursor(nearest);
 }
 
 // The current series' point nearest to the pixel column; -1 when the series has none.

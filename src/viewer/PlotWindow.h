@@ -95,6 +95,8 @@ signals:
     void plotAreaClicked();
     void rangeChanged();         // zoom (wheel, rubber band) or pan (drag) changed X
     void pointPicked(int point); // the read-out moved to this point of the current series
+    // In the waterfall: the cursor moved nearer to another trace (counted from 0).
+    void traceUnderCursor(int trace);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,6 +108,7 @@ private:
     void showSeriesInLegend(int series);
     void setRanges(const QCPRange& x, const QCPRange& y);
     void followMouse(const QPointF& position);
+    void followTrace(double y);
     void hideReadout();
     void clearReadout();
     void mousePressed(QMouseEvent* event);
@@ -123,6 +126,7 @@ private:
     QList<QCPGraph*> graphs_;
     int currentSeries_ = 0;
     int pickedPoint_ = -1;
+    int pickedTrace_ = -1;
     double fullXLower_ = 0;
     double fullXUpper_ = 1;
     double fullYLower_ = 0;

@@ -594,6 +594,7 @@ TEST_F(ViewerTest, OrderMarkersMarkTheShaftOrdersOfTheSpectrumShown) {
     const QString path = writeViewerRawFile(data, flightNumbers(2));
     patchSteadyStateValue(path, 0, valueOf(ParameterType::N1), 0, 5052.0f);
     patchSteadyStateValue(path, 0, valueOf(ParameterType::N2), 0, 0.0f);
+    patchSteadyStateValue(path, 0, valueOf(ParameterType::N1), 2, 6000.0f);
     show();
     choose(ParameterType::Fft);
     EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
@@ -614,10 +615,18 @@ TEST_F(ViewerTest, OrderMarkersMarkTheShaftOrdersOfTheSpectrumShown) {
     emit viewer->plotWindow()->seriesClicked(1);
     EXPECT_NE(viewer->plotWindow()->orderMarkers().value(0).label, markers[0].label);
 
-    // The waterfall marks its first trace, bin 1 of the selected flight.
+    // The waterfall marks its first trace, bin 1 of the selected flight, until the cursor
+    // comes near another: bin 3's N1 of 6000 RPM is 100 Hz.
     choose(ParameterType::Waterfall);
     ASSERT_EQ(viewer->plotWindow()->orderMarkers().size(), 2);
     EXPECT_EQ(viewer->plotWindow()->orderMarkers()[0].label, QStringLiteral("1xN1 84.2 Hz"));
+    QCustomPlot* plot = viewer->plotWindow()->chart();
+    QCoreApplication::processEvents();
+    const double third = waterfallTraceOffset(viewer->plotWindow()->view(), 2);
+    QTest::mouseMove(plot, QPoint(plot->axisRect()->center().x(),
+                                  int(std::lround(plot->yAxis->coordToPixel(third + 0.2)))));
+    ASSERT_FALSE(viewer->plotWindow()->orderMarkers().isEmpty());
+    EXPECT_EQ(viewer->plotWindow()->orderMarkers()[0].label, QStringLiteral("1xN1 100.0 Hz"));
 
     setUp([](SetupDialog* setup) { clickIn(setup, "B_ORDERS"); });
     EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
