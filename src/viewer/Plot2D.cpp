@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLayout>
@@ -577,15 +576,10 @@ void Plot2D::tabulate(bool activate) {
 void Plot2D::exportWaterfall() {
     if (exportDialog_->exec() != QDialog::Accepted || exportDialog_->selectedFiles().isEmpty())
         return;
-    const QString path =
-        withExtension(exportDialog_->selectedFiles().constFirst(), kWaterfallCsvExtension);
-    if (QFileInfo::exists(path) &&
-        !notifier_.question(kSaveToFileTitle, kOverwriteQuestionText, Notifier::DefaultAnswer::No))
-        return;
-    const QString text = waterfallCsvText(plotWindow_->view(), selection_.flightNumber,
-                                          plotWindow_->xMinimum(), plotWindow_->xMaximum());
-    if (!saveTextFile(path, text))
-        notifier_.critical(kSaveToFileTitle, kSaveFailedText);
+    saveChosenTextFile(exportDialog_->selectedFiles().constFirst(), kWaterfallCsvExtension,
+                       waterfallCsvText(plotWindow_->view(), selection_.flightNumber,
+                                        plotWindow_->xMinimum(), plotWindow_->xMaximum()),
+                       notifier_);
 }
 
 void Plot2D::closeTabulation() {

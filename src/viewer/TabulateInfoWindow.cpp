@@ -8,7 +8,6 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
@@ -95,13 +94,8 @@ void TabulateInfoWindow::selectPoint(int point) {
 void TabulateInfoWindow::save() {
     if (saveDialog_->exec() != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
         return;
-    const QString path =
-        withExtension(saveDialog_->selectedFiles().constFirst(), kTabulationExtension);
-    if (QFileInfo::exists(path) &&
-        !notifier_.question(kSaveToFileTitle, kOverwriteQuestionText, Notifier::DefaultAnswer::No))
-        return;
-    if (!saveTextFile(path, tabulationFileText(tabulation_)))
-        notifier_.critical(kSaveToFileTitle, kSaveFailedText);
+    saveChosenTextFile(saveDialog_->selectedFiles().constFirst(), kTabulationExtension,
+                       tabulationFileText(tabulation_), notifier_);
 }
 
 int TabulateInfoWindow::handleEvent(int code) {

@@ -1,7 +1,9 @@
 #include "Tabulation.h"
 
+#include "Notifier.h"
 #include "PlotSeries.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -113,4 +115,14 @@ bool saveTextFile(const QString& path, const QString& text) {
         return false;
     }
     return file.commit();
+}
+
+void saveChosenTextFile(const QString& chosen, const QString& extension, const QString& text,
+                        Notifier& notifier) {
+    const QString path = withExtension(chosen, extension);
+    if (QFileInfo::exists(path) &&
+        !notifier.question(kSaveToFileTitle, kOverwriteQuestionText, Notifier::DefaultAnswer::No))
+        return;
+    if (!saveTextFile(path, text))
+        notifier.critical(kSaveToFileTitle, kSaveFailedText);
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+class Notifier;
+
 struct PlotSelection;
 struct PlotView;
 
@@ -60,6 +62,13 @@ QString withExtension(const QString& name, const QString& extension);
 // Writes `text` (UTF-8) to `path` through a temporary name in the same folder and a rename,
 // so a failure leaves no partial file and an existing file intact. False on any failure.
 bool saveTextFile(const QString& path, const QString& text);
+
+// Saves `text` as the file the user chose, as the tabulation and the waterfall export do:
+// `extension` added as withExtension() adds it, the overwrite question ("Save To File", No
+// the default) when that file exists, then saveTextFile(); a failure is told as "Couldn't
+// save tabulation data". A declined overwrite writes nothing.
+void saveChosenTextFile(const QString& chosen, const QString& extension, const QString& text,
+                        Notifier& notifier);
 
 inline const QString kTabulationExtension = QStringLiteral(".txt");
 inline const QString kWaterfallCsvExtension = QStringLiteral(".csv");

@@ -195,6 +195,39 @@ TEST(SaveTextTest, FailuresLeaveEverythingAsItWas) {
               (QStringList{QStringLiteral("folder"), QStringLiteral("tab.txt")}));
 }
 
+// The save of the tabulation window and of the waterfall export: the extension, the
+// overwrite question with No as its default, and the failure told.
+TEST(SaveTextTest, AChosenFileIsWrittenAskedAboutOrReported) {
+    QTemporaryDir dir;
+    const QString chosen = dir.filePath(QStringLiteral("rows"));
+    const QString path = chosen + kTabulationExtension;
+    RecordingNotifier notifier;
+
+    saveChosenTextFile(chosen, kTabulationExtension, QStringLiteral("first\n"), notifier);
+    EXPECT_EQ(readAll(path), QStringLiteral("first\n"));
+    EXPECT_TRUE(notifier.messages.isEmpty()) << "a new file needs no question";
+
+    notifier.answers = {false};
+    saveChosenTextFile(path, kTabulationExtension, QStringLiteral("second\n"), notifier);
+    EXPECT_EQ(readAll(path), QStringLiteral("first\n"));
+    notifier.answers = {true};
+    saveChosenTextFile(path, kTabulationExtension, QStringLiteral("third\n"), notifier);
+    EXPECT_EQ(readAll(path), QStringLiteral("third\n"));
+    EXPECT_EQ(notifier.questionDefaults,
+              QList<Notifier::DefaultAnswer>(2, Notifier::DefaultAnswer::No));
+    ASSERT_EQ(notifier.messages.size(), 2);
+    EXPECT_EQ(notifier.messages[0].title, QStringLiteral("Save To File"));
+    EXPECT_EQ(notifier.messages[0].text,
+              QStringLiteral("File already exists. Do you want to overwrite it?"));
+
+    notifier.messages.clear();
+    saveChosenTextFile(path + QStringLiteral("/below"), kWaterfallCsvExtension, QStringLiteral("x"),
+                       notifier);
+    EXPECT_EQ(notifier.messages, (QList<RecordingNotifier::Message>{
+                                     {QStringLiteral("critical"), QStringLiteral("Save To File"),
+                                      QStringLiteral("Couldn't save tabulation data")}}));
+}
+
 class TabulateCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
