@@ -1,31 +1,13 @@
 // Building whole views of one simulator flight, as every replot of the viewer does: the
 // waterfall (26 or 10 spectra and their series) and, for scale, the parameter rows and the
 // time history of ten flights.
-#include "DownloadedData.h"
 #include "FlightDataElement.h"
 #include "PlotSeries.h"
-#include "RawFlightDataFile.h"
-#include "UnitSimulator.h"
+#include "SimulatorFlights.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-QList<FlightDataElement> simulatorFlights(int count) {
-    const std::optional<QByteArray> response =
-        UnitSimulator::hostOrderResponse(UnitSimulator::downloadResponse(1, {}));
-    const DownloadedData data(response.value_or(QByteArray()));
-    QList<FlightDataElement> flights;
-    for (int slot = 0; slot < count; ++slot) {
-        FlightDataElement flight;
-        flight.flightNumber = data.flightNumber(slot);
-        flight.fileHeader = QByteArray(RawFlightDataFile::kHeaderSize, '\0');
-        flight.flightRecord = QByteArray(RawFlightDataFile::kRecordSize, '\0');
-        RawFlightDataFile::buildFlightRecord(data, slot, flight.flightRecord.data());
-        flights.append(flight);
-    }
-    return flights;
-}
 
 void buildView(benchmark::State& state, PlotType plotType, ParameterType parameterType,
                int flightCount) {
