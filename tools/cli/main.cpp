@@ -12,6 +12,7 @@
 #include "FlightsCommand.h"
 #include "OrdersCommand.h"
 #include "QuietCommunicationView.h"
+#include "ReportCommand.h"
 #include "SeriesCommand.h"
 #include "SettingsMaintenance.h"
 #include "StartOfRun.h"
@@ -23,9 +24,10 @@
 #include "UnitLink.h"
 #include "UploadCommand.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QTextStream>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -65,7 +67,9 @@ const QString kUsage = QStringLiteral(
     "      [--erase-data on|off] [--erase-history on|off] [--erase-accel on|off]\n"
     "      [--comments TEXT]\n"
     "  aircraft types | add-type T | remove-type T   the engine-type list\n"
-    "  archive OUT                        pack the data directory into OUT (.gz)\n");
+    "  archive OUT                        pack the data directory into OUT (.gz)\n"
+    "  report ID [--engine 1|2] [--since yyyy-MM-dd] --out FILE.pdf\n"
+    "                                     the maintenance report of an aircraft as PDF\n");
 
 struct Options {
     std::optional<QString> host;
@@ -138,10 +142,26 @@ int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
     return kExitSuccess;
 }
 
+// The commands that draw charts need the widgets; they draw offscreen, without a display.
+bool drawsCharts(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "report") == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsCharts(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     useApplicationStoreNames();
     StderrNotifier notifier;
     QTextStream out(stdout);
@@ -193,6 +213,8 @@ int main(int argc, char** argv) {
     }
     if (command == QStringLiteral("aircraft"))
         return runAircraftCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("report"))
+        return runReportCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("archive"))
         return runArchiveCommand(options->command.mid(1), notifier, out);
     return usage();

@@ -1,0 +1,368 @@
+#include "MaintenanceReport.h"
+
+#include "AircraftPaths.h"
+#include "DownloadFileNames.h"
+#include "FixedText.h"
+#include "FlightSelection.h"
+#include "KORALib.h"
+#include "PlotWindow.h"
+#include "Trend.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QScreen>
+#include <qcustomplot.h>
+
+#include <algorithm>
+
+namespace {
+
+// The PDF's coordinates have the screen's resolution, so that the charts' fonts keep the size
+// they were laid out with on the screen; the PDF is vector graphics either way.
+int screenResolution() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
+}
+
+constexpr double kChartHeightShare = 0.42; // of the page's printable height
+constexpr int kPartNumberLinesRead = 20;   // the header lines searched for part numbers
+const QString kPartNumberMark = QStringLiteral(" PN:");
+
+// The part-number lines of the newest steady-state engine data file of the aircraft.
+QStringList latestPartNumbers(const QString& dataDirectory, const QString& aircraftId) {
+    QFileInfo newest;
+    for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine) {
+        const QDir directory(engineDirectory(dataDirectory, aircraftId, engine));
+        const QFileInfoList files = directory.entryInfoList(
+            {kSteadyStateFilePrefix + QStringLiteral("_*.") + kEngineDataFileExtension},
+            QDir::Files);
+        for (const QFileInfo& file : files)
+            if (!newest.exists() || file.lastModified() > newest.lastModified())
+                newest = file;
+    }
+    QStringList lines;
+    QFile file(newest.filePath());
+    if (!newest.exists() || !file.open(QIODevice::ReadOnly))
+        return lines;
+    for (int i = 0; i < kPartNumberLinesRead && !file.atEnd(); ++i) {
+        const QString line = QString::fromLatin1(file.readLine()).trimmed();
+        if (line.contains(kPartNumberMark))
+            lines.append(line.simplified());
+    }
+    return lines;
+}
+
+bool inPeriod(quint32 creationTime, const std::optional<QDate>& since) {
+    return !since || QDateTime::fromSecsSinceEpoch(creationTime).date() >= *since;
+}
+
+QList<ReportDownload> downloadsOf(const QString& directory, const std::optional<QDate>& since) {
+    QList<ReportDownload> downloads;
+    for (const QString& name : rawFileNames(directory)) {
+        const QString path = directory + QLatin1Char('/') + name;
+        const TrendFile file = readTrendFile(path, ParameterType::A4R, TrendStatistic::Maximum);
+        if (file.problem != TrendFileProblem::None || !inPeriod(file.creationTime, since))
+            continue;
+        ReportDownload download;
+        download.rawFile = name;
+        download.creationTime = file.creationTime;
+        download.flightCount = int(file.flightSlots.size());
+        const DownloadFileNames names = downloadFileNamesFor(path);
+        for (const QString& beside : {names.rawFile, names.steadyStateFile, names.transientFile})
+            if (QFileInfo::exists(beside))
+                download.files.append(QFileInfo(beside).fileName());
+        downloads.append(download);
+    }
+    std::stable_sort(downloads.begin(), downloads.end(),
+                     [](const ReportDownload& a, const ReportDownload& b) {
+                         return a.creationTime < b.creationTime;
+                     });
+    return downloads;
+}
+
+ReportEngine collectEngine(const QString& dataDirectory, const ReportRequest& request,
+                           const AircraftRecord& record, int engine) {
+    ReportEngine result;
+    result.number = engine;
+    const EngineRecord& fields = record.engines[engine - 1];
+    result.engineType = readFixedText(fields.engineType);
+    result.serialNumber = readFixedText(fields.serialNumber);
+    result.installDate = readFixedText(fields.installDate);
+    result.downloads =
+        downloadsOf(engineDirectory(dataDirectory, request.aircraftId, engine), request.since);
+
+    TrendRequest trendRequest;
+    trendRequest.aircraftId = request.aircraftId;
+    trendRequest.engineNumber = engine;
+    TrendResult trend = computeTrend(dataDirectory, trendRequest);
+    result.skippedNote = trendSkippedNote(trend);
+    trend.points.removeIf(
+        [&](const TrendPoint& point) { return !inPeriod(point.creationTime, request.since); });
+    result.trend = buildTrendView(trend, trendRequest, readTrendAlertLevel(ParameterType::A4R));
+    result.trendSelection.parameterType = ParameterType::A4R;
+
+    const TrendPoint* latest = nullptr;
+    std::optional<FlightDataElement> latestFlight;
+    for (const TrendPoint& point : std::as_const(trend.points)) {
+        FlightListElement slot;
+        slot.filePath = point.filePath;
+        slot.aircraftId = request.aircraftId;
+        slot.engineNumber = engine;
+        slot.flightNumber = point.flightNumber;
+        slot.memoryType = point.memoryType;
+        slot.slot = point.slot;
+        ReportFlight flight;
+        flight.flightNumber = point.flightNumber;
+        flight.memoryType = point.memoryType;
+        flight.creationTime = point.creationTime;
+        flight.a4rMaximum = point.value;
+        flight.steadyState = point.status;
+        std::optional<FlightDataElement> loaded = loadFlightSlot(slot);
+        if (loaded) {
+            flight.steadyState = steadyStateStatus(*loaded);
+            flight.transient = transientStatus(*loaded);
+        }
+        result.flights.append(flight);
+        const bool newer = latest == nullptr || point.creationTime > latest->creationTime ||
+                           (point.creationTime == latest->creationTime &&
+                            point.flightNumber > latest->flightNumber);
+        if (loaded && newer) {
+            latest = &point;
+            latestFlight = std::move(loaded);
+        }
+    }
+    if (latest != nullptr) {
+        PlotSelection& selection = result.waterfallSelection;
+        selection.plotType = PlotType::SteadyState;
+        selection.parameterType = ParameterType::Waterfall;
+        selection.flightNumber = latest->flightNumber;
+        selection.flightCreationTime = latest->creationTime;
+        selection.memoryType = latest->memoryType;
+        result.waterfall = buildPlotView(selection, {*latestFlight});
+    }
+    return result;
+}
+
+QString dateText(quint32 creationTime) {
+    return trendDateText(creationTime);
+}
+
+QString flightRow(const ReportFlight& flight) {
+    return kReportFlightRowText.arg(
+        QString::number(flight.flightNumber).rightJustified(4, u'0'), dateText(flight.creationTime),
+        memoryTypeHeader(flight.memoryType), QString::asprintf("%.4g", flight.a4rMaximum),
+        dataStatusText(flight.steadyState), dataStatusText(flight.transient));
+}
+
+// One line of the report: a heading, a line of text or a chart.
+struct Block {
+    enum Kind { Title, Heading, Line, Chart, PageBreak } kind = Line;
+    QString text;
+    const PlotView* view = nullptr;
+    const PlotSelection* selection = nullptr;
+};
+
+QList<Block> blocksOf(const ReportContent& content) {
+    QList<Block> blocks;
+    auto add = [&](Block::Kind kind, const QString& text) { blocks.append({kind, text}); };
+    add(Block::Title, kReportTitle);
+    add(Block::Heading, kReportAircraftText.arg(content.aircraftId));
+    add(Block::Line, kReportDateText.arg(content.date.toString(Qt::ISODate)));
+    add(Block::Line, content.since ? kReportPeriodText.arg(content.since->toString(Qt::ISODate))
+                                   : kReportAllDownloadsText);
+    for (const ReportEngine& engine : content.engines)
+        add(Block::Line, kReportEngineText.arg(QString::number(engine.number), engine.engineType,
+                                               engine.serialNumber, engine.installDate));
+    add(Block::Heading, kReportPartNumbersTitle);
+    if (content.partNumbers.isEmpty())
+        add(Block::Line, kReportNoPartNumbersText);
+    for (const QString& line : content.partNumbers)
+        add(Block::Line, line);
+    for (const ReportEngine& engine : content.engines) {
+        add(Block::PageBreak, {});
+        add(Block::Title, kReportEngineTitle.arg(engine.number));
+        add(Block::Line, kReportEngineText.arg(QString::number(engine.number), engine.engineType,
+                                               engine.serialNumber, engine.installDate));
+        add(Block::Heading, kReportDownloadsTitle);
+        if (engine.downloads.isEmpty())
+            add(Block::Line, kReportNoDownloadsText);
+        for (const ReportDownload& download : engine.downloads)
+            add(Block::Line, kReportDownloadRowText.arg(dateText(download.creationTime),
+                                                        QString::number(download.flightCount),
+                                                        download.files.join(QStringLiteral(", "))));
+        if (!engine.skippedNote.isEmpty())
+            add(Block::Line, engine.skippedNote);
+        add(Block::Heading, kReportFlightsTitle);
+        for (const ReportFlight& flight : engine.flights)
+            add(Block::Line, flightRow(flight));
+        add(Block::Heading, kReportSuspectTitle);
+        bool anySuspect = false;
+        for (const ReportFlight& flight : engine.flights) {
+            if (flight.suspect()) {
+                add(Block::Line, flightRow(flight));
+                anySuspect = true;
+            }
+        }
+        if (!anySuspect)
+            add(Block::Line, kReportNoSuspectText);
+        add(Block::Heading, kReportTrendTitle);
+        blocks.append({Block::Chart, {}, &engine.trend, &engine.trendSelection});
+        if (engine.waterfall) {
+            add(Block::Heading, kReportWaterfallTitle);
+            blocks.append({Block::Chart, {}, &*engine.waterfall, &engine.waterfallSelection});
+        }
+    }
+    return blocks;
+}
+
+struct PlacedBlock {
+    const Block* block;
+    QRectF rect;
+};
+
+} // namespace
+
+ReportContent collectReport(const QString& dataDirectory, const ReportRequest& request) {
+    ReportContent content;
+    content.aircraftId = request.aircraftId;
+    content.date = QDate::currentDate();
+    content.since = request.since;
+    content.partNumbers = latestPartNumbers(dataDirectory, request.aircraftId);
+    const AircraftRecord record = KORALibReadAircraft(request.aircraftId);
+    for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine)
+        if (!request.engineNumber || *request.engineNumber == engine)
+            content.engines.append(collectEngine(dataDirectory, request, record, engine));
+    return content;
+}
+
+QPageSize reportPageSize(const QLocale& locale) {
+    return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ||
+                             locale.territory() == QLocale::Canada
+                         ? QPageSize::Letter
+                         : QPageSize::A4);
+}
+
+void drawChart(QCPPainter& painter, const QRectF& area, const PlotView& view,
+               const PlotSelection& selection) {
+    // Laid out at the area's size in the painter's units: on a device of the screen's
+    // resolution the chart looks as the viewer shows it in a window of that size.
+    const QSize size(std::max(1, qRound(area.width())), std::max(1, qRound(area.height())));
+    PlotWindow window;
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.resize(size);
+    window.loadView(view, selection);
+    painter.save();
+    painter.translate(area.topLeft());
+    window.chart()->toPainter(&painter, size.width(), size.height());
+    painter.restore();
+}
+
+QString reportText(const ReportContent& content) {
+    QString text;
+    for (const Block& block : blocksOf(content))
+        if (block.kind != Block::Chart && block.kind != Block::PageBreak)
+            text += block.text + QLatin1Char('\n');
+    return text;
+}
+
+bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageSize,
+                            const QString& path, QString* error) {
+    QSaveFile file(path);
+    auto fail = [&](const QString& reason) {
+        file.cancelWriting();
+        if (error != nullptr)
+            *error = kReportWriteFailedReason.arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(screenResolution());
+        writer.setPageSize(pageSize);
+        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        writer.setTitle(kReportHeaderText.arg(content.aircraftId));
+        QCPPainter painter;
+        if (!painter.begin(&writer))
+            return fail(file.errorString());
+        const QRectF page(QPointF(0, 0), QSizeF(writer.width(), writer.height()));
+        QFont lineFont = painter.font();
+        lineFont.setPointSizeF(9);
+        // No ligatures: the text must come out of the PDF as it went in, for searching.
+        lineFont.setStyleStrategy(QFont::PreferNoShaping);
+        QFont headingFont = lineFont;
+        headingFont.setPointSizeF(12);
+        headingFont.setBold(true);
+        QFont titleFont = headingFont;
+        titleFont.setPointSizeF(18);
+        auto fontOf = [&](Block::Kind kind) {
+            return kind == Block::Title     ? titleFont
+                   : kind == Block::Heading ? headingFont
+                                            : lineFont;
+        };
+        const double lineHeight = QFontMetricsF(lineFont, &writer).height() * 1.25;
+        const double top = 2.5 * lineHeight;                  // below the header line
+        const double bottom = page.height() - 2 * lineHeight; // above the page number
+        const double chartHeight = page.height() * kChartHeightShare;
+
+        // Pages first, so that each footer can name the page count.
+        const QList<Block> blocks = blocksOf(content);
+        QList<QList<PlacedBlock>> pages(1);
+        double y = top;
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            const Block& block = blocks[i];
+            if (block.kind == Block::PageBreak) {
+                pages.append(QList<PlacedBlock>());
+                y = top;
+                continue;
+            }
+            const double gap = block.kind == Block::Line ? 0 : 0.6 * lineHeight;
+            const double height = block.kind == Block::Chart
+                                      ? chartHeight
+                                      : QFontMetricsF(fontOf(block.kind), &writer).height() * 1.25;
+            // A heading stays with the chart below it.
+            const bool headsChart = block.kind == Block::Heading && i + 1 < blocks.size() &&
+                                    blocks[i + 1].kind == Block::Chart;
+            const double kept = height + (headsChart ? chartHeight : 0);
+            if (y + gap + kept > bottom && !pages.last().isEmpty()) {
+                pages.append(QList<PlacedBlock>());
+                y = top;
+            }
+            y += gap;
+            pages.last().append(PlacedBlock{&block, QRectF(0, y, page.width(), height)});
+            y += height;
+        }
+        for (int index = 0; index < pages.size(); ++index) {
+            if (index > 0 && !writer.newPage())
+                return fail(file.errorString());
+            painter.setFont(lineFont);
+            painter.setPen(Qt::darkGray);
+            painter.drawText(QRectF(0, 0, page.width(), lineHeight), Qt::AlignLeft,
+                             kReportHeaderText.arg(content.aircraftId));
+            painter.drawLine(QPointF(0, 1.2 * lineHeight), QPointF(page.width(), 1.2 * lineHeight));
+            painter.drawText(QRectF(0, page.height() - lineHeight, page.width(), lineHeight),
+                             Qt::AlignRight, kReportPageText.arg(index + 1).arg(pages.size()));
+            painter.setPen(Qt::black);
+            for (const PlacedBlock& placed : std::as_const(pages[index])) {
+                const Block& block = *placed.block;
+                if (block.kind == Block::Chart) {
+                    drawChart(painter, placed.rect, *block.view, *block.selection);
+                    continue;
+                }
+                painter.setFont(fontOf(block.kind));
+                painter.drawText(placed.rect, Qt::AlignLeft | Qt::AlignVCenter, block.text);
+            }
+        }
+        if (!painter.end())
+            return fail(file.errorString());
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}

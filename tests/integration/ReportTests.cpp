@@ -1,0 +1,225 @@
+// The maintenance report as a technician's script writes it: brix-cli in a process of its
+// own, over generated raw files, the PDF read back with pdftotext and pdfinfo.
+#include "AircraftPaths.h"
+#include "CraftedRawFile.h"
+#include "UnitSimulator.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProcessRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+constexpr quint32 kFirstDownload = 1709251200;  // 2024-03-01 00:00 UTC
+constexpr quint32 kSecondDownload = 1711929600; // 2024-04-01 00:00 UTC
+
+class Report : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(simulator.start());
+        QSettings settings(home.path() + QStringLiteral("/config/Orvantis/ZELK.conf"),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("IP Address"), QStringLiteral("127.0.0.1"));
+        settings.setValue(QStringLiteral("Port"), simulator.port());
+        settings.sync();
+        ASSERT_EQ(run(QStringLiteral("brix-cli"), {"aircraft", "add", "AC001"}).exitCode, 0);
+        for (const auto& [engine, serial] : {std::pair{"1", "SN-ONE-11"}, {"2", "SN-TWO-22"}})
+            ASSERT_EQ(run(QStringLiteral("brix-cli"),
+                          {"aircraft", "set", "AC001", "--engine", engine, "--type", "TX-9", "--sn",
+                           serial, "--date", "2023-05-06"})
+                          .exitCode,
+                      0);
+        // Engine 1: flights 101-103 in March, 104-105 in April, 104 suspect; engine 2: 201.
+        writeDownload(1, QStringLiteral("n4orig_01MAR2024_0000.raw"), kFirstDownload,
+                      {101, 102, 103}, {});
+        writeDownload(1, QStringLiteral("n4orig_01APR2024_0000.raw"), kSecondDownload, {104, 105},
+                      {104});
+        writeDownload(2, QStringLiteral("n4orig_01MAR2024_0000.raw"), kFirstDownload, {201}, {});
+        // The conversion's steady-state file beside the newest download, with the part numbers.
+        QFile engineData(engineDirectory(data(), QStringLiteral("AC001"), 1) +
+                         QStringLiteral("/n4ss_01APR2024_0000.dat"));
+        ASSERT_TRUE(engineData.open(QIODevice::WriteOnly));
+        engineData.write("----\nFile name:                n4ss_01APR2024_0000.dat\n"
+                         "Main Software PN:         MAIN-77-A\n"
+                         "DSP Software PN:          DSP-88-B\n");
+    }
+
+    QString data() const { return home.path() + QStringLiteral("/ZELK-data"); }
+
+    void writeDownload(int engine, const QString& name, quint32 created,
+                       const QList<qint32>& flights, const QList<qint32>& suspect) {
+        const QString directory = engineDirectory(data(), QStringLiteral("AC001"), engine);
+        ASSERT_TRUE(QDir().mkpath(directory));
+        CraftedRawFile file;
+        file.engineNumber = engine;
+        file.creationTime = created;
+        for (int slot = 0; slot < flights.size(); ++slot) {
+            file.flightSlots.append(CraftedSlot::filled(slot, flights[slot], 0, 1.5f + slot));
+            if (suspect.contains(flights[slot]))
+                file.flightSlots.last().rows[6][3] = -1;
+        }
+        ASSERT_TRUE(writeCraftedRawFile(directory + QLatin1Char('/') + name, file));
+    }
+
+    ProcessRun run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           home.path() + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        process.setProcessEnvironment(environment);
+        process.start(program == QStringLiteral("brix-cli") ? QStringLiteral(BRIX_CLI_PATH)
+                                                            : program,
+                      arguments);
+        ProcessRun result;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << qPrintable(program) << " did not end";
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        result.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return result;
+    }
+
+    // The report's text, one string per page.
+    QStringList pages(const QString& pdf) {
+        const ProcessRun text = run(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
+        EXPECT_EQ(text.exitCode, 0) << qPrintable(text.err);
+        QStringList result = text.out.split(QLatin1Char('\f'));
+        if (!result.isEmpty() && result.last().trimmed().isEmpty())
+            result.removeLast();
+        return result;
+    }
+
+    QString out(const QString& name) const { return home.path() + QLatin1Char('/') + name; }
+
+    QTemporaryDir home;
+    UnitSimulator simulator;
+};
+
+// The whole report: cover with the engines and part numbers, per engine its downloads,
+// flights and suspect flights; every page numbered and headed with the aircraft.
+TEST_F(Report, HoldsTheAircraftEnginesFlightsAndSuspectFlights) {
+    const ProcessRun report =
+        run(QStringLiteral("brix-cli"), {"report", "AC001", "--out", out("r.pdf")});
+    ASSERT_EQ(report.exitCode, 0) << qPrintable(report.err);
+    const QStringList text = pages(out("r.pdf"));
+    ASSERT_GE(text.size(), 3); // the cover, then each engine from a page of its own
+    for (int page = 0; page < text.size(); ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_TRUE(text[page].contains(QStringLiteral("Maintenance Report: AC001")));
+        EXPECT_TRUE(
+            text[page].contains(QStringLiteral("Page %1 of %2").arg(page + 1).arg(text.size())));
+    }
+    const ProcessRun info = run(QStringLiteral("pdfinfo"), {out("r.pdf")});
+    EXPECT_TRUE(
+        info.out.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(text.size()))));
+
+    const QString all = text.join(QLatin1Char('\n'));
+    for (const char* expected :
+         {"Engine 1: type TX-9, S/N SN-ONE-11, installed 2023-05-06",
+          "Engine 2: type TX-9, S/N SN-TWO-22, installed 2023-05-06", "Main Software PN: MAIN-77-A",
+          "DSP Software PN: DSP-88-B", "n4orig_01MAR2024_0000.raw", "2024-04-01 00:00 2 flights",
+          "n4orig_01APR2024_0000.raw, n4ss_01APR2024_0000.dat", "Trend of A4R",
+          "Steady-state waterfall of the latest flight"})
+        EXPECT_TRUE(all.simplified().contains(QLatin1String(expected))) << expected;
+    for (int flight : {101, 102, 103, 104, 105, 201})
+        EXPECT_TRUE(all.contains(QStringLiteral("Flight 0%1").arg(flight))) << flight;
+    // The suspect table of engine 1 names flight 104 alone; engine 2 has none.
+    const QString engine1 = all.section(QStringLiteral("Suspect flights"), 1, 1);
+    const QString suspect = engine1.section(QStringLiteral("Trend of A4R"), 0, 0);
+    EXPECT_TRUE(suspect.contains(QStringLiteral("Flight 0104")));
+    EXPECT_FALSE(suspect.contains(QStringLiteral("Flight 0105")));
+    EXPECT_TRUE(all.section(QStringLiteral("Suspect flights"), 2, 2)
+                    .contains(QStringLiteral("No suspect flights.")));
+}
+
+// --engine keeps one engine; --since keeps the downloads and flights from that date on.
+TEST_F(Report, FiltersByEngineAndDate) {
+    struct Case {
+        QStringList options;
+        QStringList present;
+        QStringList absent;
+    };
+    const QList<Case> cases = {
+        {{"--engine", "2"}, {"Flight 0201", "SN-TWO-22"}, {"Flight 0101", "Engine 1:"}},
+        {{"--engine", "1", "--since", "2024-03-15"},
+         {"Flight 0104", "Flight 0105", "Downloads since 2024-03-15"},
+         {"Flight 0101", "Flight 0103", "n4orig_01MAR2024_0000.raw", "Flight 0201"}},
+        {{"--since", "2024-05-01"}, {"No downloads in the period."}, {"Flight 01", "Flight 02"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.options.join(QLatin1Char(' '))));
+        const ProcessRun report =
+            run(QStringLiteral("brix-cli"),
+                QStringList{"report", "AC001", "--out", out("f.pdf")} + c.options);
+        ASSERT_EQ(report.exitCode, 0) << qPrintable(report.err);
+        const QString all = pages(out("f.pdf")).join(QLatin1Char('\n'));
+        for (const QString& text : c.present)
+            EXPECT_TRUE(all.contains(text)) << qPrintable(text);
+        for (const QString& text : c.absent)
+            EXPECT_FALSE(all.contains(text)) << qPrintable(text);
+    }
+}
+
+// Mistakes and failures: reported, a non-zero exit, and no file (not even a partial one).
+TEST_F(Report, RefusesAndReportsWithoutLeavingAFile) {
+    // A directory where the PDF should go: written in full, the file cannot take its place.
+    const QString directory = out("taken.pdf");
+    ASSERT_TRUE(QDir().mkpath(directory));
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QString message;
+        QString path;
+    };
+    const QList<Case> cases = {
+        {{"report", "AC001", "--out", directory}, 1, "taken.pdf", {}},
+        {{"report", "AC001", "--out", out("missing/r.pdf")},
+         1,
+         "Maintenance Report",
+         out("missing/r.pdf")},
+        {{"report", "NOPE", "--out", out("n.pdf")}, 1, "is not registered", out("n.pdf")},
+        {{"report", "AC001", "--since", "01/03/2024", "--out", out("d.pdf")},
+         2,
+         "--since takes a date yyyy-MM-dd",
+         out("d.pdf")},
+        {{"report", "AC001", "--engine", "3", "--out", out("e.pdf")},
+         2,
+         "--engine takes 1 or 2",
+         out("e.pdf")},
+        {{"report", "AC001"}, 2, "--out are required", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.arguments.join(QLatin1Char(' '))));
+        const ProcessRun report = run(QStringLiteral("brix-cli"), c.arguments);
+        EXPECT_EQ(report.exitCode, c.exitCode);
+        EXPECT_TRUE(report.err.contains(c.message)) << qPrintable(report.err);
+        if (!c.path.isEmpty()) {
+            EXPECT_FALSE(QFileInfo::exists(c.path));
+        }
+    }
+    // Nothing of the attempts is left beside the target: no temporary file, no partial PDF.
+    EXPECT_EQ(QDir(home.path())
+                  .entryList({QStringLiteral("*.pdf*"), QStringLiteral("taken*")}, QDir::Files),
+              QStringList());
+}
+
+} // namespace
