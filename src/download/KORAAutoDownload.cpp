@@ -1,9 +1,11 @@
 #include "KORAAutoDownload.h"
 
 #include "AircraftRecord.h"
+#include "FixedText.h"
 #include "Notifier.h"
 #include "UserPersist.h"
 
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
@@ -34,7 +36,8 @@ KORAAutoDownload::KORAAutoDownload(UnitLink& link, const PartNumberRecord& partN
                                    const AircraftRecord& record, const QFont& normalFont,
                                    const QFont& midFont, UserPersist& persist, Notifier& notifier,
                                    QWidget* parent, DownloadSequence::Options options)
-    : DialogWindow(parent), sequence_(link, partNumbers, record, *this, notifier, options) {
+    : DialogWindow(parent), sequence_(link, partNumbers, record, *this, notifier, options),
+      aircraftId_(readFixedText(record.aircraftId)) {
     setHelpContext(kHelpContext);
     keyMap().map(Qt::Key_F5, kButtonEvent);
 
@@ -89,6 +92,10 @@ int KORAAutoDownload::handleEvent(int code) {
     switch (code) {
     case kTickEvent:
         tick();
+        break;
+    case kReportEvent:
+        if (reportButton_ != nullptr && !reportButton_->isHidden())
+            reportAction_(this, aircraftId_);
         break;
     case kButtonEvent:
         if (sequence_.state() == DownloadSequence::State::Done) {
@@ -171,4 +178,33 @@ void KORAAutoDownload::finished() {
     if (timer_ != nullptr)
         timer_->stop();
     setControlText(button_, sequence_.buttonText());
+    if (reportButton_ != nullptr)
+        reportButton_->setVisible(downloadedData());
+}
+
+bool KORAAutoDownload::downloadedData() const {
+    if (sequence_.state() != DownloadSequence::State::Done)
+        return false;
+    for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
+        if (sequence_.outcome(engine, DownloadStepKind::PostProcess) == DownloadOutcome::Completed)
+            return true;
+    return false;
+}
+
+void KORAAutoDownload::setReportAction(ReportAction action) {
+    reportAction_ = std::move(action);
+    if (reportButton_ != nullptr || button_ == nullptr || !reportAction_)
+        return;
+    auto* row = qobject_cast<QBoxLayout*>(button_->parentWidget()->layout());
+    const int index = row != nullptr ? row->indexOf(button_) : -1;
+    reportButton_ = new QPushButton(kReportButtonText, this);
+    reportButton_->setObjectName(QStringLiteral("B_REPORT"));
+    reportButton_->setMinimumWidth(button_->minimumWidth());
+    reportButton_->setAutoDefault(false);
+    reportButton_->setFont(button_->font());
+    bindCode(reportButton_, this, kReportEvent);
+    keyMap().map(Qt::Key_F6, kReportEvent);
+    if (index >= 0)
+        row->insertWidget(index, reportButton_);
+    reportButton_->setVisible(downloadedData());
 }

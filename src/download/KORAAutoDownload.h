@@ -5,6 +5,7 @@
 #include "DownloadSequence.h"
 #include "DownloadView.h"
 
+#include <functional>
 #include <memory>
 
 class Notifier;
@@ -18,6 +19,8 @@ class UnitLink;
 class UserPersist;
 struct AircraftRecord;
 
+inline const QString kReportButtonText = QStringLiteral("Report (F6)");
+
 // The progress window of the automatic download: runs the step sequence on a 100-ms timer
 // and shows its status lines, the current activity and the progress. The button cancels the
 // run while it goes and closes the window once it is done.
@@ -27,6 +30,11 @@ class KORAAutoDownload : public DialogWindow, private DownloadView {
 public:
     static constexpr int kTickEvent = 10000;
     static constexpr int kButtonEvent = 10001;
+    static constexpr int kReportEvent = 10002;
+
+    // Writes a report of the downloaded aircraft (its identifier given), asking what it needs
+    // with dialogs over `parent`; the window offers "Report (F6)" only when given one.
+    using ReportAction = std::function<void(QWidget* parent, const QString& aircraftId)>;
 
     // The run starts at once; the link, the part numbers and the notifier must outlive the
     // window. Accepted when the run reached its end, rejected when it was cancelled.
@@ -41,6 +49,8 @@ public:
     void reject() override;
 
     const DownloadSequence& sequence() const { return sequence_; }
+    // Offers "Report (F6)" once a download has ended with data downloaded.
+    void setReportAction(ReportAction action);
     // False when the form could not be built (already reported); no run was started then.
     bool isBuilt() const { return built_; }
 
@@ -56,6 +66,7 @@ private:
     void tick();
     void setBar(int value, int maximum, ProgressText text);
     void cancelRun();
+    bool downloadedData() const;
 
     DownloadSequence sequence_;
     bool built_ = false;
@@ -66,4 +77,7 @@ private:
     QLabel* activity_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* button_ = nullptr;
+    QPushButton* reportButton_ = nullptr;
+    ReportAction reportAction_;
+    QString aircraftId_;
 };

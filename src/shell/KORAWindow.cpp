@@ -22,6 +22,7 @@
 #include "KORARemoveEngineTypeDialog.h"
 #include "MainMenuScreen.h"
 #include "MainWindowCodes.h"
+#include "MaintenanceReportDialogs.h"
 #include "Notifier.h"
 #include "PasswordChange.h"
 #include "Plot2D.h"
@@ -67,6 +68,7 @@ struct MenuItem {
 // The menu tree: every item sends its code to the main window.
 constexpr MenuItem kMenuItems[] = {
     {"PUI_FILE_COMPRESS", kCompressCode, true},
+    {"PUI_FILE_REPORT", kMaintenanceReportCode, true},
     {"PUI_FILE_EXIT", kExitCode, true},
     {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, true},
     {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, true},
@@ -416,6 +418,9 @@ int KORAWindow::handleEvent(int code) {
     case kPlotCode:
         openViewer();
         return 0;
+    case kMaintenanceReportCode:
+        runMaintenanceReport(this, fonts_.normal, notifier_);
+        return 0;
     default:
         if (auto* screen = qobject_cast<UtilitiesScreen*>(screen_))
             screen->handleCode(code);
@@ -437,6 +442,9 @@ void KORAWindow::runDownload() {
     if (aircraftDialog.runModal() == kAcceptedResult) {
         KORAAutoDownload download(connection_.link(), connection_.partNumbers(), record,
                                   fonts_.normal, fonts_.mid, persist_, notifier_, this);
+        download.setReportAction([this](QWidget* parent, const QString& aircraftId) {
+            writeReportFor(parent, fonts_.normal, aircraftId, notifier_);
+        });
         download.runModal();
         if (const QString responseFile = connection_.link().responseFile(); !responseFile.isEmpty())
             QFile::remove(responseFile);
