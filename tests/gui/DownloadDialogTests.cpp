@@ -621,3 +621,51 @@ TEST_F(ProgressWindow, AWindowDestroyedWhileRunningDropsItsTransfer) {
 }
 
 } // namespace
+
+// After a download that brought data, "Report (F6)" hands the aircraft to the report and the
+// window stays; a run without data, or a window given no report, offers none.
+TEST_F(ProgressWindow, ReportF6OffersTheDownloadedAircraftsReportWithoutLeaving) {
+    struct Case {
+        EngineSwitches engine1;
+        bool withAction;
+        bool offered;
+    };
+    for (const Case& c : {Case{kDownloadOnly, true, true}, Case{kAllOff, true, false},
+                          Case{kDownloadOnly, false, false}}) {
+        SCOPED_TRACE(testing::Message() << c.engine1.download << c.withAction);
+        auto window = openWindow(registerEngines(kAircraft, c.engine1, kAllOff));
+        QStringList reported;
+        if (c.withAction)
+            window->setReportAction([&](QWidget* parent, const QString& aircraftId) {
+                EXPECT_EQ(parent, window.get());
+                reported.append(aircraftId);
+            });
+        bool shownDuringRun = true;
+        bool shownAtEnd = false;
+        QString shownText;
+        bool stillOpen = false;
+        whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
+            auto* report = shown->findChild<QPushButton*>(QStringLiteral("B_REPORT"));
+            shownDuringRun = report != nullptr && report->isVisible();
+            if (!waitForDone()) {
+                shown->close();
+                return;
+            }
+            shownAtEnd = report != nullptr && report->isVisible();
+            shownText = report != nullptr ? report->text() : QString();
+            QTest::keyClick(button, Qt::Key_F6);
+            stillOpen = shown->isVisible();
+            QTest::keyClick(button, Qt::Key_F5);
+        });
+        EXPECT_EQ(window->runModal(), kAcceptedResult);
+        EXPECT_EQ(shownAtEnd, c.offered);
+        EXPECT_TRUE(stillOpen);
+        if (c.offered) {
+            EXPECT_FALSE(shownDuringRun);
+            EXPECT_EQ(shownText, QStringLiteral("Report (F6)"));
+            EXPECT_EQ(reported, QStringList{kAircraft});
+        } else {
+            EXPECT_TRUE(reported.isEmpty());
+        }
+    }
+}
