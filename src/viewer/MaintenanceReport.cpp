@@ -306,7 +306,24 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
                    : kind == Block::Heading ? headingFont
                                             : lineFont;
         };
-        const double lineHeight = QFontMetricsF(lineFont, &writer).height() * 1.25;
+        // Each kind's line height and the baseline within it, measured once.
+        struct Metrics {
+            double height;
+            double baseline;
+        };
+        auto metricsOf = [&](const QFont& font) {
+            const QFontMetricsF metrics(font, &writer);
+            return Metrics{metrics.height() * 1.25, metrics.height() * 0.125 + metrics.ascent()};
+        };
+        const Metrics lineMetrics = metricsOf(lineFont);
+        const Metrics headingMetrics = metricsOf(headingFont);
+        const Metrics titleMetrics = metricsOf(titleFont);
+        auto metricsFor = [&](Block::Kind kind) {
+            return kind == Block::Title     ? titleMetrics
+                   : kind == Block::Heading ? headingMetrics
+                                            : lineMetrics;
+        };
+        const double lineHeight = lineMetrics.height;
         const double top = 2.5 * lineHeight;                  // below the header line
         const double bottom = page.height() - 2 * lineHeight; // above the page number
         const double chartHeight = page.height() * kChartHeightShare;
@@ -323,9 +340,8 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
                 continue;
             }
             const double gap = block.kind == Block::Line ? 0 : 0.6 * lineHeight;
-            const double height = block.kind == Block::Chart
-                                      ? chartHeight
-                                      : QFontMetricsF(fontOf(block.kind), &writer).height() * 1.25;
+            const double height =
+                block.kind == Block::Chart ? chartHeight : metricsFor(block.kind).height;
             // A heading stays with the chart below it.
             const bool headsChart = block.kind == Block::Heading && i + 1 < blocks.size() &&
                                     blocks[i + 1].kind == Block::Chart;
@@ -355,8 +371,13 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
                     drawChart(painter, placed.rect, *block.view, *block.selection);
                     continue;
                 }
-                painter.setFont(fontOf(block.kind));
-                painter.drawText(placed.rect, Qt::AlignLeft | Qt::AlignVCenter, block.text);
+                // Drawn at its baseline: no layout of a rectangle per line.
+                const QFont& font = fontOf(block.kind);
+                if (painter.font() != font)
+                    painter.setFont(font);
+                painter.drawText(QPointF(placed.rect.left(),
+                                         placed.rect.top() + metricsFor(block.kind).baseline),
+                                 block.text);
             }
         }
         if (!painter.end())
