@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write the data\n");
         return 1;
     }
-    const QString out = qEnvironmentVariable("BENCH_REPORT_OUT", home.path() + QStringLiteral("/report.pdf"));
+    const QString out =
+        qEnvironmentVariable("BENCH_REPORT_OUT", home.path() + QStringLiteral("/report.pdf"));
     const ReportRequest request{kAircraft, {}, {}};
     const QPageSize page = reportPageSize(QLocale::system());
 
