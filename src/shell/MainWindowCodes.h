@@ -37,4 +37,5 @@ enum MainWindowCode : int {
     kCompressCode = 10035,
     kUserGuideCode = 10036,
     kChangePasswordCode = 10037,
+    kOpenDataFolderCode = 10038,
 };
