@@ -11,6 +11,7 @@
 #include "EraseMemoryCommand.h"
 #include "FlightsCommand.h"
 #include "OrdersCommand.h"
+#include "PlotCommand.h"
 #include "QuietCommunicationView.h"
 #include "SeriesCommand.h"
 #include "SettingsMaintenance.h"
@@ -23,9 +24,11 @@
 #include "UnitLink.h"
 #include "UploadCommand.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -54,6 +57,9 @@ const QString kUsage = QStringLiteral(
     "                                     one value per stored flight of an engine, as CSV\n"
     "  orders --view steady|transient [--bin B] --sample S [--window W] FILE:SLOT\n"
     "                                     the shaft orders of one spectrum\n"
+    "  plot --view steady|transient|trend --param N [the series options, or for the trend\n"
+    "      --aircraft ID --engine N [--stat max|mean]] --out FILE.png|svg|pdf [--size WxH]\n"
+    "                                     the viewer's chart drawn into a file\n"
     "  upload main|dsp|config FILE        load software or configuration into the unit\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
@@ -138,19 +144,40 @@ int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
     return kExitSuccess;
 }
 
+// Whether the command draws charts: the first word that is neither a global option nor its
+// value is "plot".
+bool drawsCharts(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (word == "--host" || word == "--port")
+            ++i;
+        else if (!word.startsWith("--host=") && !word.startsWith("--port="))
+            return word == "plot";
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Charts are drawn by the viewer's widgets, on the offscreen platform: no display is needed.
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsCharts(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     useApplicationStoreNames();
     StderrNotifier notifier;
     QTextStream out(stdout);
 
-    if (asksForHelp(app.arguments().mid(1))) {
+    if (asksForHelp(arguments)) {
         out << kUsage;
         return kExitSuccess;
     }
-    const std::optional<Options> options = parseOptions(app.arguments().mid(1), notifier);
+    const std::optional<Options> options = parseOptions(arguments, notifier);
     if (!options)
         return usage();
 
@@ -186,6 +213,8 @@ int main(int argc, char** argv) {
         return runTrendCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("orders"))
         return runOrdersCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("plot"))
+        return runPlotCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("upload")) {
         UnitConnection connection;
         loadAddress(connection, *options, notifier);
