@@ -161,9 +161,8 @@ TEST(ChartExportOffscreen, RenderChartDrawsTheViewWithoutShowingAWindow) {
         for (int x = 0; x < image.width(); ++x)
             curve += image.pixelColor(x, y) == first;
     EXPECT_GT(curve, 20);
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
-                std::none_of(QApplication::topLevelWidgets().cbegin(),
-                             QApplication::topLevelWidgets().cend(),
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(windows.cbegin(), windows.cend(),
                              [](const QWidget* widget) { return widget->isVisible(); }));
 }
 
