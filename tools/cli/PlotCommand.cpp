@@ -8,6 +8,7 @@
 #include "FlightDataElement.h"
 #include "Notifier.h"
 #include "Trend.h"
+#include "TrendCommand.h"
 #include "ViewArguments.h"
 
 #include <QDir>
@@ -19,20 +20,15 @@ const QString kPlotUsageText = QStringLiteral(
     "usage: brix-cli plot --view steady|transient --param N [--bin B] [--sample S]\n"
     "                     [--flight F] [--window W] FILE:SLOT... --out FILE [--size WxH]\n"
     "       brix-cli plot --view trend --param N --aircraft ID --engine N [--stat max|mean]\n"
-    "                     --out FILE [--size WxH]\n"
+    "                     [--memory 0|1] --out FILE [--size WxH]\n"
     "  the viewer's chart drawn into FILE: .png, .svg or .pdf\n"
     "  --size WxH   the chart's size in pixels (default 1366x768)\n"
-    "  --stat S     the trend's max (default) or mean over the 26 bins\n"
-    "  the other options as for brix-cli series");
+    "  the other options as for brix-cli series, and for the trend as for brix-cli trend");
 const QString kPlotRequiredText = QStringLiteral("--view, --param and --out are required");
-const QString kTrendRequiredText =
-    QStringLiteral("The trend takes --param, --aircraft and --engine, and no flight slots");
 const QString kBadSizeText =
     QStringLiteral("--size takes WIDTHxHEIGHT, 16 to 10000 each, not \"%1\"");
 const QString kBadOutText =
     QStringLiteral("--out takes a file ending in .png, .svg or .pdf, not \"%1\"");
-const QString kBadTrendParameterText = QStringLiteral("--param takes 0 to 12, not \"%1\"");
-const QString kBadStatisticText = QStringLiteral("--stat takes max or mean, not \"%1\"");
 const QString kTrendView = QStringLiteral("trend");
 constexpr QSize kDefaultSize(1366, 768);
 
@@ -75,42 +71,6 @@ std::optional<QString> takePlotWords(const QStringList& arguments, PlotWords& wo
     return std::nullopt;
 }
 
-std::optional<QString> parseTrend(const QStringList& arguments, TrendRequest& request) {
-    CommandLine commandLine({{QStringLiteral("aircraft"), {}, QStringLiteral("ID")},
-                             {QStringLiteral("engine"), {}, QStringLiteral("N")},
-                             {QStringLiteral("param"), {}, QStringLiteral("P")},
-                             {QStringLiteral("stat"), {}, QStringLiteral("S")}});
-    if (std::optional<QString> problem = commandLine.parse(arguments))
-        return problem;
-    int given = 0;
-    for (const auto& [name, value] : commandLine.options()) {
-        bool ok = false;
-        const int number = value.toInt(&ok);
-        if (name == QLatin1String("--aircraft")) {
-            request.aircraftId = value;
-            ++given;
-        } else if (name == QLatin1String("--engine")) {
-            if (!ok || (number != 1 && number != 2))
-                return kBadEngineText.arg(value);
-            request.engineNumber = number;
-            ++given;
-        } else if (name == QLatin1String("--param")) {
-            if (!ok || !isTrendParameter(number))
-                return kBadTrendParameterText.arg(value);
-            request.parameterType = static_cast<ParameterType>(number);
-            ++given;
-        } else if (value == QLatin1String("max") || value == QLatin1String("mean")) {
-            request.statistic =
-                value == QLatin1String("max") ? TrendStatistic::Maximum : TrendStatistic::Mean;
-        } else {
-            return kBadStatisticText.arg(value);
-        }
-    }
-    if (given != 3 || !commandLine.arguments().isEmpty())
-        return kTrendRequiredText;
-    return std::nullopt;
-}
-
 } // namespace
 
 int runPlotCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
@@ -121,7 +81,7 @@ int runPlotCommand(const QStringList& arguments, Notifier& notifier, QTextStream
     PlotSelection selection;
     if (words.trend) {
         TrendRequest request;
-        if (const std::optional<QString> error = parseTrend(words.viewArguments, request))
+        if (const std::optional<QString> error = parseTrendRequest(words.viewArguments, request))
             return reportUsageError(notifier, *error, kPlotUsageText);
         const TrendResult trend = computeTrend(dataDirectory(), request);
         if (const QString skipped = trendSkippedNote(trend); !skipped.isEmpty())
