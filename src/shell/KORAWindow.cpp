@@ -9,6 +9,7 @@
 #include "ClearMemoryScreen.h"
 #include "Controls.h"
 #include "DataDirectoryPreparation.h"
+#include "DataFolder.h"
 #include "EngineTypeMirroring.h"
 #include "EventCodes.h"
 #include "HelpAboutDialog.h"
@@ -68,6 +69,7 @@ struct MenuItem {
 // The menu tree: every item sends its code to the main window.
 constexpr MenuItem kMenuItems[] = {
     {"PUI_FILE_COMPRESS", kCompressCode, true},
+    {"PUI_FILE_OPEN_DATA_FOLDER", kOpenDataFolderCode, true},
     {"PUI_FILE_REPORT", kMaintenanceReportCode, true},
     {"PUI_FILE_EXIT", kExitCode, true},
     {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, true},
@@ -414,6 +416,9 @@ int KORAWindow::handleEvent(int code) {
         return 0;
     case kCompressCode:
         runArchiveExport(this, fonts_.normal, notifier_);
+        return 0;
+    case kOpenDataFolderCode:
+        openDataFolder(notifier_);
         return 0;
     case kPlotCode:
         openViewer();

@@ -37,5 +37,6 @@ enum MainWindowCode : int {
     kCompressCode = 10035,
     kUserGuideCode = 10036,
     kChangePasswordCode = 10037,
+    kOpenDataFolderCode = 10038,
     kMaintenanceReportCode = 10039,
 };

@@ -2,6 +2,7 @@
 
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "ChartExport.h"
 #include "ChartText.h"
 #include "Controls.h"
 #include "FlightRecord.h"
@@ -20,14 +21,22 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+
+#include <qcustomplot.h>
 
 namespace {
 
@@ -36,6 +45,8 @@ constexpr int kSampleColumns = 2;
 constexpr int kTransientSampleButtons = 10;
 constexpr QSize kExportDialogSize(800, 480);
 const QString kImagePath = QStringLiteral(":/zelk/images/%1.svg");
+// The chart export's proposed name: unique to the second, so that Enter saves at once.
+const QString kChartNamePattern = QStringLiteral("'chart-'yyyyMMdd-hhmmss'.png'");
 
 bool isSeriesSelector(ParameterType type) {
     return type == ParameterType::TimeHistory || type == ParameterType::Fft;
@@ -109,6 +120,7 @@ Plot2D::Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWid
     exportDialog_->setAcceptMode(QFileDialog::AcceptSave);
     exportDialog_->resize(kExportDialogSize);
     applyFont(exportDialog_, font_);
+    setUpChartDialog();
 
     keyMap().map(Qt::Key_Escape, kEscapeEvent);
     keyMap().map(Qt::Key_PageUp, kPreviousParameterEvent);
@@ -230,7 +242,8 @@ void Plot2D::setUpMenus() {
     }
     const std::pair<const char*, int> items[] = {{"PUI_DISPLAY", kSetupEvent},
                                                  {"PUI_TABULATE", kTabulateEvent},
-                                                 {"PUI_RESET", kResetZoomEvent}};
+                                                 {"PUI_RESET", kResetZoomEvent},
+                                                 {"PUI_EXPORT_CHART", kExportChartEvent}};
     for (const auto& [name, code] : items)
         bindCode(findChild<QAction*>(QLatin1String(name)), this, code);
     for (QMenu* menu : findChildren<QMenu*>())
@@ -582,6 +595,61 @@ void Plot2D::exportWaterfall() {
                        notifier_);
 }
 
+// The save dialog of the chart export, kept so that it opens where it was left, with a size
+// field below its file types.
+void Plot2D::setUpChartDialog() {
+    chartDialog_ = new QFileDialog(this, kExportChartTitle, dataDirectory(), kExportChartFilter);
+    chartDialog_->setObjectName(QStringLiteral("ExportChartDialog"));
+    chartDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    chartDialog_->setOption(QFileDialog::DontConfirmOverwrite);
+    chartDialog_->setAcceptMode(QFileDialog::AcceptSave);
+    chartDialog_->resize(kExportDialogSize);
+    chartSize_ = new QLineEdit(chartDialog_);
+    chartSize_->setObjectName(QStringLiteral("P_CHART_SIZE"));
+    if (auto* grid = qobject_cast<QGridLayout*>(chartDialog_->layout())) {
+        const int row = grid->rowCount();
+        auto* label = new QLabel(kChartSizeLabelText, chartDialog_);
+        label->setBuddy(chartSize_);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(chartSize_, row, 1);
+    }
+    applyFont(chartDialog_, font_);
+}
+
+// Saves the chart as shown in the format of the chosen name's extension (the chosen file
+// type's when it has none of them): at the size typed in the dialog, or at the chart's size
+// on screen, a PNG then in the screen's pixels.
+void Plot2D::exportChart() {
+    if (plotWindow_ == nullptr)
+        return;
+    chartDialog_->selectFile(QDateTime::currentDateTime().toString(kChartNamePattern));
+    if (chartDialog_->exec() != QDialog::Accepted || chartDialog_->selectedFiles().isEmpty())
+        return;
+    QString path = chartDialog_->selectedFiles().constFirst();
+    if (!chartFormatFor(path)) {
+        const QStringList filters = kExportChartFilter.split(QStringLiteral(";;"));
+        const auto filter = filters.indexOf(chartDialog_->selectedNameFilter());
+        const ChartFormat formats[] = {ChartFormat::Png, ChartFormat::Svg, ChartFormat::Pdf};
+        path += chartExtension(formats[std::max<qsizetype>(0, filter)]);
+    }
+    const QString sizeText = chartSize_->text().trimmed();
+    const std::optional<QSize> given = parseChartSize(sizeText);
+    if (!sizeText.isEmpty() && !given) {
+        notifier_.critical(kExportChartTitle, kBadChartSizeText.arg(sizeText));
+        return;
+    }
+    if (QFileInfo::exists(path) &&
+        !notifier_.question(kSaveToFileTitle, kOverwriteQuestionText, Notifier::DefaultAnswer::No))
+        return;
+    const QScreen* screen = plotWindow_->screen();
+    const double pixelRatio = given || screen == nullptr ? 1.0 : screen->devicePixelRatio();
+    const std::optional<QString> failure =
+        writeChart(*plotWindow_, path, given.value_or(plotWindow_->chart()->size()), pixelRatio);
+    if (failure)
+        notifier_.critical(kExportChartTitle,
+                           kExportFailedText.arg(QDir::toNativeSeparators(path), *failure));
+}
+
 void Plot2D::closeTabulation() {
     if (TabulateInfoWindow* window = tabulateWindow())
         window->close();
@@ -669,6 +737,9 @@ int Plot2D::handleEvent(int code) {
     case kPrintEvent:
         if (plotWindow_ != nullptr)
             plotWindow_->print();
+        break;
+    case kExportChartEvent:
+        exportChart();
         break;
     case kResetZoomEvent:
         if (plotWindow_ != nullptr)

@@ -21,6 +21,7 @@ class QButtonGroup;
 class QFileDialog;
 class QGroupBox;
 class QKeySequence;
+class QLineEdit;
 class QMenu;
 class TabulateInfoWindow;
 class UserPersist;
@@ -50,6 +51,8 @@ inline const QString kUnusedSamplesTitle = QStringLiteral("Unused");
 // The waterfall's export.
 inline const QString kWaterfallExportTitle = QStringLiteral("Save Tabulated Data");
 inline const QString kWaterfallExportFilter = QStringLiteral("Text Files (*.csv)");
+// The chart export's size field: empty exports at the window's size.
+inline const QString kChartSizeLabelText = QStringLiteral("Image size (WxH, empty: as shown):");
 
 // The data viewer: the flights chosen in the flight selection, drawn in a chart, with the
 // view (steady state, transient, or the trend of their engine over every stored flight), the
@@ -86,6 +89,8 @@ public:
     TabulateInfoWindow* tabulateWindow() const;
     // The save dialog of the waterfall's export, kept so it opens where it was left.
     QFileDialog* exportDialog() const { return exportDialog_; }
+    // The save dialog of the chart export (File > Export Chart...), with its size field.
+    QFileDialog* chartDialog() const { return chartDialog_; }
     bool trendShown() const { return trend_; }
     TrendStatistic trendStatistic() const { return trendRequest_.statistic; }
     bool ordersShown() const { return orders_; }
@@ -119,6 +124,8 @@ private:
     void runSetup();
     void tabulate(bool activate);
     void exportWaterfall();
+    void setUpChartDialog();
+    void exportChart();
     void closeTabulation();
 
     UserPersist& persist_;
@@ -150,4 +157,6 @@ private:
     QList<QAction*> transientBinItems_;
     QMenu* transientBinMenu_ = nullptr;
     QFileDialog* exportDialog_ = nullptr;
+    QFileDialog* chartDialog_ = nullptr;
+    QLineEdit* chartSize_ = nullptr;
 };

@@ -455,6 +455,19 @@ bool PlotWindow::renderTo(QPrinter& printer) {
     return written;
 }
 
+void PlotWindow::drawWithoutReadout(const std::function<void(QCustomPlot&)>& draw) {
+    QCPAbstractItem* const cursors[] = {readout_, marker_, reference_};
+    bool shown[std::size(cursors)];
+    for (std::size_t i = 0; i < std::size(cursors); ++i) {
+        shown[i] = cursors[i]->visible();
+        cursors[i]->setVisible(false);
+    }
+    draw(*chart());
+    for (std::size_t i = 0; i < std::size(cursors); ++i)
+        cursors[i]->setVisible(shown[i]);
+    chart()->replot(QCustomPlot::rpQueuedReplot);
+}
+
 QString PlotWindow::readoutText() const {
     return readout_->visible() ? readout_->text() : QString();
 }

@@ -9,6 +9,8 @@
 #include <QPoint>
 #include <QSharedPointer>
 
+#include <functional>
+
 class QCPAbstractLegendItem;
 class QCPAxisTicker;
 class QCPAxisTickerText;
@@ -17,6 +19,7 @@ class QCPItemStraightLine;
 class QCPItemText;
 class QCPLegend;
 class QCPRange;
+class QCustomPlot;
 class QMouseEvent;
 class QPrinter;
 
@@ -65,6 +68,9 @@ public:
     // with the header, the plot and the footer.
     void print();
     bool printToPdf(const QString& path);
+    // Runs `draw` on the chart with the read-out and its cursors hidden (an exported chart
+    // shows neither), then shows them again and lays the chart out for the screen.
+    void drawWithoutReadout(const std::function<void(QCustomPlot&)>& draw);
     // The read-out, for tests: its text, background colour and whether it shows; the X
     // marker's position (NaN when hidden).
     QString readoutText() const;

@@ -33,6 +33,7 @@ enum ViewerEvent : int {
     kTrendStatisticEvent = 13023, // value 0 maximum, 1 mean
     // Esc in the plot window: removes the reference cursor if one is set, else closes.
     kEscapeEvent = 13024,
+    kExportChartEvent = 13025, // File > Export Chart...
 };
 
 inline constexpr quint32 kHideSeriesFlag = 0x80000000u;

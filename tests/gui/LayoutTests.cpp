@@ -187,6 +187,7 @@ TEST_F(LayoutTest, TheViewerWindowsFitOnEveryScreen) {
     ASSERT_EQ(viewer.flights().size(), 10);
     viewer.handleEvent(kOpenViewerEvent);
     expectFits(&viewer, "plot window");
+    expectFits(viewer.chartDialog(), "chart export dialog");
 
     SetupDialog setup(
         {}, viewer.flights(), [](int, quint32) {}, fonts.normal, persist, notifier);

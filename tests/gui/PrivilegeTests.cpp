@@ -5,6 +5,7 @@
 #include "BrixAdminLoginDialog.h"
 #include "BrixCommonSettings.h"
 #include "Controls.h"
+#include "DataFolder.h"
 #include "HelpAboutDialog.h"
 #include "KORAButton.h"
 #include "KORAWindow.h"
@@ -483,6 +484,23 @@ TEST_F(PrivilegeTest, TheUserGuideOpensBesideTheProgramOrSaysWhy) {
     EXPECT_EQ(notifier.messages,
               QList<Message>({{QStringLiteral("warning"), QStringLiteral("Warning"),
                                QStringLiteral("No PDF reader is available to open ") + guide}}));
+}
+
+TEST_F(PrivilegeTest, OpenDataFolderHandsTheDataDirectoryToTheDesktopOrSaysWhy) {
+    open();
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    action("PUI_FILE_OPEN_DATA_FOLDER")->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const QString folder = QDir(dataDirectory()).absolutePath();
+    EXPECT_EQ(action("PUI_FILE_OPEN_DATA_FOLDER")->text(), QStringLiteral("Open &Data Folder"));
+    EXPECT_EQ(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+
+    openDataFolder(notifier, [](const QUrl&) { return false; });
+    EXPECT_EQ(notifier.messages,
+              QList<Message>({{QStringLiteral("warning"), QStringLiteral("Warning"),
+                               QStringLiteral("No file manager is available to show ") + folder}}));
 }
 
 } // namespace

@@ -30,12 +30,14 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QtEndian>
@@ -442,6 +444,81 @@ TEST_F(ViewerTest, TheWaterfallExportsItsVisibleRangeAsCsv) {
                    QStringLiteral("File already exists. Do you want to overwrite it?")},
                   {QStringLiteral("critical"), QStringLiteral("Save To File"),
                    QStringLiteral("Couldn't save tabulation data")}}));
+}
+
+TEST_F(ViewerTest, CtrlEAndEnterExportTheChartAsShownAndFailuresAreTold) {
+    open(2);
+    QString caption, folder;
+    QStringList filters, saved;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        caption = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        folder = dialog->directory().absolutePath();
+        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")),
+                        Qt::Key_Return);
+    });
+    QTest::keyClick(viewer, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(caption, QStringLiteral("Export Chart"));
+    EXPECT_EQ(filters,
+              QStringList({QStringLiteral("PNG Image (*.png)"), QStringLiteral("SVG Image (*.svg)"),
+                           QStringLiteral("PDF Document (*.pdf)")}));
+    EXPECT_EQ(folder, QDir(dataDirectory()).absolutePath());
+    saved = QDir(dataDirectory()).entryList({QStringLiteral("chart-*.png")}, QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    const QWidget* chart = viewer->plotWindow()->chart();
+    EXPECT_EQ(QImage(QDir(dataDirectory()).filePath(saved.first())).size(),
+              chart->size() * chart->screen()->devicePixelRatio());
+    EXPECT_TRUE(notifier.messages.isEmpty());
+
+    // A size typed in the dialog; a name without extension takes the chosen type's.
+    const QString pdf = QDir::homePath() + QStringLiteral("/sized");
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("P_CHART_SIZE"))->setText("640x400");
+        dialog->selectNameFilter(QStringLiteral("PNG Image (*.png)"));
+        dialog->setDirectory(QDir::homePath());
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        edit->setText(QStringLiteral("sized"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    item(QStringLiteral("PUI_EXPORT_CHART"))->trigger();
+    EXPECT_EQ(QImage(pdf + QStringLiteral(".png")).size(), QSize(640, 400));
+
+    // A size that is not one, then a folder where the file would go (the name without its
+    // extension, which the dialog would otherwise open).
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("P_CHART_SIZE"))->setText("big");
+        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")),
+                        Qt::Key_Return);
+    });
+    item(QStringLiteral("PUI_EXPORT_CHART"))->trigger();
+    const QString taken = QDir::homePath() + QStringLiteral("/taken.pdf");
+    ASSERT_TRUE(QDir().mkpath(taken));
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("P_CHART_SIZE"))->clear();
+        dialog->selectNameFilter(QStringLiteral("PDF Document (*.pdf)"));
+        dialog->setDirectory(QDir::homePath());
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        edit->setText(QStringLiteral("taken"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    item(QStringLiteral("PUI_EXPORT_CHART"))->trigger();
+    ASSERT_EQ(notifier.messages.size(), 3);
+    EXPECT_EQ(notifier.messages[0],
+              (RecordingNotifier::Message{
+                  QStringLiteral("critical"), QStringLiteral("Export Chart"),
+                  QStringLiteral("The size \"big\" is not WIDTHxHEIGHT with each from 16 to "
+                                 "10000 pixels")}));
+    EXPECT_EQ(notifier.messages[1].title, QStringLiteral("Save To File"));
+    EXPECT_EQ(notifier.messages[2].title, QStringLiteral("Export Chart"));
+    EXPECT_TRUE(notifier.messages[2].text.startsWith(
+        QStringLiteral("Couldn't export the chart to ") + taken + QStringLiteral(": ")))
+        << qPrintable(notifier.messages[2].text);
+    EXPECT_GT(
+        notifier.messages[2].text.size(),
+        (QStringLiteral("Couldn't export the chart to ") + taken + QStringLiteral(": ")).size());
+    EXPECT_TRUE(QFileInfo(taken).isDir());
+    EXPECT_EQ(QDir(QDir::homePath()).entryList({QStringLiteral("taken*")}, QDir::AllEntries),
+              QStringList({QStringLiteral("taken.pdf")}));
 }
 
 TEST_F(ViewerTest, F8AndB4OfTheMainMenuOpenTheViewerAndF1AndEscServeIt) {

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -56,6 +57,12 @@ protected:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
         // Dates in local time read the same on every machine.
         environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        // The desktop session's private folder, which the chart drawing looks for.
+        const QString runtime = home.path() + QStringLiteral("/runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(BRIX_CLI_PATH), arguments);
         CliRun run;
@@ -522,6 +529,82 @@ TEST_F(BrixCli, TrendPrintsTheCoresPoints) {
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, QStringLiteral("flight,date,memory,value,status\n"));
     EXPECT_TRUE(none.err.isEmpty());
+}
+
+// The viewer's chart of each view drawn into the file its extension names, at the size given.
+TEST_F(BrixCli, PlotDrawsEachViewIntoAFile) {
+    const QString directory =
+        engineDirectory(home.path() + QStringLiteral("/ZELK-data"), QStringLiteral("AC001"), 1);
+    ASSERT_TRUE(QDir().mkpath(directory));
+    const QString raw = directory + QStringLiteral("/n4orig_a.raw");
+    ASSERT_TRUE(writeSimulatorRawFile(raw, QStringLiteral("AC001"), 1, {{3, 1234}, {4, 1235}}));
+    const QStringList flightSlots{raw + QStringLiteral(":3"), raw + QStringLiteral(":4")};
+    const QString folder = home.path() + QStringLiteral("/charts/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct {
+        QStringList view;
+        const char* file;
+        QByteArray magic;
+        QSize pngSize;
+    } cases[] = {
+        {QStringList{"--view", "steady", "--param", "6", "--size", "800x500"} + flightSlots,
+         "a.png", "\x89PNG", QSize(800, 500)},
+        {QStringList{"--view", "steady", "--param", "13", "--sample", "2"} + flightSlots, "b.PNG",
+         "\x89PNG", QSize(1366, 768)},
+        {QStringList{"--view", "transient", "--param", "0"} + flightSlots, "c.svg", "<?xml", {}},
+        {{"--view", "trend", "--param", "6", "--aircraft", "AC001", "--engine", "1", "--stat",
+          "mean"},
+         "d.pdf",
+         "%PDF",
+         {}},
+    };
+    for (const auto& c : cases) {
+        const QString path = folder + QString::fromLatin1(c.file);
+        SCOPED_TRACE(qPrintable(path));
+        const CliRun run = cli(QStringList{"plot", "--out", path} + c.view);
+        EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+        EXPECT_EQ(run.out, path + QLatin1Char('\n'));
+        EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.read(c.magic.size()), c.magic);
+        if (c.pngSize.isValid()) {
+            EXPECT_EQ(QImage(path).size(), c.pngSize);
+        }
+    }
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {folder + QStringLiteral("d.pdf")});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_TRUE(info.readAllStandardOutput().contains("Pages:           1\n"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+
+    // Mistakes of the command line, then a file that cannot be written.
+    const QStringList steady{"plot", "--view", "steady", "--param", "6", flightSlots.first()};
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* error;
+    } refused[] = {
+        {steady, 2, "Error: --view, --param and --out are required"},
+        {steady + QStringList{"--out", "x.jpg"}, 2,
+         "Error: --out takes a file ending in .png, .svg or .pdf, not \"x.jpg\""},
+        {steady + QStringList{"--out", "x.png", "--size", "10x10"}, 2,
+         "Error: --size takes WIDTHxHEIGHT, 16 to 10000 each, not \"10x10\""},
+        {QStringList{"plot", "--view", "trend", "--param", "6", "--aircraft", "AC001", "--engine",
+                     "1", "--out", "x.png", flightSlots.first()},
+         2, "Error: Unknown option \""},
+        {steady + QStringList{"--out", folder + "none/x.png"}, 1,
+         "Export Chart: Couldn't export the chart to "},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(qPrintable(r.arguments.join(QLatin1Char(' '))));
+        const CliRun run = cli(r.arguments);
+        EXPECT_EQ(run.exitCode, r.exitCode);
+        EXPECT_TRUE(run.err.startsWith(QString::fromLatin1(r.error))) << qPrintable(run.err);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("x.png")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 4);
 }
 
 // The order table of a stored flight's spectrum is the core's, line for line.

@@ -24,8 +24,9 @@ const QString kTrendCsvHeader = QStringLiteral("flight,date,memory,value,status"
 const QString kMaximumWord = QStringLiteral("max");
 const QString kMeanWord = QStringLiteral("mean");
 
-// Fills `request`; on a usage error returns its text.
-std::optional<QString> parse(const QStringList& arguments, TrendRequest& request) {
+} // namespace
+
+std::optional<QString> parseTrendRequest(const QStringList& arguments, TrendRequest& request) {
     CommandLine commandLine({{QStringLiteral("aircraft"), {}, QStringLiteral("ID")},
                              {QStringLiteral("engine"), {}, QStringLiteral("N")},
                              {QStringLiteral("param"), {}, QStringLiteral("P")},
@@ -70,11 +71,9 @@ std::optional<QString> parse(const QStringList& arguments, TrendRequest& request
     return std::nullopt;
 }
 
-} // namespace
-
 int runTrendCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
     TrendRequest request;
-    if (const std::optional<QString> problem = parse(arguments, request))
+    if (const std::optional<QString> problem = parseTrendRequest(arguments, request))
         return reportUsageError(notifier, *problem, kTrendUsageText);
     const TrendResult result = computeTrend(dataDirectory(), request);
     out << kTrendCsvHeader << '\n';

@@ -2,8 +2,11 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class Notifier;
 class QTextStream;
+struct TrendRequest;
 
 // "brix-cli trend --aircraft ID --engine N --param P [--stat max|mean] [--memory 0|1]": the
 // trend of one engine over every stored flight of its raw flight data files (Trend.h):
@@ -17,3 +20,7 @@ class QTextStream;
 //
 // Returns 0 on success (also when no flight is found), 2 on a usage error.
 int runTrendCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out);
+
+// The words of the trend command (--aircraft, --engine, --param, --stat, --memory), also
+// those of brix-cli plot's trend view, into `request`; on a usage error returns its text.
+std::optional<QString> parseTrendRequest(const QStringList& arguments, TrendRequest& request);

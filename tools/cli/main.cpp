@@ -11,6 +11,7 @@
 #include "EraseMemoryCommand.h"
 #include "FlightsCommand.h"
 #include "OrdersCommand.h"
+#include "PlotCommand.h"
 #include "QuietCommunicationView.h"
 #include "ReportCommand.h"
 #include "SeriesCommand.h"
@@ -25,6 +26,7 @@
 #include "UploadCommand.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
 #include <memory>
@@ -56,6 +58,9 @@ const QString kUsage = QStringLiteral(
     "                                     one value per stored flight of an engine, as CSV\n"
     "  orders --view steady|transient [--bin B] --sample S [--window W] FILE:SLOT\n"
     "                                     the shaft orders of one spectrum\n"
+    "  plot --view steady|transient|trend --param N [the series options, or for the trend\n"
+    "      --aircraft ID --engine N [--stat max|mean]] --out FILE.png|svg|pdf [--size WxH]\n"
+    "                                     the viewer's chart drawn into a file\n"
     "  upload main|dsp|config FILE        load software or configuration into the unit\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
     "  aircraft show ID                   one aircraft record\n"
@@ -142,17 +147,24 @@ int runCheck(const Options& options, Notifier& notifier, QTextStream& out) {
     return kExitSuccess;
 }
 
-// The commands that draw charts need the widgets; they draw offscreen, without a display.
+// Whether the command draws charts: the first word that is neither a global option nor its
+// value is "plot" or "report".
 bool drawsCharts(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "report") == 0)
-            return true;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (word == "--host" || word == "--port")
+            ++i;
+        else if (!word.startsWith("--host=") && !word.startsWith("--port="))
+            return word == "plot" || word == "report";
+    }
     return false;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Charts are drawn by the viewer's widgets, offscreen unless a platform is asked for: no
+    // display is needed.
     std::unique_ptr<QCoreApplication> application;
     if (drawsCharts(argc, argv)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -161,16 +173,16 @@ int main(int argc, char** argv) {
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QCoreApplication& app = *application;
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     useApplicationStoreNames();
     StderrNotifier notifier;
     QTextStream out(stdout);
 
-    if (asksForHelp(app.arguments().mid(1))) {
+    if (asksForHelp(arguments)) {
         out << kUsage;
         return kExitSuccess;
     }
-    const std::optional<Options> options = parseOptions(app.arguments().mid(1), notifier);
+    const std::optional<Options> options = parseOptions(arguments, notifier);
     if (!options)
         return usage();
 
@@ -206,6 +218,8 @@ int main(int argc, char** argv) {
         return runTrendCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("orders"))
         return runOrdersCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("plot"))
+        return runPlotCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("upload")) {
         UnitConnection connection;
         loadAddress(connection, *options, notifier);

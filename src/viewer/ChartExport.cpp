@@ -1,0 +1,146 @@
+#include "ChartExport.h"
+
+#include "PlotWindow.h"
+
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+#include <qcustomplot.h>
+
+namespace {
+
+constexpr int kMinimumSide = 16;
+constexpr int kMaximumSide = 10000;
+// The PDF page is measured in points; the chart is laid out in pixels of 96 per inch.
+constexpr int kLayoutResolution = 96;
+constexpr double kPointsPerPixel = 72.0 / kLayoutResolution;
+
+void useVectorModes(QCPPainter& painter) {
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    painter.setMode(QCPPainter::pmNonCosmetic);
+}
+
+std::optional<QString> writePng(QCustomPlot& chart, QSaveFile& file, QSize size,
+                                double pixelRatio) {
+    const QPixmap image = chart.toPixmap(size.width(), size.height(), pixelRatio);
+    if (image.isNull() || !image.save(&file, "PNG"))
+        return kImageNotEncodedReason;
+    return std::nullopt;
+}
+
+std::optional<QString> writeSvg(QCustomPlot& chart, QSaveFile& file, QSize size) {
+    QSvgGenerator generator;
+    generator.setOutputDevice(&file);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setResolution(kLayoutResolution);
+    QCPPainter painter;
+    if (!painter.begin(&generator))
+        return kDrawingNotStartedReason;
+    useVectorModes(painter);
+    chart.toPainter(&painter, size.width(), size.height());
+    painter.end();
+    return std::nullopt;
+}
+
+std::optional<QString> writePdf(QCustomPlot& chart, QSaveFile& file, QSize size) {
+    QPdfWriter writer(&file);
+    writer.setResolution(kLayoutResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(size) * kPointsPerPixel, QPageSize::Point,
+                                               QString(), QPageSize::ExactMatch),
+                                     QPageLayout::Portrait, QMarginsF()));
+    QCPPainter painter;
+    if (!painter.begin(&writer))
+        return kDrawingNotStartedReason;
+    useVectorModes(painter);
+    chart.toPainter(&painter, size.width(), size.height());
+    painter.end();
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ChartFormat> chartFormatFor(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return ChartFormat::Png;
+    if (suffix == QLatin1String("svg"))
+        return ChartFormat::Svg;
+    if (suffix == QLatin1String("pdf"))
+        return ChartFormat::Pdf;
+    return std::nullopt;
+}
+
+QString chartExtension(ChartFormat format) {
+    switch (format) {
+    case ChartFormat::Png:
+        return QStringLiteral(".png");
+    case ChartFormat::Svg:
+        return QStringLiteral(".svg");
+    case ChartFormat::Pdf:
+        return QStringLiteral(".pdf");
+    }
+    return {};
+}
+
+std::optional<QSize> parseChartSize(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(\\d{1,5})\\s*[xX]\\s*(\\d{1,5})\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const int width = match.captured(1).toInt();
+    const int height = match.captured(2).toInt();
+    const auto inRange = [](int side) { return side >= kMinimumSide && side <= kMaximumSide; };
+    if (!inRange(width) || !inRange(height))
+        return std::nullopt;
+    return QSize(width, height);
+}
+
+std::optional<QString> writeChart(PlotWindow& window, const QString& path, QSize size,
+                                  double pixelRatio) {
+    const std::optional<ChartFormat> format = chartFormatFor(path);
+    if (!format)
+        return kUnknownFormatReason;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    std::optional<QString> failure;
+    window.drawWithoutReadout([&](QCustomPlot& chart) {
+        switch (*format) {
+        case ChartFormat::Png:
+            failure = writePng(chart, file, size, pixelRatio);
+            break;
+        case ChartFormat::Svg:
+            failure = writeSvg(chart, file, size);
+            break;
+        case ChartFormat::Pdf:
+            failure = writePdf(chart, file, size);
+            break;
+        }
+    });
+    if (failure) {
+        file.cancelWriting();
+        return failure;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+std::optional<QString> renderChart(const PlotView& view, const PlotSelection& selection,
+                                   const QString& path, QSize size) {
+    PlotWindow window;
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.resize(size);
+    window.loadView(view, selection);
+    return writeChart(window, path, size);
+}
