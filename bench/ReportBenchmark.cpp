@@ -11,6 +11,7 @@
 #include "AircraftRecord.h"
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "ChartExport.h"
 #include "KORALib.h"
 #include "MaintenanceReport.h"
 #include "OwnHome.h"

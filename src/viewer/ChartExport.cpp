@@ -14,6 +14,8 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMinimumSide = 16;
@@ -64,6 +66,14 @@ std::optional<QString> writePdf(QCustomPlot& chart, QSaveFile& file, QSize size)
     chart.toPainter(&painter, size.width(), size.height());
     painter.end();
     return std::nullopt;
+}
+
+// The viewer's chart of the view, laid out at `size` without being shown.
+void loadOffscreen(PlotWindow& window, const PlotView& view, const PlotSelection& selection,
+                   QSize size) {
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.resize(size);
+    window.loadView(view, selection);
 }
 
 } // namespace
@@ -139,8 +149,17 @@ std::optional<QString> writeChart(PlotWindow& window, const QString& path, QSize
 std::optional<QString> renderChart(const PlotView& view, const PlotSelection& selection,
                                    const QString& path, QSize size) {
     PlotWindow window;
-    window.setAttribute(Qt::WA_DontShowOnScreen);
-    window.resize(size);
-    window.loadView(view, selection);
+    loadOffscreen(window, view, selection, size);
     return writeChart(window, path, size);
+}
+
+void drawChart(QCPPainter& painter, const QRectF& area, const PlotView& view,
+               const PlotSelection& selection) {
+    const QSize size(std::max(1, qRound(area.width())), std::max(1, qRound(area.height())));
+    PlotWindow window;
+    loadOffscreen(window, view, selection, size);
+    painter.save();
+    painter.translate(area.topLeft());
+    window.chart()->toPainter(&painter, size.width(), size.height());
+    painter.restore();
 }

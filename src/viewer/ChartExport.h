@@ -8,6 +8,8 @@
 #include <optional>
 
 class PlotWindow;
+class QCPPainter;
+class QRectF;
 
 inline const QString kExportChartTitle = QStringLiteral("Export Chart");
 inline const QString kExportChartFilter =
@@ -45,3 +47,8 @@ std::optional<QString> writeChart(PlotWindow& window, const QString& path, QSize
 // and written as writeChart() writes it. Needs a QApplication.
 std::optional<QString> renderChart(const PlotView& view, const PlotSelection& selection,
                                    const QString& path, QSize size);
+
+// Draws the chart that the viewer shows for `view`, laid out at the area's size in the
+// painter's units, into `area` of the painter: a report draws its charts so, beside its text.
+void drawChart(QCPPainter& painter, const QRectF& area, const PlotView& view,
+               const PlotSelection& selection);

@@ -1,11 +1,11 @@
 #include "MaintenanceReport.h"
 
 #include "AircraftPaths.h"
+#include "ChartExport.h"
 #include "DownloadFileNames.h"
 #include "FixedText.h"
 #include "FlightSelection.h"
 #include "KORALib.h"
-#include "PlotWindow.h"
 #include "Trend.h"
 
 #include <QDateTime>
@@ -246,21 +246,6 @@ QPageSize reportPageSize(const QLocale& locale) {
                              locale.territory() == QLocale::Canada
                          ? QPageSize::Letter
                          : QPageSize::A4);
-}
-
-void drawChart(QCPPainter& painter, const QRectF& area, const PlotView& view,
-               const PlotSelection& selection) {
-    // Laid out at the area's size in the painter's units: on a device of the screen's
-    // resolution the chart looks as the viewer shows it in a window of that size.
-    const QSize size(std::max(1, qRound(area.width())), std::max(1, qRound(area.height())));
-    PlotWindow window;
-    window.setAttribute(Qt::WA_DontShowOnScreen);
-    window.resize(size);
-    window.loadView(view, selection);
-    painter.save();
-    painter.translate(area.topLeft());
-    window.chart()->toPainter(&painter, size.width(), size.height());
-    painter.restore();
 }
 
 QString reportText(const ReportContent& content) {

@@ -81,10 +81,6 @@ ReportContent collectReport(const QString& dataDirectory, const ReportRequest& r
 // countries that follow them).
 QPageSize reportPageSize(const QLocale& locale);
 
-// Draws the chart of a view as the viewer's plot window shows it into `area` of the painter.
-void drawChart(QCPPainter& painter, const QRectF& area, const PlotView& view,
-               const PlotSelection& selection);
-
 // Writes the report as PDF to `path` through a temporary file that is renamed when complete:
 // a failure leaves no file behind and gives its reason in `error`.
 bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageSize,
