@@ -67,10 +67,12 @@ constexpr double kOrderLabelStep = 0.065;
 constexpr double kRightAlignedShare = 0.75;
 const QColor kLabelBackground(255, 255, 255, 220);
 
-// Room above the highest value, as a share of the values' span, and around bin plots' first
-// and last markers, in bins, so that no marker is cut in half by the frame.
+// Room above the highest value, as a share of the values' span, and around the first and
+// last markers of a plot with markers, so that no marker is cut in half by the frame: half a
+// bin, or a share of the X span where that is wider (a trend over hundreds of flights).
 constexpr double kHeadroom = 0.05;
 constexpr double kMarkerMargin = 0.5;
+constexpr double kMarkerMarginShare = 0.02;
 
 // A press and release this close together (pixels) are a click, not a drag.
 constexpr int kClickSlack = 3;
@@ -244,8 +246,9 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
         xLower = std::isfinite(xLower) ? xLower - kMarkerMargin : 0;
         xUpper = xLower + 2 * kMarkerMargin;
     } else if (view.markers) {
-        xLower -= kMarkerMargin;
-        xUpper += kMarkerMargin;
+        const double margin = std::max(kMarkerMargin, kMarkerMarginShare * (xUpper - xLower));
+        xLower -= margin;
+        xUpper += margin;
     }
     const double span = yUpper - yLower;
     fullXLower_ = xLower;

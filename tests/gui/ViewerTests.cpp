@@ -577,6 +577,9 @@ TEST_F(ViewerTest, TheTrendShowsEveryStoredFlightOfTheEngineWithItsAlertLevel) {
     ASSERT_EQ(pre.x.size(), 16);
     EXPECT_EQ(pre.x.first(), 101);
     EXPECT_EQ(pre.x.last(), 208);
+    // Room beside the first and last markers grows with the span of flight numbers.
+    EXPECT_LT(chart.xMinimum(), 100.0);
+    EXPECT_GT(chart.xMaximum(), 209.0);
     EXPECT_TRUE(chart.view().series[1].x.isEmpty());
     EXPECT_EQ(chart.xAxisTitle(), QStringLiteral("Flight Number"));
     // Slot s holds A4R s + 7 + 0.1 b in bin b: maximum s + 9.5; flight 103 is suspect.
