@@ -25,6 +25,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -75,13 +76,6 @@ bool writeDataDirectory(const QString& root) {
     return true;
 }
 
-bool endsWith(const char* name, const char* suffix) {
-    const size_t length = std::strlen(name);
-    const size_t suffixLength = std::strlen(suffix);
-    return length >= suffixLength &&
-           std::memcmp(name + length - suffixLength, suffix, suffixLength) == 0;
-}
-
 bool isDirectory(const std::string& path, const dirent* entry) {
     if (entry->d_type != DT_UNKNOWN)
         return entry->d_type == DT_DIR;
@@ -98,7 +92,8 @@ int minimalScan(const std::string& root) {
         return -1;
     while (const dirent* aircraft = ::readdir(data)) {
         const std::string aircraftPath = root + '/' + aircraft->d_name;
-        if (!endsWith(aircraft->d_name, "_data") || !isDirectory(aircraftPath, aircraft))
+        if (!std::string_view(aircraft->d_name).ends_with("_data") ||
+            !isDirectory(aircraftPath, aircraft))
             continue;
         for (const char* engine : {"/engine_1", "/engine_2"}) {
             const std::string enginePath = aircraftPath + engine;
@@ -106,7 +101,7 @@ int minimalScan(const std::string& root) {
             if (!files)
                 continue;
             while (const dirent* file = ::readdir(files)) {
-                if (!endsWith(file->d_name, ".raw"))
+                if (!std::string_view(file->d_name).ends_with(".raw"))
                     continue;
                 const int descriptor = ::open((enginePath + '/' + file->d_name).c_str(), O_RDONLY);
                 if (descriptor < 0)

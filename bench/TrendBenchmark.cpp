@@ -29,10 +29,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -65,13 +65,6 @@ bool writeFiles(const QString& directory) {
     return true;
 }
 
-bool endsWith(const char* name, const char* suffix) {
-    const size_t length = std::strlen(name);
-    const size_t suffixLength = std::strlen(suffix);
-    return length >= suffixLength &&
-           std::memcmp(name + length - suffixLength, suffix, suffixLength) == 0;
-}
-
 // The plain loop: list the folder, per raw file open, pread the header, pread each occupied
 // slot's steady-state rows, close; the maximum of the parameter's row so that the reads are
 // used.
@@ -81,7 +74,7 @@ double plainLoop(const std::string& directory) {
     if (!folder)
         return -1;
     while (const dirent* entry = ::readdir(folder)) {
-        if (!endsWith(entry->d_name, ".raw"))
+        if (!std::string_view(entry->d_name).ends_with(".raw"))
             continue;
         const int descriptor = ::open((directory + '/' + entry->d_name).c_str(), O_RDONLY);
         if (descriptor < 0)
