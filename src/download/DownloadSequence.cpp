@@ -38,6 +38,8 @@ const QString& outcomeText(DownloadOutcome outcome) {
         return kTimeoutText;
     case DownloadOutcome::NotPerformed:
         return kNotPerformedText;
+    case DownloadOutcome::Cancelled:
+        return kNotPerformedCancelledText;
     case DownloadOutcome::Failed:
     case DownloadOutcome::Pending:
         break;
@@ -135,19 +137,31 @@ DownloadOutcome DownloadSequence::outcome(int engineIndex, DownloadStepKind kind
     return outcomes_[qBound(0, engineIndex, AircraftRecord::kEngineCount - 1)][lineIndex(kind)];
 }
 
-bool DownloadSequence::anyStepFailed() const {
+int DownloadSequence::requestedStepCount() const {
+    int count = 0;
     for (const auto& engine : outcomes_)
         for (const DownloadOutcome outcome : engine)
-            if (outcome == DownloadOutcome::Failed || outcome == DownloadOutcome::Timeout ||
-                outcome == DownloadOutcome::NotPerformed)
-                return true;
-    return false;
+            count +=
+                outcome != DownloadOutcome::NotRequested && outcome != DownloadOutcome::Pending;
+    return count;
+}
+
+int DownloadSequence::failedStepCount() const {
+    int count = 0;
+    for (const auto& engine : outcomes_)
+        for (const DownloadOutcome outcome : engine)
+            count += outcome == DownloadOutcome::Failed || outcome == DownloadOutcome::Timeout ||
+                     outcome == DownloadOutcome::NotPerformed ||
+                     outcome == DownloadOutcome::Cancelled;
+    return count;
 }
 
 // Steps that need no waiting end here one after the other; the loop stops at the first
 // step that waits for the unit, or at the end.
 void DownloadSequence::startCurrentStep() {
     while (state_ == State::Running) {
+        if (cancelledBeforeStep())
+            return;
         DownloadStep& step = steps_[current_];
         if (step.kind == DownloadStepKind::Done) {
             finish();
@@ -160,8 +174,6 @@ void DownloadSequence::startCurrentStep() {
         }
         switch (step.kind) {
         case DownloadStepKind::DownloadData:
-            if (cancelledBeforeCommand())
-                return;
             if (startDownload(step))
                 return;
             break;
@@ -169,8 +181,6 @@ void DownloadSequence::startCurrentStep() {
             postProcess(step);
             break;
         default:
-            if (cancelledBeforeCommand())
-                return;
             if (startErase(step))
                 return;
             break;
@@ -179,7 +189,7 @@ void DownloadSequence::startCurrentStep() {
     }
 }
 
-bool DownloadSequence::cancelledBeforeCommand() {
+bool DownloadSequence::cancelledBeforeStep() {
     if (state_ == State::Running && cancelRequested_ && cancelRequested_())
         cancel();
     return state_ != State::Running;
@@ -336,13 +346,21 @@ void DownloadSequence::advance() {
 
 // The bar ends full whatever ran: after a conversion it is there already, after an erase or
 // when nothing was requested it is put there, so that "Processing complete" never sits
-// beside an empty bar.
+// beside an empty bar. A run with a failed step never ends on the bare text of a success.
 void DownloadSequence::finish() {
     state_ = State::Done;
     percentDisplay_ = true;
     view_.showPercent(100);
-    view_.setActivity(kProcessingCompleteText);
-    view_.finished();
+    const int requested = requestedStepCount();
+    if (requested == 0)
+        view_.showNotice(kNothingRequestedText.arg(readFixedText(record_.aircraftId)));
+    const int failed = failedStepCount();
+    const QString finalText = failed == 0
+                                  ? kProcessingCompleteText
+                                  : kProcessingCompleteFailedText.arg(QString::number(failed),
+                                                                      QString::number(requested));
+    view_.setActivity(finalText);
+    view_.finished(finalText);
 }
 
 void DownloadSequence::cancel() {
@@ -350,6 +368,13 @@ void DownloadSequence::cancel() {
         return;
     state_ = State::Cancelled;
     erase_.abandon();
+    for (int index = current_; index < kStepCount; ++index) {
+        const DownloadStep& step = steps_[index];
+        if (step.kind != DownloadStepKind::Done &&
+            outcome(step.engineIndex, step.kind) == DownloadOutcome::Pending)
+            endStep(step,
+                    step.requested ? DownloadOutcome::Cancelled : DownloadOutcome::NotRequested);
+    }
     if (pending_ == 0)
         return;
     if (link_.waitForCompletion(pending_, 0))

@@ -35,7 +35,16 @@ struct DownloadStep {
     int ticksLimit = 0;
 };
 
-enum class DownloadOutcome { Pending, Completed, NotRequested, Timeout, Failed, NotPerformed };
+enum class DownloadOutcome {
+    Pending,
+    Completed,
+    NotRequested,
+    Timeout,
+    Failed,
+    NotPerformed,
+    // The run was cancelled before the step could end.
+    Cancelled,
+};
 
 // Status line texts, kind 0..4; each outcome is appended to one of them.
 inline const QString kDownloadLineText = QStringLiteral("Bearing 4 Data Download          ... ");
@@ -47,11 +56,18 @@ inline const QString kEraseAccelHistoryLineText =
     QStringLiteral("Accel Line Defect History Erase  ... ");
 
 inline const QString kNotPerformedText = QStringLiteral("Not performed - data not saved");
+inline const QString kNotPerformedCancelledText = QStringLiteral("Not performed - cancelled");
 
 inline const QString kDownloadingText = QStringLiteral("Downloading Bearing 4 Data for Engine %1");
 inline const QString kPostProcessingText =
     QStringLiteral("Post-processing Bearing 4 Data for Engine %1");
 inline const QString kProcessingCompleteText = QStringLiteral("Processing complete");
+// %1 steps of the %2 that were requested failed, timed out or were not performed.
+inline const QString kProcessingCompleteFailedText =
+    QStringLiteral("Processing complete - %1 of %2 steps failed");
+// %1 is the aircraft's identifier.
+inline const QString kNothingRequestedText =
+    QStringLiteral("Nothing is set to be downloaded or erased for %1 (Utilities, Download page)");
 
 inline const QString kCancelButtonText = QStringLiteral("Cancel (F5)");
 inline const QString kDoneButtonText = QStringLiteral("Done (F5)");
@@ -72,7 +88,7 @@ public:
         int eraseAccelHistoryTicks = kEraseAccelHistoryTicks;
         // Empty: the register's data directory.
         QString dataDirectory;
-        // Asked before every command the run would send; true cancels the run there. For a
+        // Asked before every step and before the end; true cancels the run there. For a
         // caller whose cancel cannot reach the sequence while it converts (a signal handler).
         std::function<bool()> cancelRequested;
     };
@@ -99,8 +115,10 @@ public:
     // (the dialog keeps dispatching its timer then).
     void tick();
     // The button while running: asks the link to drop what it receives and ends the run.
-    // Whatever the link reports later for this run is ignored. Safe to call from within
-    // post-processing; the conversion then finishes and nothing follows it.
+    // Every step without an outcome ends "Not performed - cancelled" ("Not requested" when
+    // it was not asked for), so that the lines say what was and was not done. Whatever the
+    // link reports later for this run is ignored. Safe to call from within post-processing;
+    // the conversion then finishes and nothing follows it.
     void cancel();
     // Waits until the command in progress has an outcome or `timeoutMs` has passed. Lets
     // brix-cli tick as soon as the unit answers instead of sleeping out the tick.
@@ -118,7 +136,11 @@ public:
     QString statusLine(int engineIndex, DownloadStepKind kind) const;
     DownloadOutcome outcome(int engineIndex, DownloadStepKind kind) const;
     // True when a step failed, timed out or was not performed.
-    bool anyStepFailed() const;
+    bool anyStepFailed() const { return failedStepCount() > 0; }
+    // The steps that ended other than "Not requested", and those of them that failed, timed
+    // out or were not performed.
+    int requestedStepCount() const;
+    int failedStepCount() const;
 
     // Time spent waiting for the downloads and converting them, over both engines.
     qint64 transferMilliseconds() const { return transferMs_; }
@@ -134,7 +156,7 @@ private:
     void endStep(const DownloadStep& step, DownloadOutcome outcome);
     void advance();
     void finish();
-    bool cancelledBeforeCommand();
+    bool cancelledBeforeStep();
     void discardResponseFileOfPending();
     QString takeResponseFile(int engineIndex, const QString& path);
 

@@ -20,6 +20,9 @@ public:
     virtual void showSeconds(int value, int maximum) = 0;
     // A step has its outcome; `statusLine` is the line's final text.
     virtual void stepEnded(int engineIndex, DownloadStepKind kind, const QString& statusLine) = 0;
-    // The run reached its end (not called after a cancel); the button now reads "Done (F5)".
-    virtual void finished() = 0;
+    // A notice under the status lines: nothing was set to be done.
+    virtual void showNotice(const QString& text) = 0;
+    // The run reached its end (not called after a cancel); the button now reads "Done (F5)"
+    // and `finalText`, also shown as the activity, says whether any step failed.
+    virtual void finished(const QString& finalText) = 0;
 };

@@ -62,6 +62,7 @@ KORAAutoDownload::KORAAutoDownload(UnitLink& link, const PartNumberRecord& partN
         activity_->setFont(midFont);
         activity_->clear();
     }
+    notice_ = findControl<QLabel>(this, {QStringLiteral("P_NOTICE")});
     bar_ = findControl<QProgressBar>(this, {QStringLiteral("STATUS")});
     if (bar_ != nullptr) {
         bar_->setRange(0, 100);
@@ -174,9 +175,17 @@ void KORAAutoDownload::showSeconds(int value, int maximum) {
 
 void KORAAutoDownload::stepEnded(int, DownloadStepKind, const QString&) {}
 
-void KORAAutoDownload::finished() {
+void KORAAutoDownload::showNotice(const QString& text) {
+    if (notice_ == nullptr)
+        return;
+    notice_->setText(text);
+    notice_->show();
+}
+
+void KORAAutoDownload::finished(const QString&) {
     if (timer_ != nullptr)
         timer_->stop();
+    setProgressFailed(bar_, sequence_.anyStepFailed());
     setControlText(button_, sequence_.buttonText());
     if (reportButton_ != nullptr)
         reportButton_->setVisible(downloadedData());

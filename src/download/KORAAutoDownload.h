@@ -61,7 +61,8 @@ private:
     void showPercent(int value) override;
     void showSeconds(int value, int maximum) override;
     void stepEnded(int engineIndex, DownloadStepKind kind, const QString& statusLine) override;
-    void finished() override;
+    void showNotice(const QString& text) override;
+    void finished(const QString& finalText) override;
 
     void tick();
     void setBar(int value, int maximum, ProgressText text);
@@ -75,6 +76,7 @@ private:
 
     QLabel* lines_[AircraftRecord::kEngineCount][DownloadSequence::kStepsPerEngine] = {};
     QLabel* activity_ = nullptr;
+    QLabel* notice_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* button_ = nullptr;
     QPushButton* reportButton_ = nullptr;

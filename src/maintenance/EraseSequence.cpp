@@ -57,12 +57,20 @@ EraseOutcome EraseSequence::outcome(int engineIndex, EraseKind kind) const {
     return outcomes_[qBound(0, engineIndex, kEraseEngineCount - 1)][kindIndex(kind)];
 }
 
-bool EraseSequence::anyStepFailed() const {
+int EraseSequence::requestedStepCount() const {
+    int count = 0;
     for (const auto& engine : outcomes_)
         for (const EraseOutcome outcome : engine)
-            if (outcome == EraseOutcome::Failed || outcome == EraseOutcome::Timeout)
-                return true;
-    return false;
+            count += outcome != EraseOutcome::NotRequested && outcome != EraseOutcome::Pending;
+    return count;
+}
+
+int EraseSequence::failedStepCount() const {
+    int count = 0;
+    for (const auto& engine : outcomes_)
+        for (const EraseOutcome outcome : engine)
+            count += outcome == EraseOutcome::Failed || outcome == EraseOutcome::Timeout;
+    return count;
 }
 
 int EraseSequence::timeoutTicks(EraseKind kind) const {
@@ -141,11 +149,17 @@ void EraseSequence::endStep(const EraseStep& step, EraseOutcome outcome) {
     view_.stepEnded(step.engineIndex, step.kind, line);
 }
 
+// A run with a failed step never ends on the bare text of a success.
 void EraseSequence::finish() {
     state_ = State::Done;
     view_.showPercent(100);
-    view_.setActivity(kEraseProcessingCompleteText);
-    view_.finished();
+    const int failed = failedStepCount();
+    const QString finalText =
+        failed == 0 ? kEraseProcessingCompleteText
+                    : kEraseProcessingCompleteFailedText.arg(QString::number(failed),
+                                                             QString::number(requestedStepCount()));
+    view_.setActivity(finalText);
+    view_.finished(finalText);
 }
 
 void EraseSequence::cancel() {

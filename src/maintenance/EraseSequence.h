@@ -19,6 +19,9 @@ inline const QString kDefectHistoryEraseLineText =
 inline const QString kAccelHistoryEraseLineText =
     QStringLiteral("Accel Line Defect History Erase...");
 inline const QString kEraseProcessingCompleteText = QStringLiteral("Erase Processing complete");
+// %1 of the %2 requested erases failed or timed out.
+inline const QString kEraseProcessingCompleteFailedText =
+    QStringLiteral("Erase Processing complete - %1 of %2 steps failed");
 
 inline const QString kClearMemoryTitle = QStringLiteral("Clear Memory");
 // %1: "engine 1", "engine 2" or "engine 1 and engine 2".
@@ -90,7 +93,11 @@ public:
     QString line(int engineIndex, EraseKind kind) const;
     EraseOutcome outcome(int engineIndex, EraseKind kind) const;
     // True when a step failed or timed out.
-    bool anyStepFailed() const;
+    bool anyStepFailed() const { return failedStepCount() > 0; }
+    // The steps that ended other than "Not requested", and those of them that failed or
+    // timed out.
+    int requestedStepCount() const;
+    int failedStepCount() const;
 
     static const QString& lineText(EraseKind kind);
 

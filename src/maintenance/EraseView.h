@@ -20,6 +20,7 @@ public:
     virtual void showPercent(int value) = 0;
     // A step has its outcome; `line` is the line's final text.
     virtual void stepEnded(int engineIndex, EraseKind kind, const QString& line) = 0;
-    // Every step is done; "Done (F5)" may close the window now.
-    virtual void finished() = 0;
+    // Every step is done; "Done (F5)" may close the window now. `finalText`, also shown as
+    // the progress text, says whether any step failed.
+    virtual void finished(const QString& finalText) = 0;
 };

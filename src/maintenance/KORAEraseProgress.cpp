@@ -127,8 +127,9 @@ void KORAEraseProgress::showPercent(int value) {
 
 void KORAEraseProgress::stepEnded(int, EraseKind, const QString&) {}
 
-void KORAEraseProgress::finished() {
+void KORAEraseProgress::finished(const QString&) {
     timer_->stop();
+    setProgressFailed(bar_, sequence_.anyStepFailed());
     if (done_ != nullptr)
         done_->setEnabled(true);
     keyMap().map(Qt::Key_F5, kDoneEvent);

@@ -45,7 +45,7 @@ private:
     void showSeconds(int value, int maximum) override;
     void showPercent(int value) override;
     void stepEnded(int engineIndex, EraseKind kind, const QString& line) override;
-    void finished() override;
+    void finished(const QString& finalText) override;
 
     void stopRun();
 

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
 #include <QThread>
 #include <QWidget>
@@ -101,4 +102,23 @@ ProgressText progressText(const QProgressBar* bar) {
     if (!bar->isTextVisible())
         return ProgressText::None;
     return bar->format() == QLatin1String("%v") ? ProgressText::Value : ProgressText::Percent;
+}
+
+namespace {
+// The dynamic property that the style sheet's failure colour is selected by.
+const char* const kFailedProperty = "failed";
+} // namespace
+
+void setProgressFailed(QProgressBar* bar, bool failed) {
+    if (bar == nullptr || progressFailed(bar) == failed)
+        return;
+    bar->setProperty(kFailedProperty, failed);
+    // A style sheet matches properties when a widget is polished, not when they change.
+    bar->style()->unpolish(bar);
+    bar->style()->polish(bar);
+    bar->update();
+}
+
+bool progressFailed(const QProgressBar* bar) {
+    return bar != nullptr && bar->property(kFailedProperty).toBool();
 }

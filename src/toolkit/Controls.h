@@ -37,3 +37,7 @@ void showAndWaitUntilDrawn(QWidget* window, int boundMs);
 enum class ProgressText { None, Value, Percent };
 void setProgressText(QProgressBar* bar, ProgressText text);
 ProgressText progressText(const QProgressBar* bar);
+// Marks a bar whose run ended with failed steps; the style sheet draws it in its failure
+// colour (the property "failed").
+void setProgressFailed(QProgressBar* bar, bool failed);
+bool progressFailed(const QProgressBar* bar);

@@ -126,6 +126,7 @@ TEST_F(EraseProgressWindow, NothingTickedShowsSixLinesNotRequestedAndTheFirstTic
     EXPECT_EQ(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), 100);
     EXPECT_EQ(bar->text(), QStringLiteral("100%"));
+    EXPECT_FALSE(progressFailed(bar));
     EXPECT_TRUE(done->isEnabled());
     EXPECT_TRUE(simulator.receivedCommands().isEmpty());
 }
@@ -169,6 +170,9 @@ TEST_F(EraseProgressWindow, ASilentUnitTimesOutAndARefusalFails) {
     ASSERT_TRUE(waitForEnd(*dialog));
     EXPECT_EQ(shownLine(dialog.get(), 0, 1), line(1, "Timeout"));
     EXPECT_EQ(shownLine(dialog.get(), 0, 2), line(2, "Failed"));
+    EXPECT_EQ(shown(dialog.get(), "P_STATUS"),
+              QStringLiteral("Erase Processing complete - 2 of 2 steps failed"));
+    EXPECT_TRUE(progressFailed(dialog->findChild<QProgressBar*>(QStringLiteral("STATUS"))));
     EXPECT_FALSE(simulator.isErased(1, UnitMemory::AccelHistory));
 }
 

@@ -453,6 +453,7 @@ TEST_F(ProgressWindow, FullRunOfBothEnginesShowsEveryStepAndSavesTheFiles) {
             EXPECT_EQ(shownLines[engine][kind], line(kind, QStringLiteral("Completed")))
                 << engine << " " << kind;
     EXPECT_EQ(finalActivity, QStringLiteral("Processing complete"));
+    EXPECT_FALSE(progressFailed(bar));
     EXPECT_EQ(finalValue, 100);
     EXPECT_EQ(finalBarText, QStringLiteral("100%"));
     for (const char* activityText :
@@ -507,7 +508,7 @@ TEST_F(ProgressWindow, F5DuringTheDownloadCancelsItAndDropsTheTransfer) {
     EXPECT_EQ(activityWhileRunning, QStringLiteral("Downloading Bearing 4 Data for Engine 1"));
     EXPECT_TRUE(link.abortRequested());
     EXPECT_EQ(window->sequence().state(), DownloadSequence::State::Cancelled);
-    EXPECT_EQ(lineText(window.get(), 1, 0), line(0, QString())) << "no outcome for the step";
+    EXPECT_EQ(lineText(window.get(), 1, 0), line(0, QStringLiteral("Not performed - cancelled")));
     // The window's timer is stopped: nothing more is sent whatever the link does now.
     QTest::qWait(3 * DownloadSequence::kTickMs);
     EXPECT_EQ(codesReceived(), QList<quint32>({DownloadBearing4Command}));
@@ -544,7 +545,7 @@ TEST_F(ProgressWindow, ClosingTheWindowDuringAConversionKeepsTheDataAndErasesNot
         << "no erase follows a cancelled run";
     EXPECT_EQ(simulator.eraseCount(1, UnitMemory::Bearing4Data), 0);
     EXPECT_EQ(lineText(window.get(), 1, 0), line(0, QStringLiteral("Completed")));
-    EXPECT_EQ(lineText(window.get(), 1, 2), line(2, QString()));
+    EXPECT_EQ(lineText(window.get(), 1, 2), line(2, QStringLiteral("Not performed - cancelled")));
     expectConvertedFiles(1);
 }
 
@@ -556,6 +557,8 @@ TEST_F(ProgressWindow, UnansweredEraseTimesOutAndTheRunGoesOn) {
         openWindow(registerEngines(kAircraft, {false, false, true, true}, kAllOff), options);
     observe();
     QString shownLines[2][5];
+    QString finalActivity;
+    bool barFailed = false;
     whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
         if (!waitForDone()) {
             shown->close();
@@ -564,11 +567,15 @@ TEST_F(ProgressWindow, UnansweredEraseTimesOutAndTheRunGoesOn) {
         for (int engine = 0; engine < 2; ++engine)
             for (int kind = 0; kind < 5; ++kind)
                 shownLines[engine][kind] = lineText(shown, engine + 1, kind);
+        finalActivity = activity->text();
+        barFailed = progressFailed(bar);
         QTest::mouseClick(button, Qt::LeftButton);
     });
     EXPECT_EQ(window->runModal(), kAcceptedResult);
     poll.stop();
 
+    EXPECT_EQ(finalActivity, QStringLiteral("Processing complete - 1 of 2 steps failed"));
+    EXPECT_TRUE(barFailed) << "the bar turns red";
     EXPECT_EQ(shownLines[0][3], line(3, QStringLiteral("Timeout")));
     EXPECT_EQ(shownLines[0][4], line(4, QStringLiteral("Completed")));
     for (int kind = 0; kind < 3; ++kind)
@@ -593,10 +600,14 @@ TEST_F(ProgressWindow, AllSwitchesOffOpensDone) {
     auto window = openWindow(registerEngines(kAircraft, kAllOff, kAllOff));
     QString shownButton;
     QString shownActivity;
+    QString shownNotice;
     QString shownLines[2][5];
     whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
         shownButton = button->text();
         shownActivity = activity->text();
+        auto* notice = control<QLabel>(shown, {QStringLiteral("P_NOTICE")});
+        if (notice != nullptr && notice->isVisible())
+            shownNotice = notice->text();
         for (int engine = 0; engine < 2; ++engine)
             for (int kind = 0; kind < 5; ++kind)
                 shownLines[engine][kind] = lineText(shown, engine + 1, kind);
@@ -605,6 +616,8 @@ TEST_F(ProgressWindow, AllSwitchesOffOpensDone) {
     EXPECT_EQ(window->runModal(), kAcceptedResult);
     EXPECT_EQ(shownButton, QStringLiteral("Done (F5)"));
     EXPECT_EQ(shownActivity, QStringLiteral("Processing complete"));
+    EXPECT_EQ(shownNotice, QStringLiteral("Nothing is set to be downloaded or erased for F-GZLK "
+                                          "(Utilities, Download page)"));
     for (int engine = 0; engine < 2; ++engine)
         for (int kind = 0; kind < 5; ++kind)
             EXPECT_EQ(shownLines[engine][kind], line(kind, QStringLiteral("Not requested")));

@@ -182,4 +182,22 @@ TEST(Controls, ProgressBarsShowValuesOrPercentages) {
     EXPECT_EQ(progressText(&bar), ProgressText::Percent);
 }
 
+// The bar of a run with failed steps turns red under the program's style sheet, and back.
+TEST(Controls, AFailedBarIsDrawnInTheStyleSheetsFailureColour) {
+    QProgressBar bar;
+    bar.setTextVisible(false);
+    bar.resize(200, 24);
+    bar.setValue(100);
+    const auto drawn = [&bar] {
+        return bar.grab().toImage().pixelColor(bar.width() / 2, bar.height() / 2);
+    };
+    const auto red = [](const QColor& colour) { return colour.red() > colour.blue() + 80; };
+    EXPECT_FALSE(red(drawn()));
+    setProgressFailed(&bar, true);
+    EXPECT_TRUE(progressFailed(&bar));
+    EXPECT_TRUE(red(drawn())) << drawn().name().toStdString();
+    setProgressFailed(&bar, false);
+    EXPECT_FALSE(red(drawn()));
+}
+
 } // namespace

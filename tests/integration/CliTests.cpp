@@ -345,7 +345,8 @@ TEST_F(BrixCli, EraseNamesEachStepAndFailsWhenTheUnitRefusesOne) {
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.out.contains(
         QStringLiteral("Engine 1: Defect Detection History Erase ...Failed\n")));
-    EXPECT_TRUE(refused.out.endsWith(QStringLiteral("Erase Processing complete\n")));
+    EXPECT_TRUE(
+        refused.out.endsWith(QStringLiteral("Erase Processing complete - 1 of 1 steps failed\n")));
 }
 
 // The words "ZK4730-CF-0009" spells, which the simulated unit takes as the new part number.

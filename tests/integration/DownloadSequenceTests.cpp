@@ -32,6 +32,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -62,10 +64,12 @@ public:
     void stepEnded(int engineIndex, DownloadStepKind kind, const QString& line) override {
         ended.append({engineIndex, int(kind), line});
     }
-    void finished() override { ++finishedCount; }
+    void showNotice(const QString& text) override { notices.append(text); }
+    void finished(const QString&) override { ++finishedCount; }
 
     QString lines[2][5];
     QStringList activities;
+    QStringList notices;
     QList<int> percents;
     QList<std::pair<int, int>> seconds;
     QList<EndedStep> ended;
@@ -183,6 +187,8 @@ TEST_F(DownloadRun, AllSwitchesOffOpensDone) {
     // Never "Processing complete" beside an empty bar.
     EXPECT_EQ(view.percents.last(), 100);
     EXPECT_EQ(view.finishedCount, 1);
+    EXPECT_EQ(view.notices, QStringList{QStringLiteral("Nothing is set to be downloaded or erased "
+                                                       "for F-GZLK (Utilities, Download page)")});
     ASSERT_EQ(view.ended.size(), 10);
     for (int engine = 0; engine < 2; ++engine)
         for (int kind = 0; kind < 5; ++kind) {
@@ -324,6 +330,20 @@ TEST_F(DownloadRun, EraseAnsweredWithAnErrorFails) {
     EXPECT_TRUE(simulator.isErased(2, UnitMemory::AccelHistory));
     EXPECT_TRUE(sequence->anyStepFailed());
     EXPECT_TRUE(responseFilesInHome().isEmpty());
+    EXPECT_EQ(view.activities.last(), QStringLiteral("Processing complete - 1 of 3 steps failed"));
+}
+
+// The link drops in the middle of engine 1's download: the download, its conversion and the
+// data erase that needed the data all fail, and the run does not end like a success.
+TEST_F(DownloadRun, ALinkDroppedDuringTheDownloadEndsWithTheCountOfFailedSteps) {
+    simulator.addFault({DownloadBearing4Command, FaultKind::CloseAfterBytes, 100000, {}, 1});
+    auto sequence = makeSequence(registerSwitches({true, true, false, false}, kAllOff));
+    sequence->start();
+    ASSERT_TRUE(tickUntilEnd(*sequence));
+
+    EXPECT_EQ(view.lines[0][0], line(0, "Failed"));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not performed - data not saved"));
+    EXPECT_EQ(view.activities.last(), QStringLiteral("Processing complete - 3 of 3 steps failed"));
 }
 
 TEST_F(DownloadRun, FailedDownloadKeepsTheUnitDataButErasesTheHistoriesAsAsked) {
@@ -432,7 +452,7 @@ TEST_F(DownloadRun, CancelDuringTheDownloadDropsItAndTheLinkStaysUsable) {
     }
     EXPECT_EQ(view.ended.size(), endedBefore);
     EXPECT_EQ(view.finishedCount, 0);
-    EXPECT_EQ(view.lines[0][0], line(0, "")) << "the interrupted step has no outcome";
+    EXPECT_EQ(view.lines[0][0], line(0, "Not performed - cancelled"));
     EXPECT_TRUE(notifier.messages.isEmpty()) << "no conversion ran";
     EXPECT_TRUE(QDir(engineDir(1)).isEmpty());
     EXPECT_TRUE(responseFilesInHome().isEmpty());
@@ -545,6 +565,8 @@ TEST_F(DownloadRun, ACancelDuringTheConversionSendsNothingMore) {
     expectConvertedFiles(1);
     EXPECT_EQ(codesReceived(), QList<quint32>({96}));
     EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
+    EXPECT_EQ(view.lines[0][2], line(2, "Not performed - cancelled"));
+    EXPECT_EQ(view.ended.size(), 10) << "every line says what was and was not done";
 }
 
 // The pre-download dialog's OK.
@@ -653,7 +675,7 @@ TEST_F(CliDownload, FailuresEndWithStatusOne) {
     EXPECT_EQ(download({kAircraft}), 1);
     EXPECT_TRUE(
         output.contains(QStringLiteral("Engine 1: Accel Line Defect History Erase  ... Failed\n")));
-    EXPECT_TRUE(output.endsWith(QStringLiteral("Processing complete\n")));
+    EXPECT_TRUE(output.endsWith(QStringLiteral("Processing complete - 1 of 5 steps failed\n")));
 
     registerSwitches(kDownloadOnly, kAllOff, "AB");
     EXPECT_EQ(download({kAircraft}), 1);
@@ -679,6 +701,46 @@ TEST_F(CliDownload, NoUnitMeansNoDownload) {
     EXPECT_EQ(codesReceived(), QList<quint32>());
 }
 
+TEST_F(CliDownload, NothingSetSaysSoAndEndsWithStatusZero) {
+    registerSwitches(kAllOff, kAllOff);
+    EXPECT_EQ(download({kAircraft}), 0);
+    EXPECT_TRUE(output.endsWith(QStringLiteral(
+        "Accel Line Defect History Erase  ... Not requested\nNothing is set to be downloaded or "
+        "erased for F-GZLK (Utilities, Download page)\nProcessing complete\n")));
+}
+
+// The ten lines after a cancel: `done` steps completed, the rest were not performed.
+QString cancelledOutput(int done) {
+    QString text;
+    for (int step = 0; step < 10; ++step)
+        text += QStringLiteral("Engine %1: %2\n")
+                    .arg(step / 5 + 1)
+                    .arg(line(step % 5, step < done ? "Completed" : "Not performed - cancelled"));
+    return text + QStringLiteral("Download cancelled\n");
+}
+
+TEST_F(CliDownload, InterruptDuringTheConversionCancelsWhatFollowsIt) {
+    registerSwitches(kAllOn, kAllOn);
+    // Ctrl-C the moment the conversion creates its first file in the engine directory.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(engineDir(1)).constData(), IN_CREATE),
+              0);
+    std::thread interrupter([watch] {
+        pollfd ready{watch, POLLIN, 0};
+        if (::poll(&ready, 1, 30000) == 1)
+            ::kill(::getpid(), SIGINT);
+        else
+            ADD_FAILURE() << "the conversion did not start";
+    });
+    const int status = download({kAircraft});
+    interrupter.join();
+    ::close(watch);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(output, cancelledOutput(2));
+    EXPECT_EQ(codesReceived(), QList<quint32>({1, 96}));
+}
+
 TEST_F(CliDownload, InterruptCancelsTheTransfer) {
     registerSwitches(kAllOn, kAllOn);
     simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
@@ -698,7 +760,7 @@ TEST_F(CliDownload, InterruptCancelsTheTransfer) {
     interrupter.join();
     EXPECT_EQ(status, 1);
     EXPECT_LT(timer.elapsed(), 15000);
-    EXPECT_EQ(output, QStringLiteral("Download cancelled\n"));
+    EXPECT_EQ(output, cancelledOutput(0));
     EXPECT_EQ(codesReceived(), QList<quint32>({1, 96}));
     EXPECT_TRUE(QDir(engineDir(1)).isEmpty());
     EXPECT_TRUE(responseFilesInHome().isEmpty());

@@ -31,7 +31,7 @@ public:
     void showSeconds(int value, int maximum) override { seconds.append({value, maximum}); }
     void showPercent(int value) override { percents.append(value); }
     void stepEnded(int, EraseKind, const QString&) override {}
-    void finished() override { ++finishedCount; }
+    void finished(const QString&) override { ++finishedCount; }
 
     QString lines[kEraseEngineCount][kEraseKindCount];
     QStringList activities;
@@ -252,7 +252,7 @@ TEST_F(CliErase, ASilentUnitTimesOutAndEndsWithStatusOne) {
                                      "Engine 2: Bearing 4 Data Erase           ...Not requested\n"
                                      "Engine 2: Defect Detection History Erase ...Not requested\n"
                                      "Engine 2: Accel Line Defect History Erase...Not requested\n"
-                                     "Erase Processing complete\n"));
+                                     "Erase Processing complete - 1 of 2 steps failed\n"));
 }
 
 TEST_F(CliErase, NoUnitListeningTimesOutEveryStep) {

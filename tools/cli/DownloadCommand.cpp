@@ -70,7 +70,10 @@ public:
                                     escapeControlCharacters(statusLine))
              << Qt::endl;
     }
-    void finished() override { out_ << kProcessingCompleteText << Qt::endl; }
+    void showNotice(const QString& text) override {
+        out_ << escapeControlCharacters(text) << Qt::endl;
+    }
+    void finished(const QString& finalText) override { out_ << finalText << Qt::endl; }
 
 private:
     QTextStream& out_;
@@ -143,7 +146,7 @@ int runDownloadCommand(const QStringList& arguments, UnitConnection& connection,
 
     PrintingView view(out);
     DownloadSequence::Options sequenceOptions;
-    // A Ctrl-C during the conversion is seen before the next command goes out.
+    // A Ctrl-C during the conversion is seen before the next step starts.
     sequenceOptions.cancelRequested = [] { return interrupted.load(); };
     DownloadSequence sequence(connection.link(), connection.partNumbers(), record, view, notifier,
                               sequenceOptions);
@@ -156,8 +159,10 @@ int runDownloadCommand(const QStringList& arguments, UnitConnection& connection,
     if (options.timing)
         printToStandardError(kTimingText.arg(QString::number(sequence.transferMilliseconds()),
                                              QString::number(sequence.conversionMilliseconds())));
-    if (sequence.isRunning()) {
+    // A Ctrl-C seen by the sequence itself (during a conversion) has ended it already.
+    if (sequence.isRunning())
         sequence.cancel();
+    if (sequence.state() == DownloadSequence::State::Cancelled) {
         sequence.settleAfterCancel(kCancelSettleMs);
         out << kDownloadCancelledText << Qt::endl;
         return kExitFailed;

@@ -16,9 +16,11 @@ class UnitConnection;
 // "Not requested" (the register is not changed).
 //
 // Output on out: "Engine <n>: " and the status line with its outcome as each step ends,
-// then "Processing complete"; "Download cancelled" after Ctrl-C (SIGINT), which drops the
-// transfer in progress like the dialog's cancel. With --timing, "Transfer: X ms,
-// conversion: Y ms" on standard error at the end. Messages go through the notifier.
+// then the dialog's final text ("Processing complete", or with the count of failed steps),
+// after the notice when nothing is set to be done. After Ctrl-C (SIGINT) at any moment,
+// which drops the transfer in progress like the dialog's cancel, the steps not done end
+// "Not performed - cancelled" and "Download cancelled" is the last line. With --timing, "Transfer:
+// X ms, conversion: Y ms" on standard error at the end. Messages go through the notifier.
 //
 // Returns 0 when every requested step completed; 1 when the unit did not answer, the
 // aircraft is unknown, a serial number is too short, a step failed, timed out or was not

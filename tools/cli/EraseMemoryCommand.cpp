@@ -39,7 +39,7 @@ public:
     void stepEnded(int engineIndex, EraseKind, const QString& line) override {
         out_ << kEngineLineText.arg(QString::number(engineIndex + 1), line) << Qt::endl;
     }
-    void finished() override { out_ << kEraseProcessingCompleteText << Qt::endl; }
+    void finished(const QString& finalText) override { out_ << finalText << Qt::endl; }
 
 private:
     QTextStream& out_;

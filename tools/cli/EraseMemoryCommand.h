@@ -15,7 +15,8 @@ class UnitConnection;
 // "Timeout" per step. `timeouts` are shortened by tests only.
 //
 // Output on out: "Engine <n>: " and the line as the progress dialog shows it, for each of the
-// six steps as it ends, then "Erase Processing complete".
+// six steps as it ends, then the dialog's final text ("Erase Processing complete", or with
+// the count of failed steps).
 //
 // Returns 0 when every requested erase completed; 1 when one failed or timed out; 2 on a
 // usage error.
