@@ -60,7 +60,8 @@ void ClearMemoryScreen::startErase(UnitConnection& connection, Notifier& notifie
     if (!confirmDataErase(chosen, notifier))
         return;
     // No check of the unit first: a unit that does not answer shows "Timeout" per step. A
-    // worker is started if none runs, so that the commands can reach a unit that does.
+    // worker is started if none runs, so that the commands can reach a unit that does; when
+    // it cannot connect, each step shows "Failed" at once.
     WaitCursorView view;
     connection.ensureWorker(view);
     KORAEraseProgress progress(connection.link(), chosen, normalFont_, persist_, notifier, window(),

@@ -48,8 +48,15 @@ QString eraseOutcomeText(EraseOutcome outcome) {
 }
 
 bool EraseCommand::start(EraseKind kind, int engineNumber, int timeoutTicks) {
-    const quint32 payload[] = {quint32(engineNumber)};
     initialTicks_ = remainingTicks_ = timeoutTicks;
+    // No worker serves the link when it could not connect (its connect time-out has passed
+    // already): nobody would ever answer, so the step fails now instead of after its
+    // time-out.
+    if (link_.workerEnded) {
+        sequence_ = 0;
+        return false;
+    }
+    const quint32 payload[] = {quint32(engineNumber)};
     sequence_ = link_.submit(eraseCommandCode(kind), payload, sizeof payload);
     return sequence_ != 0;
 }

@@ -56,7 +56,8 @@ public:
     EraseCommand& operator=(const EraseCommand&) = delete;
 
     // Submits the kind's command for `engineNumber` (1 or 2), to time out after
-    // `timeoutTicks` ticks. False when nothing could be submitted.
+    // `timeoutTicks` ticks. False when nothing could be submitted, also when no worker
+    // serves the link (it could not connect to the unit).
     bool start(EraseKind kind, int engineNumber, int timeoutTicks);
     // One tick: Pending while the unit has not answered, then once Completed (status OK),
     // Failed (the link reported an error) or Timeout. The response file is removed.

@@ -12,7 +12,8 @@ class UnitConnection;
 // memories of the engines given, as the "Clear Memory" screen does, on `connection` (its
 // address already loaded). `arguments` are the words after "erase". Like the screen it asks
 // nothing first and makes no communication check; a unit that does not answer shows
-// "Timeout" per step. `timeouts` are shortened by tests only.
+// "Timeout" per step, and a unit that cannot be connected to "Failed" at once. `timeouts`
+// are shortened by tests only.
 //
 // Output on out: "Engine <n>: " and the line as the progress dialog shows it, for each of the
 // six steps as it ends, then the dialog's final text ("Erase Processing complete", or with
