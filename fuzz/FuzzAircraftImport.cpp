@@ -17,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AircraftImportParser parser(buffer);
     ImportLine line;
     int previousLine = 0;
+    // Carried from line to line, as the import does.
+    AircraftRecord record;
     while (parser.next(line)) {
         if (line.text.size() > kImportLineLength || line.lineNumber != previousLine + 1)
             std::abort();
@@ -30,10 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (fields.fields[index].size() > kImportFieldLengths[index])
                 std::abort();
         }
-        const AircraftRecord record = fields.toRecord();
+        fields.applyTo(record);
         if (readFixedBytes(record.comments).size() > kImportFieldLengths[8] ||
             record.toBytes().size() != AircraftRecord::kSize)
             std::abort();
+        // An imported record has its download switches off.
+        for (const EngineRecord& engine : record.engines) {
+            if (engine.downloadBearing4 != 0 || engine.eraseBearing4 != 0 ||
+                engine.eraseBearing4History != 0 || engine.eraseAccelHistory != 0)
+                std::abort();
+        }
         const QString id = QString::fromLatin1(fields.aircraftId());
         if (!isBlankAircraftId(id) && aircraftIdProblem(id, kImportedAircraftIdLength).isEmpty() &&
             (id.contains(QLatin1Char('/')) || id.contains(QLatin1Char('\\')) ||

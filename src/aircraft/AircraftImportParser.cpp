@@ -22,19 +22,22 @@ QByteArray withoutLineEnd(QByteArray line) {
 
 } // namespace
 
-AircraftRecord ImportedFields::toRecord() const {
-    AircraftRecord record;
-    writeFixedBytes(record.aircraftId, fields[0]);
-    writeFixedBytes(record.shopId, fields[1]);
+void ImportedFields::applyTo(AircraftRecord& record) const {
+    // The fields in file order, each with the record's field it goes to.
+    const auto write = [&](int index, auto& field) {
+        if (index < fieldCount)
+            writeFixedBytes(field, fields[index]);
+    };
+    write(0, record.aircraftId);
+    write(1, record.shopId);
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine) {
         EngineRecord& block = record.engines[engine];
         const int first = 2 + 3 * engine;
-        writeFixedBytes(block.engineType, fields[first]);
-        writeFixedBytes(block.serialNumber, fields[first + 1]);
-        writeFixedBytes(block.installDate, fields[first + 2]);
+        write(first, block.engineType);
+        write(first + 1, block.serialNumber);
+        write(first + 2, block.installDate);
     }
-    writeFixedBytes(record.comments, fields[8]);
-    return record;
+    write(8, record.comments);
 }
 
 ImportedFields parseImportLine(const QByteArray& rawLine) {

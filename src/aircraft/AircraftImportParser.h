@@ -20,13 +20,15 @@ inline constexpr std::array<int, kImportFieldCount> kImportFieldLengths = {15, 9
                                                                            15, 9, 19, 1023};
 
 struct ImportedFields {
-    // Fields the line lacks stay empty.
+    // Only the first fieldCount fields come from the line.
     std::array<QByteArray, kImportFieldCount> fields;
     int fieldCount = 0;
 
     const QByteArray& aircraftId() const { return fields[0]; }
-    // An all-zero record filled from the fields; every other byte stays zero.
-    AircraftRecord toRecord() const;
+    // Writes the fields the line holds into the record, an empty one included; the fields
+    // the line lacks and the switches keep what the record holds, so that a short line takes
+    // them over from the line imported before it.
+    void applyTo(AircraftRecord& record) const;
 };
 
 // Splits one line (a trailing "\n" or "\r\n" is not part of it) into its fields. A field

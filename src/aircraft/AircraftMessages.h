@@ -50,3 +50,17 @@ inline const QString kImportLineWithoutIdText =
 inline const QString kImportLineInvalidIdText = QStringLiteral("Line %1: %2; the line was skipped");
 inline const QString kImportLineTooLongText =
     QStringLiteral("Line %1 is longer than %2 characters; the rest of the line was ignored");
+// %1 is the path as given.
+inline const QString kImportNotRegularFileText =
+    QStringLiteral("%1 is not a regular file; nothing was imported.");
+
+// The notice after an import (title kProgramTitle): the first line, then the replaced
+// identifiers after the prefix, then one line per identifier found on several lines.
+inline const QString kImportSummaryText =
+    QStringLiteral("Imported %1 aircraft: %2 added, %3 replaced");
+inline const QString kImportReplacedPrefix = QStringLiteral("Replaced: ");
+// %1 the identifier, %2 its line numbers ("1, 3 and 7").
+inline const QString kImportDuplicateText =
+    QStringLiteral("%1 appears on lines %2; the last is kept");
+inline const QString kImportListSeparator = QStringLiteral(", ");
+inline const QString kImportLastItemSeparator = QStringLiteral(" and ");

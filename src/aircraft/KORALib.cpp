@@ -6,7 +6,9 @@
 #include "AircraftMessages.h"
 #include "AircraftPaths.h"
 #include "BrixAircraftSettings.h"
+#include "EchoedText.h"
 #include "FixedText.h"
+#include "ImportReport.h"
 #include "Notifier.h"
 #include "RegisterKeys.h"
 
@@ -14,6 +16,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -30,15 +34,31 @@ QStringList registeredIds(QSettings& settings) {
     return ids;
 }
 
-QString matchingId(const QStringList& ids, const QString& id) {
-    if (ids.contains(id))
-        return id;
-    for (const QString& registered : ids) {
-        if (registered.compare(id, Qt::CaseInsensitive) == 0)
-            return registered;
+// The registered spelling of an identifier: the exact one when registered, otherwise the first
+// registered one that differs only in letter case. Looked up in constant time, so that an
+// import of many lines costs in proportion to its lines.
+class RegisteredIds {
+public:
+    explicit RegisteredIds(const QStringList& ids) {
+        for (const QString& id : ids)
+            add(id);
     }
-    return {};
-}
+    QString find(const QString& id) const {
+        if (exact_.contains(id))
+            return id;
+        return byFoldedCase_.value(id.toCaseFolded());
+    }
+    void add(const QString& id) {
+        exact_.insert(id);
+        const QString folded = id.toCaseFolded();
+        if (!byFoldedCase_.contains(folded))
+            byFoldedCase_.insert(folded, id);
+    }
+
+private:
+    QSet<QString> exact_;
+    QHash<QString, QString> byFoldedCase_;
+};
 
 } // namespace
 
@@ -204,16 +224,29 @@ bool KORALibRemoveEngineType(const QString& type) {
 }
 
 int KORALibImportAircraft(const QString& path, Notifier& notifier) {
+    // A FIFO or a device would block the read for ever, or never end.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        notifier.critical(kErrorTitle, kImportNotRegularFileText.arg(echoedText(path)));
+        return -1;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         notifier.critical(kErrorTitle, kUnableToOpenImportFileText);
         return -1;
     }
+    const QString dataDirectory = registerDataDirectory();
     BrixAircraftSettings settings;
-    QStringList registered = registeredIds(settings);
+    RegisteredIds registered(registeredIds(settings));
+    // The records are stored once the whole file has been read: the store is written once
+    // per import, however many lines the file has and whatever is shown meanwhile.
+    QHash<QString, AircraftRecord> records;
+    QStringList importedKeys;
+    ImportReport report;
+    // A line takes the fields it lacks from the line imported before it.
+    AircraftRecord buffer;
+    QString lastKey;
     AircraftImportParser parser(file);
     ImportLine line;
-    int imported = 0;
     while (parser.next(line)) {
         if (isSkippedImportLine(line.text))
             continue;
@@ -236,24 +269,34 @@ int KORALibImportAircraft(const QString& path, Notifier& notifier) {
         }
         // One aircraft whatever the letter case, as on the file systems and in the registry
         // where the data directory usually lives: the record keeps the registered spelling.
-        QString key = matchingId(registered, id);
-        if (key.isEmpty()) {
+        QString key = registered.find(id);
+        const bool known = !key.isEmpty();
+        if (!known) {
             key = id;
-            registered.append(id);
+            registered.add(id);
         }
-        AircraftRecord record = fields.toRecord();
-        writeFixedText(record.aircraftId, key);
-        settings.setValue(kAircraftInfoPrefix + key, record.toBytes());
-        settings.setValue(kLastAircraftKey, key);
-        // Directories that cannot be made here are reported at the next start-up.
-        QDir().mkpath(engineDirectory(key, 1));
-        QDir().mkpath(engineDirectory(key, 2));
-        ++imported;
+        fields.applyTo(buffer);
+        writeFixedText(buffer.aircraftId, key);
+        if (!records.contains(key)) {
+            importedKeys.append(key);
+            // Directories that cannot be made here are reported at the next start-up.
+            QDir().mkpath(engineDirectory(dataDirectory, key, 1));
+            QDir().mkpath(engineDirectory(dataDirectory, key, 2));
+        }
+        records.insert(key, buffer);
+        lastKey = key;
+        report.imported(key, known, line.lineNumber);
     }
-    return imported;
+    for (const QString& key : std::as_const(importedKeys))
+        settings.setValue(kAircraftInfoPrefix + key, records.value(key).toBytes());
+    if (!lastKey.isEmpty())
+        settings.setValue(kLastAircraftKey, lastKey);
+    settings.sync();
+    notifier.information(kProgramTitle, report.text());
+    return report.importedCount();
 }
 
 QString registeredAircraftId(const QString& id) {
     BrixAircraftSettings settings;
-    return matchingId(registeredIds(settings), id);
+    return RegisteredIds(registeredIds(settings)).find(id);
 }

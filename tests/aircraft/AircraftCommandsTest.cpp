@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -149,7 +150,10 @@ TEST_F(AircraftCommandsTest, ImportAndEngineTypeCommands) {
     const QString path = QDir::homePath() + QStringLiteral("/fleet.csv");
     writeFile(path, "N1,S1\nN2,S2\n");
     EXPECT_EQ(run({"import", path}), 0);
-    EXPECT_EQ(output, QStringLiteral("Imported 2 aircraft\n"));
+    EXPECT_EQ(output, QString());
+    EXPECT_EQ(notifier.messages,
+              (Messages{{QStringLiteral("information"), QStringLiteral(" Thalvex "),
+                         QStringLiteral("Imported 2 aircraft: 2 added, 0 replaced")}}));
     EXPECT_EQ(run({"import", path + QStringLiteral(".missing")}), 1);
 
     ASSERT_EQ(run({"add-type", "CFM56-3"}), 0);
@@ -160,6 +164,25 @@ TEST_F(AircraftCommandsTest, ImportAndEngineTypeCommands) {
     EXPECT_EQ(run({"types"}), 0);
     EXPECT_EQ(output, QStringLiteral("CFM56-7\n"));
     EXPECT_EQ(notifier.messages.last(), error(QStringLiteral("Engine Type \"CFM56-3\" not found")));
+}
+
+// A FIFO would block the import for ever and a device might never end; neither is opened.
+TEST_F(AircraftCommandsTest, ImportRefusesAnythingButARegularFile) {
+    const QString fifo = QDir::homePath() + QStringLiteral("/fleet.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A folder whose path is longer than a message repeats.
+    const QString folder = QDir::homePath() + QLatin1Char('/') + QString(230, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QList<QPair<QString, QString>> pathsAndEchoes = {{fifo, fifo},
+                                                           {folder, folder.left(200) + "..."}};
+    for (const auto& [path, echo] : pathsAndEchoes) {
+        SCOPED_TRACE(path.toStdString());
+        notifier.messages.clear();
+        EXPECT_EQ(run({"import", path}), 1);
+        EXPECT_EQ(notifier.messages,
+                  Messages{error(echo + " is not a regular file; nothing was imported.")});
+    }
+    EXPECT_EQ(KORALibCountAircraft(), 0);
 }
 
 } // namespace

@@ -43,7 +43,6 @@ const QString kValueTooLongText =
 const QString kValueNotEightBitText =
     QStringLiteral("The value of %1 holds a character that the aircraft record cannot store; "
                    "nothing was changed");
-const QString kImportedText = QStringLiteral("Imported %1 aircraft");
 const QString kDeleteFilesOption = QStringLiteral("--delete-files");
 const QString kFilesKeptText =
     QStringLiteral("Aircraft \"%1\" was kept with its files; give --delete-files to remove it");
@@ -112,14 +111,6 @@ int removeRegisteredAircraft(const QString& id, DownloadedFiles files, Notifier&
     if (removal == AircraftRemoval::Kept)
         notifier.critical(kErrorTitle, kFilesKeptText.arg(*registered));
     return removal == AircraftRemoval::Removed ? kExitSuccess : kExitFailed;
-}
-
-int importAircraft(const QString& path, Notifier& notifier, QTextStream& out) {
-    const int imported = KORALibImportAircraft(path, notifier);
-    if (imported < 0)
-        return kExitFailed;
-    out << kImportedText.arg(imported) << '\n';
-    return kExitSuccess;
 }
 
 // A change that "set" makes once every option has been checked, so that a refused option
@@ -302,8 +293,9 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
         return addAircraft(argument, notifier) ? kExitSuccess : kExitFailed;
     if (command == QStringLiteral("remove"))
         return removeRegisteredAircraft(argument, DownloadedFiles::Ask, notifier);
+    // The import tells what it changed in its own notice.
     if (command == QStringLiteral("import"))
-        return importAircraft(argument, notifier, out);
+        return KORALibImportAircraft(argument, notifier) < 0 ? kExitFailed : kExitSuccess;
     if (command == QStringLiteral("add-type"))
         return addEngineType(argument, notifier) ? kExitSuccess : kExitFailed;
     return removeEngineType(argument, notifier);

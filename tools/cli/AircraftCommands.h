@@ -15,9 +15,9 @@ class QTextStream;
 //                .eraseHistory, .eraseAccel (switches as on/off) for N = 1, 2, then comments;
 //                "\" and line ends inside a text are written as "\\", "\r" and "\n"
 //   types        one engine type a line
-//   import FILE  "Imported <n> aircraft"
 //   help         the usage text
-// Messages, and the usage text after a usage error, go through the notifier.
+// Messages, the notice of what an import changed, and the usage text after a usage error go
+// through the notifier.
 //
 // Returns 0 on success, 1 when the operation failed (already reported), 2 on a usage error.
 int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out);

@@ -4,6 +4,7 @@
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
 #include "ArchiveCommand.h"
+#include "BrixAircraftSettings.h"
 #include "CommandLine.h"
 #include "ConvertCommand.h"
 #include "DataDirectoryPreparation.h"
@@ -186,6 +187,10 @@ int main(int argc, char** argv) {
     if (!options)
         return usage();
 
+    // Open for the whole command: every later opening of the store shares what this one has
+    // read, so that a large register (some 54 MB for 10,000 aircraft) is read and parsed once
+    // per command, not once per operation.
+    const BrixAircraftSettings applicationStore;
     // The same preparation as the program's start, so that both see the same settings.
     performSettingsMaintenance();
     prepareDataDirectory(notifier);
