@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the upload-file reader, as an upload does with a file picked by
 // the user, and checks what the upload relies on: words only when the file is sound, a
-// bounded text for a refused word, and packets that hold exactly the words read.
+// bounded text for a refused word or stray text, and packets that hold exactly the words read.
 #include "UploadFile.h"
 
 #include <QBuffer>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 
@@ -21,8 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         break;
     case UploadFileReading::Problem::WordTooWide:
+    case UploadFileReading::Problem::StrayText:
         if (!reading.words.isEmpty() || reading.line < 1 || reading.wordText.isEmpty() ||
             reading.wordText.size() > kShownWordLength + 3 || bytes.count('\n') + 1 < reading.line)
+            std::abort();
+        return 0;
+    case UploadFileReading::Problem::NotText:
+        // Only a byte that no text holds makes a buffer "not text".
+        if (!reading.words.isEmpty() || std::none_of(bytes.begin(), bytes.end(), [](char c) {
+                const auto byte = static_cast<unsigned char>(c);
+                return byte == 0x7F || (byte < 0x20 && !std::isspace(byte));
+            }))
             std::abort();
         return 0;
     case UploadFileReading::Problem::NoWords:

@@ -7,6 +7,7 @@
 class CommunicationView;
 class Notifier;
 class UnitConnection;
+struct UploadFileReading;
 class UploadView;
 
 // What an upload loads into the unit: kinds 0, 1 and 2.
@@ -29,6 +30,26 @@ inline const QString kUploadErrorTitle = QStringLiteral("Upload Error");
 inline const QString kNothingToUploadText = QStringLiteral("The file holds no data to upload");
 inline const QString kWordTooWideText =
     QStringLiteral("Line %1: \"%2\" is not a 32-bit hexadecimal word");
+inline const QString kStrayTextText = QStringLiteral(
+    "Line %1: \"%2\" is not a hexadecimal word; the words after it would not be uploaded");
+// %1 = the file as it was given.
+inline const QString kNotTextFileText =
+    QStringLiteral("%1 is not a text file of hexadecimal words");
+// Asked before the first packet when Options::askFirst is set. %1 = the file name, %2 = what
+// is loaded (below), %3 = the number of packets.
+inline const QString kUploadQuestionText =
+    QStringLiteral("Load %1 into the %2 (%3 packets)? The unit must stay powered until the "
+                   "upload ends.");
+inline const QString kMainProcessorTargetText = QStringLiteral("main processor");
+inline const QString kDspProcessorsTargetText = QStringLiteral("DSP processors");
+inline const QString kDspConfigurationTargetText = QStringLiteral("DSP configuration");
+// The unit took the whole image, but its part numbers are not known: %1 = why.
+inline const QString kPartNumbersNotReadText =
+    QStringLiteral("Upload complete, but the part numbers could not be read back: %1");
+// In place of the uploaded kind's part number when it could not be read back.
+inline const QString kPartNumberNotReadText = QStringLiteral("not read");
+// Why the read-back failed when the unit did not answer in time; %1 = seconds.
+inline const QString kNoAnswerWithinText = QStringLiteral("no answer within %1 s");
 inline const QString kRestartTitle = QStringLiteral("BRIX");
 inline const QString kRestartText = QStringLiteral("Please unplug the cable and restart the box to "
                                                    "synchronize the TALB and the RENB boards");
@@ -48,16 +69,22 @@ quint32 uploadCommand(UploadKind kind);
 // for the part-number read at the end.
 //
 // After start() and after each tick(), isRunning() says whether more ticks are needed. An
-// upload ends with the last packet acknowledged (Completed), or failed: the file cannot be
-// read or holds no upload, the unit refused a packet or the link failed on it, or a packet
-// was not answered in time (Failed). Every end restores the cursor and the bar's colours.
+// upload ends with the last packet acknowledged (Completed, or CompletedUnconfirmed when the
+// part numbers cannot be read back: that is said, and the uploaded kind's number is shown as
+// not read rather than the old one), or failed: the file cannot be read or holds no upload,
+// the unit refused a packet or the link failed on it, or a packet was not answered in time
+// (Failed). Every end restores the cursor and the bar's colours.
 class UnitUpload {
 public:
     struct Options {
         int packetTimeoutTicks = kPacketTimeoutTicks;
+        // Ask the user (title kProgramTitle, Yes/No, No the default) before the first packet.
+        bool askFirst = false;
     };
 
-    enum class State { Idle, Running, Completed, Failed };
+    // CompletedUnconfirmed: the unit took every packet, but the part numbers could not be
+    // read back afterwards, so what it now holds is not known.
+    enum class State { Idle, Running, Completed, CompletedUnconfirmed, Failed };
 
     // The connection, the views and the notifier must outlive the upload.
     UnitUpload(UnitConnection& connection, CommunicationView& communicationView, UploadView& view,
@@ -69,9 +96,10 @@ public:
     UnitUpload(const UnitUpload&) = delete;
     UnitUpload& operator=(const UnitUpload&) = delete;
 
-    // Reads the whole file, then sends its first packet. True when that packet has gone
-    // out; false (and nothing sent) when an upload is running already or the file cannot
-    // be uploaded, which has then been reported.
+    // Reads the whole file, asks when Options::askFirst is set, then sends its first packet.
+    // True when that packet has gone out; false (and nothing sent) when an upload is running
+    // already, the file cannot be uploaded, which has then been reported, or the user
+    // answered No (then the state is Idle again and nothing was shown).
     bool start(UploadKind kind, const QString& path);
     // One 1000-ms tick: the next packet once the last one is acknowledged, else a second
     // more on the bar, up to the time-out.
@@ -89,6 +117,11 @@ private:
     void sendNextPacket();
     void showStatus(const QString& text);
     void fail(const QString& statusText, const QString& title, const QString& message);
+    // The reason the file cannot be uploaded, or an empty text.
+    QString refusal(const UploadFileReading& reading, const QString& path) const;
+    // Reads the part numbers back; false (and the uploaded kind's shown as not read) when
+    // that fails, with the reason in `reason`.
+    bool readPartNumbersBack(QString& reason);
     void succeed();
     void endRun();
 
@@ -97,6 +130,7 @@ private:
     UploadView& view_;
     Notifier& notifier_;
     const int packetTimeoutTicks_;
+    const bool askFirst_;
 
     State state_ = State::Idle;
     UploadKind kind_ = UploadKind::MainSoftware;

@@ -4,14 +4,27 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr qint64 kReadChunk = 64 * 1024;
 constexpr quint64 kLargestWord = 0xFFFFFFFFu;
+// A whole word after the point where reading stopped: "0x" and 1 to 8 digits at most.
+constexpr int kLongestWholeWord = 10;
 
 // The blanks that "%lx" skips before a number.
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// NUL and the other control bytes that no text file of words holds; bytes above 127 may be
+// a comment in UTF-8 and pass.
+bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 || byte == 0x7F) && !isBlank(c);
 }
 
 int hexDigit(char c) {
@@ -24,23 +37,44 @@ int hexDigit(char c) {
     return -1;
 }
 
+// A blank-separated token that the reader would have taken whole: an optional "0x" or
+// "0X", then 1 to 8 hexadecimal digits and nothing else.
+bool isWholeWord(QByteArrayView token) {
+    if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'))
+        token = token.sliced(2);
+    return !token.isEmpty() && token.size() <= 8 &&
+           std::all_of(token.begin(), token.end(), [](char c) { return hexDigit(c) >= 0; });
+}
+
+QByteArray shownText(const QByteArray& text) {
+    return text.size() > kShownWordLength ? text.left(kShownWordLength) + QByteArrayLiteral("...")
+                                          : text;
+}
+
 // The reader's state between two characters; a number may span two chunks of the file.
+// Once reading has ended at other text, the rest of the file is still looked at: for bytes
+// that no text holds, and for whole words that reading would have left out.
 class WordScanner {
 public:
     explicit WordScanner(UploadFileReading& result) : result_(result) {}
 
-    // False once reading has ended: at text that is not a number, or at a refused word.
+    // False once the file is known not to be text: nothing after that can change the result.
     bool take(char c) {
-        const int digit = hexDigit(c);
+        if (isControl(c)) {
+            notText_ = true;
+            return false;
+        }
         switch (state_) {
         case State::Between:
             if (isBlank(c)) {
                 countLine(c);
                 return true;
             }
-            if (digit < 0)
-                return false;
-            startWord(c, digit);
+            if (hexDigit(c) < 0) {
+                stopAt(line_, QByteArray(1, c));
+                return true;
+            }
+            startWord(c, hexDigit(c));
             return true;
         case State::LeadingZero:
             if (c == 'x' || c == 'X') {
@@ -48,30 +82,73 @@ public:
                 keepText(c);
                 return true;
             }
-            return continueDigits(c, digit);
+            continueDigits(c);
+            return true;
         case State::Digits:
-            return continueDigits(c, digit);
+            continueDigits(c);
+            return true;
         case State::Prefix:
-            if (digit >= 0) {
+            if (hexDigit(c) >= 0) {
                 state_ = State::Digits;
-                addDigit(c, digit);
+                addDigit(c, hexDigit(c));
                 return true;
             }
             // "0x" without a digit: the "0" is the number, and the "x" is other text.
             endWord();
-            return false;
+            stopAt(wordLine_, text_);
+            takeAfterReading(c);
+            return true;
+        case State::Refused:
+            return true;
+        case State::StrayToken:
+        case State::LaterToken:
+            takeAfterReading(c);
+            return true;
         }
-        return false;
+        return true;
     }
 
-    // The end of the file ends a number in progress.
+    // The end of the file ends a number or a token in progress, and gives the outcome.
     void finish() {
-        if (state_ != State::Between)
+        switch (state_) {
+        case State::LeadingZero:
+        case State::Prefix:
+        case State::Digits:
             endWord();
+            break;
+        case State::LaterToken:
+            endLaterToken();
+            break;
+        default:
+            break;
+        }
+        if (notText_)
+            result_.problem = UploadFileReading::Problem::NotText;
+        else if (strayFollowed_)
+            result_.problem = UploadFileReading::Problem::StrayText;
+        else if (result_.problem == UploadFileReading::Problem::None && result_.words.isEmpty())
+            result_.problem = UploadFileReading::Problem::NoWords;
+        if (result_.problem == UploadFileReading::Problem::StrayText) {
+            result_.line = strayLine_;
+            result_.wordText = shownText(strayText_);
+        } else if (result_.problem != UploadFileReading::Problem::WordTooWide) {
+            result_.line = 0;
+            result_.wordText.clear();
+        }
+        if (result_.problem != UploadFileReading::Problem::None)
+            result_.words.clear();
     }
 
 private:
-    enum class State { Between, LeadingZero, Prefix, Digits };
+    enum class State {
+        Between,
+        LeadingZero,
+        Prefix,
+        Digits,
+        Refused,    // a word too wide: the file is refused, only its bytes are still looked at
+        StrayToken, // in the token where reading stopped
+        LaterToken, // in a token after it
+    };
 
     void countLine(char c) {
         if (c == '\n')
@@ -87,15 +164,21 @@ private:
         addDigit(c, digit);
     }
 
-    bool continueDigits(char c, int digit) {
+    void continueDigits(char c) {
+        const int digit = hexDigit(c);
         if (digit >= 0) {
             addDigit(c, digit);
-            return true;
+            return;
         }
-        if (!endWord() || !isBlank(c))
-            return false;
-        countLine(c);
-        return true;
+        if (!endWord())
+            return;
+        if (isBlank(c)) {
+            countLine(c);
+            return;
+        }
+        // Text stuck to a word, as in "12g": the word is read, and the token is "12g".
+        keepText(c);
+        stopAt(wordLine_, text_);
     }
 
     void addDigit(char c, int digit) {
@@ -116,15 +199,44 @@ private:
     bool endWord() {
         state_ = State::Between;
         if (tooWide_) {
+            state_ = State::Refused;
             result_.problem = UploadFileReading::Problem::WordTooWide;
             result_.line = wordLine_;
-            result_.wordText = text_.size() > kShownWordLength
-                                   ? text_.left(kShownWordLength) + QByteArrayLiteral("...")
-                                   : text_;
+            result_.wordText = shownText(text_);
             return false;
         }
         result_.words.append(quint32(value_));
         return true;
+    }
+
+    // Reading has ended at the token that begins with `text`, on `line`.
+    void stopAt(int line, const QByteArray& text) {
+        state_ = State::StrayToken;
+        strayLine_ = line;
+        strayText_ = text;
+    }
+
+    void takeAfterReading(char c) {
+        if (isBlank(c)) {
+            if (state_ == State::LaterToken)
+                endLaterToken();
+            state_ = State::LaterToken;
+            laterToken_.clear();
+            countLine(c);
+            return;
+        }
+        if (state_ == State::StrayToken) {
+            if (strayText_.size() <= kShownWordLength)
+                strayText_.append(c);
+        } else if (laterToken_.size() <= kLongestWholeWord) {
+            laterToken_.append(c);
+        }
+    }
+
+    void endLaterToken() {
+        if (isWholeWord(laterToken_))
+            strayFollowed_ = true;
+        laterToken_.clear();
     }
 
     UploadFileReading& result_;
@@ -134,6 +246,12 @@ private:
     QByteArray text_;
     int line_ = 1;
     int wordLine_ = 1;
+    bool notText_ = false;
+    int strayLine_ = 0;
+    QByteArray strayText_;
+    // One character more than a whole word takes, so that a longer token is not one.
+    QByteArray laterToken_;
+    bool strayFollowed_ = false;
 };
 
 } // namespace
@@ -150,25 +268,37 @@ UploadFileReading readUploadWords(QIODevice& device) {
             result.words.clear();
             return result;
         }
-        if (count == 0) {
-            scanner.finish();
+        if (count == 0)
             break;
-        }
         for (qint64 index = 0; index < count && reading; ++index)
             reading = scanner.take(chunk[index]);
     }
-    if (result.problem == UploadFileReading::Problem::WordTooWide)
-        result.words.clear();
-    else if (result.words.isEmpty())
-        result.problem = UploadFileReading::Problem::NoWords;
+    scanner.finish();
     return result;
 }
 
 UploadFileReading readUploadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        UploadFileReading result;
-        result.problem = UploadFileReading::Problem::Unreadable;
+    UploadFileReading result;
+    result.problem = UploadFileReading::Problem::Unreadable;
+    // Non-blocking, so that a FIFO put in place of a file cannot hang the open; the type is
+    // then taken from what was opened, not from the name.
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return result;
+    struct stat status;
+    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        return result;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        result.problem = UploadFileReading::Problem::NotText;
+        return result;
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         return result;
     }
     return readUploadWords(file);

@@ -19,7 +19,8 @@ public:
     virtual void setWaitCursor(bool on) = 0;
     // Packet `number` (from 1) of `total` has gone out.
     virtual void packetSent(int number, int total) = 0;
-    // The part numbers read back after a successful upload, each as "%16.16s" prints it.
+    // The part numbers read back after a complete upload, each as "%16.16s" prints it; the
+    // uploaded kind's is kPartNumberNotReadText when the read failed.
     virtual void showPartNumbers(const QString& mainSoftware, const QString& dspSoftware,
                                  const QString& configuration) = 0;
     // After a main-processor upload and the restart message: the program should end now.

@@ -73,6 +73,12 @@ const PartNumberDisplay kPartNumberDisplays[kUploadKindCount] = {
     {"DspProcessors", "ConfigurationPN", PartNumberRecord::CmfiTable},
 };
 
+// The page asks before anything is loaded into the unit: one click must not start it.
+UnitUpload::Options askingFirst(UnitUpload::Options options) {
+    options.askFirst = true;
+    return options;
+}
+
 } // namespace
 
 UtilitiesScreen::UtilitiesScreen(UserPersist& persist, EventHandler& mainWindow,
@@ -82,7 +88,7 @@ UtilitiesScreen::UtilitiesScreen(UserPersist& persist, EventHandler& mainWindow,
                                  UnitUpload::Options uploadOptions)
     : Screen(kUtilitiesForm, persist), codes_(codes), connection_(connection),
       communicationView_(communicationView), memory_(memory), notifier_(notifier),
-      upload_(connection, communicationView, *this, notifier, uploadOptions) {
+      upload_(connection, communicationView, *this, notifier, askingFirst(uploadOptions)) {
     uploadTimer_.setInterval(kUploadTickMs);
     connect(&uploadTimer_, &QTimer::timeout, this, &UtilitiesScreen::tickUpload);
     if (!isBuilt())

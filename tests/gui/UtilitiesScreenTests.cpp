@@ -330,11 +330,18 @@ struct FirmwareUpload {
     quint32 command;
     const char* folder;
     bool programEnds;
+    const char* target;
 };
+
+const FirmwareUpload kConfigurationUpload = {
+    "DspProcessors", "ConfigurationUpdate", "UpdateCfgButton", "ConfigurationPN", 243, "/HW_config",
+    false,           "DSP configuration"};
 
 class FirmwareUploadTest : public UtilitiesScreenTest {
 protected:
-    void run(const FirmwareUpload& c) {
+    // Chooses a two-packet image and presses the start button; the question before the
+    // first packet is answered with `answer`.
+    void chooseAndStart(const FirmwareUpload& c, bool answer) {
         ASSERT_TRUE(QDir().mkpath(dataDirectory + QLatin1String(c.folder)));
         QFile image(dataDirectory + QLatin1String(c.folder) + QStringLiteral("/image.dat"));
         ASSERT_TRUE(image.open(QIODevice::WriteOnly));
@@ -348,8 +355,26 @@ protected:
         control<QPushButton>(
             {QLatin1String(c.group), QLatin1String(c.update), QStringLiteral("UpdateButton")})
             ->click();
+        notifier.messages.clear();
+        notifier.answers = {answer};
         control<QPushButton>({QLatin1String(c.group), QLatin1String(c.startButton)})->click();
+        EXPECT_EQ(notifier.messages.value(0),
+                  (RecordingNotifier::Message{
+                      QStringLiteral("question"), QStringLiteral(" Thalvex "),
+                      QStringLiteral("Load image.dat into the %1 (2 packets)? The unit must stay "
+                                     "powered until the upload ends.")
+                          .arg(QLatin1String(c.target))}));
+        EXPECT_EQ(notifier.questionDefaults.value(0), Notifier::DefaultAnswer::No);
+        notifier.messages.clear();
+    }
 
+    QLabel* partNumber(const FirmwareUpload& c) const {
+        return control<QLabel>(
+            {QLatin1String(c.group), QLatin1String(c.partNumberRow), QStringLiteral("PN")});
+    }
+
+    void run(const FirmwareUpload& c) {
+        chooseAndStart(c, true);
         auto* status = control<QLabel>({QStringLiteral("P_UPLOAD_PROGRESS")});
         EXPECT_EQ(status->text(), QStringLiteral("Uploading packet 1 of 2 (seconds spent "
                                                  "performing packet upload)"));
@@ -374,10 +399,7 @@ protected:
             EXPECT_TRUE(notifier.messages.isEmpty());
             EXPECT_TRUE(window->isVisible());
             EXPECT_TRUE(toolBar->isEnabled());
-            EXPECT_EQ(control<QLabel>({QLatin1String(c.group), QLatin1String(c.partNumberRow),
-                                       QStringLiteral("PN")})
-                          ->text(),
-                      QStringLiteral("  ZK4730-CF-0009"));
+            EXPECT_EQ(partNumber(c)->text(), QStringLiteral("  ZK4730-CF-0009"));
             press(Qt::Key_Escape);
             EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
         }
@@ -386,13 +408,39 @@ protected:
 };
 
 TEST_F(FirmwareUploadTest, AConfigurationUploadEndsWithTheNewPartNumberShown) {
-    run({"DspProcessors", "ConfigurationUpdate", "UpdateCfgButton", "ConfigurationPN", 243,
-         "/HW_config", false});
+    run(kConfigurationUpload);
 }
 
 TEST_F(FirmwareUploadTest, AMainProcessorUploadEndsWithTheRestartMessageAndTheProgram) {
     run({"MainProcessor", "SoftwareUpdate", "UpdateSwButton", "SoftwarePN", 240, "/SW_uploads",
-         true});
+         true, "main processor"});
+}
+
+TEST_F(FirmwareUploadTest, AnsweringNoSendsNothingAndLeavesThePageAsItWas) {
+    chooseAndStart(kConfigurationUpload, false);
+    EXPECT_TRUE(control<QLabel>({QStringLiteral("P_UPLOAD_PROGRESS")})->text().isEmpty());
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("TOOL_BAR"))->isEnabled());
+    EXPECT_TRUE(notebook()->tabBar()->isEnabled());
+    EXPECT_FALSE(screen()->isUploading());
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    QTest::qWait(300);
+    EXPECT_TRUE(simulator.uploadedImage(243).isEmpty());
+}
+
+// The unit took the image but refused the part-number read that follows.
+TEST_F(FirmwareUploadTest, APartNumberNotReadBackIsShownAsNotRead) {
+    chooseAndStart(kConfigurationUpload, true);
+    simulator.addFault({1, FaultKind::AckError, 3, {}, 1});
+    const QString text = QStringLiteral("Upload complete, but the part numbers could not be read "
+                                        "back: Invalid response detected, or unit returned error");
+    auto* status = control<QLabel>({QStringLiteral("P_UPLOAD_PROGRESS")});
+    EXPECT_TRUE(QTest::qWaitFor([status, &text] { return status->text() == text; }, kUploadBoundMs))
+        << qPrintable(status->text());
+    EXPECT_EQ(notifier.messages,
+              (QList<RecordingNotifier::Message>{
+                  {QStringLiteral("warning"), QStringLiteral("Warning"), text}}));
+    EXPECT_EQ(partNumber(kConfigurationUpload)->text(), QStringLiteral("not read"));
+    EXPECT_EQ(simulator.uploadedImage(243).size(), 2 * 1280);
 }
 
 } // namespace

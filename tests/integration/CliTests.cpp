@@ -395,6 +395,17 @@ TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
          1,
          QStringLiteral("The file holds no data to upload\n"),
          QStringLiteral("Upload Error: The file holds no data to upload\n")},
+        // The check before the upload reads the part numbers; the read after it is refused.
+        {"part numbers not read back", "config", kNamedImage,
+         SimulatorFault{1, FaultKind::AckError, 3, {}, 1, 1}, 1,
+         QStringLiteral("Uploading packet 1 of 1\n"
+                        "Upload complete, but the part numbers could not be read back: Invalid "
+                        "response detected, or unit returned error\n"
+                        "Main Software PN:    ZK4730-CF-0009\n"
+                        "DSP Software PN:     ZK4722-SW-0410\n"
+                        "CMFI Table PN:     not read\n"),
+         QStringLiteral("Warning: Upload complete, but the part numbers could not be read back: "
+                        "Invalid response detected, or unit returned error\n")},
     };
     const QString path = home.path() + QStringLiteral("/image.dat");
     for (const auto& c : cases) {

@@ -16,6 +16,8 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int kTestTickMs = 20;
@@ -271,6 +273,9 @@ TEST_F(UploadRun, TheFileMayVanishOnceTheUploadHasStarted) {
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
+// Not a text: the file is made a FIFO that no one writes to.
+const QByteArray kFifo = "FIFO";
+
 TEST_F(UploadRun, FilesThatCannotBeUploadedSendNothing) {
     const struct {
         const char* name;
@@ -284,7 +289,7 @@ TEST_F(UploadRun, FilesThatCannotBeUploadedSendNothing) {
          {QStringLiteral("critical"), QStringLiteral("File Open Error"),
           QStringLiteral("File Open Error")}},
         {"no hexadecimal word",
-         "; image of the DSP table\n1 2 3\n",
+         "; image of the DSP table\n",
          QStringLiteral("The file holds no data to upload"),
          {QStringLiteral("critical"), QStringLiteral("Upload Error"),
           QStringLiteral("The file holds no data to upload")}},
@@ -293,6 +298,18 @@ TEST_F(UploadRun, FilesThatCannotBeUploadedSendNothing) {
          QStringLiteral("Line 2: \"123456789\" is not a 32-bit hexadecimal word"),
          {QStringLiteral("critical"), QStringLiteral("Upload Error"),
           QStringLiteral("Line 2: \"123456789\" is not a 32-bit hexadecimal word")}},
+        {"stray character mid-image",
+         "0 1\n2 3 ;4 5\n6\n",
+         QStringLiteral("Line 2: \";4\" is not a hexadecimal word; the words after it would not "
+                        "be uploaded"),
+         {QStringLiteral("critical"), QStringLiteral("Upload Error"),
+          QStringLiteral("Line 2: \";4\" is not a hexadecimal word; the words after it would not "
+                         "be uploaded")}},
+        {"FIFO",
+         kFifo,
+         QDir::homePath() + QStringLiteral("/image.dat is not a text file of hexadecimal words"),
+         {QStringLiteral("critical"), QStringLiteral("Upload Error"),
+          QDir::homePath() + QStringLiteral("/image.dat is not a text file of hexadecimal words")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -300,8 +317,11 @@ TEST_F(UploadRun, FilesThatCannotBeUploadedSendNothing) {
         view.cursor.clear();
         view.colours.clear();
         const QString path = writeFile(c.text);
-        if (c.text.isEmpty())
+        if (c.text.isEmpty() || c.text == kFifo)
             QFile::remove(path);
+        if (c.text == kFifo) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
         UnitUpload upload(connection, communicationView, view, notifier);
         EXPECT_FALSE(upload.start(UploadKind::DspConfiguration, path));
         EXPECT_EQ(upload.state(), UnitUpload::State::Failed);
@@ -312,6 +332,29 @@ TEST_F(UploadRun, FilesThatCannotBeUploadedSendNothing) {
         EXPECT_EQ(view.colours, QList<bool>({true, false}));
     }
     EXPECT_FALSE(simulator.waitForCommands(1, 300)) << "nothing reaches the unit";
+}
+
+// The unit holds the new image, but its part numbers are not known: the old one of the
+// uploaded kind is not shown as the new one, and the upload says what happened. (The page
+// and brix-cli show a refused read.)
+TEST_F(UploadRun, APartNumberReadUnansweredAfterTheUploadIsSaid) {
+    simulator.addFault({1, FaultKind::NoAnswer, 0, {}, 1});
+    UnitUpload upload(connection, communicationView, view, notifier);
+    ASSERT_TRUE(upload.start(UploadKind::DspSoftware, writeImage(imageWords(100))));
+    runToEnd(upload);
+
+    const QString text = QStringLiteral(
+        "Upload complete, but the part numbers could not be read back: no answer within 5 s");
+    EXPECT_EQ(upload.state(), UnitUpload::State::CompletedUnconfirmed);
+    EXPECT_EQ(view.statusTexts.last(), text);
+    EXPECT_EQ(notifier.messages,
+              (QList<RecordingNotifier::Message>{
+                  {QStringLiteral("warning"), QStringLiteral("Warning"), text}}));
+    EXPECT_EQ(view.partNumbers,
+              QStringList({QStringLiteral("ZK4712-SW-0305-C"), QStringLiteral("not read"),
+                           QStringLiteral("  ZK4730-CF-0007")}));
+    EXPECT_EQ(communicationView.failuresShown, 0) << "no cable check after a whole upload";
+    EXPECT_EQ(view.cursor, QList<bool>({true, false}));
 }
 
 } // namespace

@@ -39,14 +39,14 @@ const ReadingCase kReadingCases[] = {
      {}},
     {"HexPrefixes", "0x10 0X20 010", Problem::None, {0x10, 0x20, 0x10}, 0, {}},
     {"LeadingZerosDoNotMakeAWordWide", "000000000000DEADBEEF", Problem::None, {0xDEADBEEF}, 0, {}},
-    {"JunkAfterTheWordsEndsReading", "1 2\n# checksum 3\n4", Problem::None, {1, 2}, 0, {}},
-    {"JunkRightAfterDigitsEndsReadingAfterTheWord", "12g 34", Problem::None, {0x12}, 0, {}},
-    {"PrefixWithoutDigitsIsAZero", "5 0xg 6", Problem::None, {5, 0}, 0, {}},
-    {"SignIsNotAWord", "7 -1 8", Problem::None, {7}, 0, {}},
+    {"JunkAfterTheWordsEndsReading", "1 2\n# checksum\n", Problem::None, {1, 2}, 0, {}},
+    {"JunkRightAfterDigitsEndsReadingAfterTheWord", "12g", Problem::None, {0x12}, 0, {}},
+    {"PrefixWithoutDigitsIsAZero", "5 0xg", Problem::None, {5, 0}, 0, {}},
+    {"SignIsNotAWord", "7 -1", Problem::None, {7}, 0, {}},
     {"WordAtTheVeryEnd", "\n\n  c0ffee", Problem::None, {0xC0FFEE}, 0, {}},
     {"EmptyFile", "", Problem::NoWords, {}, 0, {}},
     {"BlanksOnly", " \n\t\n", Problem::NoWords, {}, 0, {}},
-    {"FirstTextNotHexadecimal", "; image v2\n1 2 3", Problem::NoWords, {}, 0, {}},
+    {"FirstTextNotHexadecimal", "; image v2\n", Problem::NoWords, {}, 0, {}},
     {"ThirtyThreeBitWord", "1\n2\n  1FFFFFFFF 3", Problem::WordTooWide, {}, 3, "1FFFFFFFF"},
     {"WideWordWithPrefix", "0x100000000", Problem::WordTooWide, {}, 1, "0x100000000"},
     {"WideWordAtTheEndOfTheFile", "1 123456789", Problem::WordTooWide, {}, 1, "123456789"},
@@ -58,6 +58,32 @@ const ReadingCase kReadingCases[] = {
      QByteArray(kShownWordLength, 'f') + "..."},
     // A wide word after the junk is never read.
     {"WideWordAfterJunkIsNotRead", "1 x 123456789", Problem::None, {1}, 0, {}},
+
+    // Text where reading stops, followed by whole words that would be left out.
+    {"WordsAfterACommentLine", "1 2\n# checksum 3\n4", Problem::StrayText, {}, 2, "#"},
+    {"WordsAfterTextStuckToAWord", "12g 34", Problem::StrayText, {}, 1, "12g"},
+    {"WordsAfterAPrefixWithoutDigits", "5 0xg 6", Problem::StrayText, {}, 1, "0xg"},
+    {"WordsAfterASign", "7 -1 8", Problem::StrayText, {}, 1, "-1"},
+    {"WordsAfterAHeaderLine", "; image v2\n1 2 3", Problem::StrayText, {}, 1, ";"},
+    {"StrayCharacterMidImage", "1 2\n\n3 ,4 5\n6", Problem::StrayText, {}, 3, ",4"},
+    {"PrefixedWordLater", "1 z\n\n0XaB", Problem::StrayText, {}, 1, "z"},
+    // Neither a bare prefix, nor nine digits, nor digits stuck to text are whole words.
+    {"TextWithoutWholeWordsAfterTheImage",
+     "1 2\n# end of image v2.1, 0x 123456789 ab; \xc3\xa9\n",
+     Problem::None,
+     {1, 2},
+     0,
+     {}},
+
+    // Bytes that no text file holds, wherever they are.
+    {"BinaryAfterTextThatLooksLikeAWord",
+     QByteArray("abc\0\0\x01\x02", 7),
+     Problem::NotText,
+     {},
+     0,
+     {}},
+    {"ControlByteBetweenWords", "1 2\x01 3", Problem::NotText, {}, 0, {}},
+    {"NulAfterAWideWord", QByteArray("123456789 \0", 11), Problem::NotText, {}, 0, {}},
 };
 
 class ReadingUploadText : public ::testing::TestWithParam<ReadingCase> {};

@@ -95,8 +95,10 @@ int runUploadCommand(const QStringList& arguments, UnitConnection& connection, N
         upload.tick();
     }
     out << escapeControlCharacters(upload.statusText()) << Qt::endl;
-    if (upload.state() != UnitUpload::State::Completed)
+    const UnitUpload::State state = upload.state();
+    if (state != UnitUpload::State::Completed && state != UnitUpload::State::CompletedUnconfirmed)
         return kExitFailed;
     view.printPartNumbers();
-    return kExitSuccess;
+    // Without the numbers read back, what the unit now holds is not known.
+    return state == UnitUpload::State::Completed ? kExitSuccess : kExitFailed;
 }
