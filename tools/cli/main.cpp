@@ -15,6 +15,7 @@
 #include "QuietCommunicationView.h"
 #include "ReportCommand.h"
 #include "SeriesCommand.h"
+#include "SettingsFiles.h"
 #include "SettingsMaintenance.h"
 #include "StartOfRun.h"
 #include "StderrNotifier.h"
@@ -105,9 +106,8 @@ std::optional<Options> parseOptions(const QStringList& arguments, Notifier& noti
     Options options;
     for (const auto& [name, value] : commandLine.options()) {
         if (name == QStringLiteral("--host")) {
-            if (value.isEmpty() || value.size() > kMaxIpAddressLength) {
-                notifier.critical(kErrorTitle,
-                                  kAddressLengthText.arg(QString::number(kMaxIpAddressLength)));
+            if (const std::optional<QString> problem = addressProblem(value)) {
+                notifier.critical(kErrorTitle, *problem);
                 return std::nullopt;
             }
             options.host = value;
@@ -186,6 +186,10 @@ int main(int argc, char** argv) {
     if (!options)
         return usage();
 
+    // A settings file that cannot be read is left as it is, for its register to be recovered;
+    // without it the run would take the default unit address.
+    if (!prepareSettingsFiles(notifier))
+        return kExitFailed;
     // The same preparation as the program's start, so that both see the same settings.
     performSettingsMaintenance();
     prepareDataDirectory(notifier);
