@@ -14,6 +14,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class RecordingView : public CommunicationView {
@@ -159,7 +161,8 @@ TEST_P(StoredAddress, ThatIsNotAnIpv4AddressIsKeptAndNothingConnects) {
 
 INSTANTIATE_TEST_SUITE_P(Addresses, StoredAddress,
                          ::testing::Values(QStringLiteral("127.0.0.999"),
-                                           QStringLiteral("localhost"), QStringLiteral("127.1")));
+                                           QStringLiteral("localhost"), QStringLiteral("127.1")),
+                         [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 } // namespace
 

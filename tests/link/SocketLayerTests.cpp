@@ -23,6 +23,7 @@ extern "C" int getaddrinfo(const char*, const char*, const addrinfo*, addrinfo**
 namespace {
 
 struct AddressRow {
+    const char* name;
     QString host;
     bool taken;
 };
@@ -44,15 +45,17 @@ TEST_P(UnitAddress, IsTakenOnlyAsADottedIpv4AddressAndNeverResolved) {
 
 INSTANTIATE_TEST_SUITE_P(
     Hosts, UnitAddress,
-    ::testing::Values(AddressRow{QStringLiteral("127.0.0.1"), true},
-                      AddressRow{QStringLiteral("192.168.0.1"), true},
-                      AddressRow{QStringLiteral("localhost"), false},
-                      AddressRow{QStringLiteral("unit.example.invalid"), false},
-                      AddressRow{QStringLiteral("127.0.0.999"), false},
-                      AddressRow{QStringLiteral("127.1"), false},
-                      AddressRow{QStringLiteral("127.0.0.1 "), false},
-                      AddressRow{QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("x"),
+    ::testing::Values(AddressRow{"Loopback", QStringLiteral("127.0.0.1"), true},
+                      AddressRow{"DefaultUnit", QStringLiteral("192.168.0.1"), true},
+                      AddressRow{"Localhost", QStringLiteral("localhost"), false},
+                      AddressRow{"DomainName", QStringLiteral("unit.example.invalid"), false},
+                      AddressRow{"NumberAbove255", QStringLiteral("127.0.0.999"), false},
+                      AddressRow{"ShortForm", QStringLiteral("127.1"), false},
+                      AddressRow{"TrailingBlank", QStringLiteral("127.0.0.1 "), false},
+                      AddressRow{"EmbeddedNul",
+                                 QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("x"),
                                  false},
-                      AddressRow{QString(), false}));
+                      AddressRow{"Empty", QString(), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
