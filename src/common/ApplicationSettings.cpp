@@ -2,6 +2,7 @@
 
 #include "BrixAircraftSettings.h"
 #include "BrixCommonSettings.h"
+#include "SettingsFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -76,6 +77,10 @@ QString storedPassword() {
 }
 
 void storePassword(const QString& password) {
-    BrixCommonSettings settings;
-    settings.setValue(kPasswordKey, password);
+    createPasswordStore();
+    {
+        BrixCommonSettings settings;
+        settings.setValue(kPasswordKey, password);
+    }
+    protectPasswordStore();
 }

@@ -3,5 +3,9 @@
 QString echoedText(const QString& text) {
     if (text.size() <= kEchoedTextLength)
         return text;
-    return text.left(kEchoedTextLength) + kEchoCutMark;
+    int length = kEchoedTextLength;
+    // Half of a character written as two code units would show as garbage.
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length) + kEchoCutMark;
 }

@@ -5,7 +5,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -124,29 +123,22 @@ TcpSocket::~TcpSocket() {
 }
 
 bool TcpSocket::lookupAddress(const QString& host, quint32& address, int& error) {
-    if (host.isEmpty()) {
+    // A NUL would end the text early for inet_pton, which would then take a prefix of it.
+    const QByteArray text = host.toLatin1();
+    in_addr dotted{};
+    if (host.isEmpty() || host.contains(QChar(0)) ||
+        ::inet_pton(AF_INET, text.constData(), &dotted) != 1) {
         error = SocketHostNotFound;
         return false;
     }
-    const QByteArray name = host.toLatin1();
-    in_addr dotted{};
-    if (::inet_pton(AF_INET, name.constData(), &dotted) == 1) {
-        address = dotted.s_addr;
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int result = ::getaddrinfo(name.constData(), nullptr, &hints, &found);
-    if (result != 0 || found == nullptr) {
-        error =
-            result == EAI_NODATA || result == EAI_ADDRFAMILY ? SocketNoData : SocketHostNotFound;
-        return false;
-    }
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
+    address = dotted.s_addr;
     return true;
+}
+
+bool TcpSocket::isIpv4Address(const QString& host) {
+    quint32 address = 0;
+    int error = 0;
+    return lookupAddress(host, address, error);
 }
 
 QString TcpSocket::dottedAddress(quint32 address) {

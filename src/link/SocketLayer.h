@@ -14,9 +14,12 @@ public:
     TcpSocket(const TcpSocket&) = delete;
     TcpSocket& operator=(const TcpSocket&) = delete;
 
-    // Takes `host` as a dotted IPv4 address, else resolves it and takes the first IPv4
-    // address. The address is in network order.
+    // Takes `host` as a dotted IPv4 address, in network order. Names are never resolved: a
+    // lookup could send a query onto whatever network the machine is on, and the unit is
+    // always given by its address.
     static bool lookupAddress(const QString& host, quint32& address, int& error);
+    // Whether `host` is a dotted IPv4 address (four decimal numbers 0..255).
+    static bool isIpv4Address(const QString& host);
     static QString dottedAddress(quint32 address);
 
     bool create(int& error);

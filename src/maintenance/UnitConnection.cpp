@@ -3,8 +3,10 @@
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
 #include "CommunicationView.h"
+#include "EchoedText.h"
 #include "Notifier.h"
 #include "Protocol.h"
+#include "SocketLayer.h"
 #include "UnitLink.h"
 
 #include <QFile>
@@ -52,17 +54,28 @@ void UnitConnection::loadAddressFromSettings(Notifier& notifier) {
     if (port == 0)
         port = kDefaultPort;
     if (host.size() > kMaxIpAddressLength) {
-        notifier.critical(kErrorTitle,
-                          kAddressTooLongText.arg(host, QString::number(kMaxIpAddressLength)));
+        notifier.critical(kErrorTitle, kAddressTooLongText.arg(
+                                           echoedText(host), QString::number(kMaxIpAddressLength)));
+        host.clear();
+    } else if (!host.isEmpty() && !TcpSocket::isIpv4Address(host)) {
+        notifier.critical(kErrorTitle, kNotAnIpv4AddressText.arg(echoedText(host)));
         host.clear();
     }
     // An empty address never connects.
     if (port < 1 || port > kHighestPort) {
-        notifier.critical(kErrorTitle, kPortOutOfRangeText.arg(kPortKey, storedPort));
+        notifier.critical(kErrorTitle, kPortOutOfRangeText.arg(kPortKey, echoedText(storedPort)));
         host.clear();
         port = kDefaultPort;
     }
     link_->setAddress(host, int(port));
+}
+
+std::optional<QString> addressProblem(const QString& host) {
+    if (host.isEmpty() || host.size() > kMaxIpAddressLength)
+        return kAddressLengthText.arg(QString::number(kMaxIpAddressLength));
+    if (!TcpSocket::isIpv4Address(host))
+        return kNotAnIpv4AddressText.arg(echoedText(host));
+    return std::nullopt;
 }
 
 std::optional<int> parsePort(const QString& text) {
@@ -80,8 +93,8 @@ bool UnitConnection::applyAddress(const QString& host, const QString& port, cons
         notifier.critical(title, kPortRangeText);
         return false;
     }
-    if (host.isEmpty() || host.size() > kMaxIpAddressLength) {
-        notifier.critical(title, kAddressLengthText.arg(QString::number(kMaxIpAddressLength)));
+    if (const std::optional<QString> problem = addressProblem(host)) {
+        notifier.critical(title, *problem);
         return false;
     }
     // The worker holds the connection to the old address; a check made while it is still

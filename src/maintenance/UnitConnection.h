@@ -23,6 +23,11 @@ inline const QString kCommunicationsTitle = QStringLiteral("Communications");
 inline const QString kAddressLengthText =
     QStringLiteral("The unit address must be 1 to %1 characters");
 inline const QString kPortRangeText = QStringLiteral("The port must be a number from 1 to 65535");
+// %1 = the address as given (cut for the message). The unit is reached by its address only:
+// a name would be sent to a resolver, perhaps onto the network.
+inline const QString kNotAnIpv4AddressText =
+    QStringLiteral("The setting \"IP Address\" holds %1, which is not an IPv4 address. Correct "
+                   "the address in the communication settings.");
 
 inline constexpr int kConnectWaitMs = 2000;
 inline constexpr int kPartNumbersWaitMs = 5000;
@@ -43,14 +48,15 @@ public:
     LinkWorker& worker() { return worker_; }
 
     // Reads the unit's address and port from the settings into the request record. An
-    // address longer than the record holds is refused with a message and left empty, so
-    // that no connection is attempted to a cut address.
+    // address longer than the record holds or not a dotted IPv4 address is refused with a
+    // message and left empty in the record, so that nothing connects; the setting is kept
+    // as it is, for the technician to correct.
     void loadAddressFromSettings(Notifier& notifier);
 
     // Takes a new unit address: ends the worker, so that the next check connects to the new
-    // address, and saves it in the settings. An address that cannot be used (empty or
-    // longer than the record holds, a port outside 1..65535) is refused with a message
-    // titled `title`, and nothing is changed or stopped.
+    // address, and saves it in the settings. An address that cannot be used (see
+    // addressProblem; a port outside 1..65535) is refused with a message titled `title`, and
+    // nothing is changed or stopped.
     bool applyAddress(const QString& host, const QString& port, const QString& title,
                       Notifier& notifier);
 
@@ -74,6 +80,11 @@ private:
     LinkWorker worker_;
     PartNumberRecord partNumbers_;
 };
+
+// Why a unit address given by the technician cannot be used (empty, longer than the
+// request record holds, or not a dotted IPv4 address), as the message says it; nothing
+// when it can.
+std::optional<QString> addressProblem(const QString& host);
 
 // A port number from text: 1..65535, surrounding blanks allowed; nothing otherwise.
 std::optional<int> parsePort(const QString& text);

@@ -2,6 +2,7 @@
 
 #include "AircraftPaths.h"
 #include "ApplicationSettings.h"
+#include "EchoedText.h"
 #include "KORALib.h"
 #include "Notifier.h"
 
@@ -9,8 +10,8 @@ bool prepareDataDirectory(Notifier& notifier) {
     const QString path = dataDirectory();
     // Refused rather than cut: a shortened path would silently point somewhere else.
     if (path.size() > kMaxDataDirLength) {
-        notifier.critical(kErrorTitle,
-                          kDataDirectoryTooLongText.arg(path, QString::number(kMaxDataDirLength)));
+        notifier.critical(kErrorTitle, kDataDirectoryTooLongText.arg(
+                                           echoedText(path), QString::number(kMaxDataDirLength)));
         return false;
     }
     setCurrentDataDirectory(path);

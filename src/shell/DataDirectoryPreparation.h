@@ -4,7 +4,7 @@
 
 class Notifier;
 
-// %1 = the path, %2 = the longest path the program accepts.
+// %1 = the path (cut for the message), %2 = the longest path the program accepts.
 inline const QString kDataDirectoryTooLongText =
     QStringLiteral("The data directory \"%1\" is longer than %2 characters. Choose a shorter "
                    "\"DataDir\" setting.");

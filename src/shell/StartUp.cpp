@@ -9,6 +9,7 @@
 #include "Notifier.h"
 #include "PrivilegeLevel.h"
 #include "ResourceFiles.h"
+#include "SettingsFiles.h"
 #include "UserPersist.h"
 
 #include <QApplication>
@@ -53,6 +54,10 @@ int runProgram(const QString& programDirectory, const QStringList& startArgument
         return kStartFailedExitCode;
     UserPersist applicationPersist(resourcePath(kApplicationResourceRoot));
     if (!files.open(programDirectory + kHelpResourceFile, kHelpResourceRoot, notifier))
+        return kStartFailedExitCode;
+    // A settings file that cannot be read ends the start: the program would run on the
+    // defaults (the default unit address among them) and overwrite what it could not read.
+    if (!prepareSettingsFiles(notifier))
         return kStartFailedExitCode;
     HelpSystem help(resourcePath(kHelpResourceRoot), kProgramTitle + QStringLiteral(" - Help"));
     HelpSystem::install(&help);

@@ -9,6 +9,11 @@ TEST(EchoedText, KeepsUpTo200CharactersAndMarksWhatItCuts) {
     EXPECT_EQ(echoedText(QString()), QString());
     EXPECT_EQ(echoedText(exact), exact);
     EXPECT_EQ(echoedText(exact + QStringLiteral("yz")), exact + QStringLiteral("..."));
+    // A character of two code units that straddles the cut is left out whole.
+    const QString straddling =
+        QString(199, QLatin1Char('a')) + QString::fromUtf8("\xF0\x9F\x98\x80");
+    EXPECT_EQ(echoedText(straddling + QStringLiteral("b")),
+              QString(199, QLatin1Char('a')) + QStringLiteral("..."));
 }
 
 } // namespace

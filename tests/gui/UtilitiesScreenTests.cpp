@@ -211,6 +211,9 @@ TEST_F(UtilitiesScreenTest, ANewPortIsUsedByTheNextCheckAndABadOneChangesNothing
          QStringLiteral("The port must be a number from 1 to 65535")},
         {QString::number(other.port()), QString(),
          QStringLiteral("The unit address must be 1 to 31 characters")},
+        {QString::number(other.port()), QStringLiteral("127.0.0.999"),
+         QStringLiteral("The setting \"IP Address\" holds 127.0.0.999, which is not an IPv4 "
+                        "address. Correct the address in the communication settings.")},
     };
     for (const Refused& entry : refused) {
         port->setText(entry.port);

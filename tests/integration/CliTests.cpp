@@ -121,6 +121,42 @@ TEST_F(BrixCli, AddressOptionsApplyToOneRunOnly) {
     EXPECT_EQ(cli({QStringLiteral("frobnicate")}).exitCode, 2);
 }
 
+// The unit is given by its dotted IPv4 address: a name or a wrong number is refused before
+// anything connects.
+TEST_F(BrixCli, AHostThatIsNotAnIpv4AddressIsRefusedAndNothingConnects) {
+    const QString refused =
+        QStringLiteral("Error: The setting \"IP Address\" holds %1, which is not an IPv4 address. "
+                       "Correct the address in the communication settings.\n");
+    const CliRun option =
+        cli({QStringLiteral("--host"), QStringLiteral("127.0.0.999"), QStringLiteral("check")});
+    EXPECT_EQ(option.exitCode, 2);
+    EXPECT_TRUE(option.err.startsWith(refused.arg(QStringLiteral("127.0.0.999"))))
+        << qPrintable(option.err);
+    EXPECT_EQ(simulator.connectionsAccepted(), 0);
+}
+
+// A settings file that cannot be read ends every command before it reads, writes or
+// connects: its defaults would mean the default unit address, and a rewrite would lose the
+// register that it still holds.
+TEST_F(BrixCli, DamagedSettingsEndTheRunAndStayAsTheyWere) {
+    const QString path = configHome() + QStringLiteral("/Orvantis/ZELK.conf");
+    const QByteArray garbled =
+        "[General]\nIP Address=127.0.0.1\nPort=" + QByteArray::number(simulator.port()) +
+        "\n[AircraftInfo\n";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(garbled);
+    file.close();
+    const CliRun run = cli({QStringLiteral("check")});
+    EXPECT_EQ(run.exitCode, 1);
+    const QString unreadable = QStringLiteral("Error: The settings file %1 cannot be read: %2\n");
+    EXPECT_EQ(run.err, unreadable.arg(path, QStringLiteral("its contents are not in the "
+                                                           "settings format")));
+    EXPECT_EQ(simulator.connectionsAccepted(), 0);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbled);
+}
+
 TEST_F(BrixCli, RegisterRoundTrip) {
     EXPECT_EQ(
         cli({QStringLiteral("aircraft"), QStringLiteral("add"), QStringLiteral("F-GZLK")}).exitCode,

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class RecordingView : public CommunicationView {
@@ -137,6 +139,30 @@ TEST_F(CommunicationCheck, OverlongAddressIsRefusedAndNothingConnects) {
     EXPECT_FALSE(connection.checkCommunication(view, notifier));
     EXPECT_EQ(simulator.connectionsAccepted(), 0);
 }
+
+class StoredAddress : public CommunicationCheck, public ::testing::WithParamInterface<QString> {};
+
+// A stored address that is not a dotted IPv4 address is reported, kept for the technician to
+// correct, and never connected to (nor looked up: a name would go to the resolver).
+TEST_P(StoredAddress, ThatIsNotAnIpv4AddressIsKeptAndNothingConnects) {
+    BrixAircraftSettings().setValue(kIpAddressKey, GetParam());
+    connection.loadAddressFromSettings(notifier);
+    EXPECT_EQ(notifier.messages,
+              QList<RecordingNotifier::Message>(
+                  {{QStringLiteral("critical"), QStringLiteral("Error"),
+                    QStringLiteral("The setting \"IP Address\" holds %1, which is not an IPv4 "
+                                   "address. Correct the address in the communication settings.")
+                        .arg(GetParam())}}));
+    EXPECT_TRUE(connection.link().host().isEmpty());
+    EXPECT_FALSE(connection.checkCommunication(view, notifier));
+    EXPECT_EQ(simulator.connectionsAccepted(), 0);
+    EXPECT_EQ(BrixAircraftSettings().value(kIpAddressKey).toString(), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, StoredAddress,
+                         ::testing::Values(QStringLiteral("127.0.0.999"),
+                                           QStringLiteral("localhost"), QStringLiteral("127.1")),
+                         [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 } // namespace
 

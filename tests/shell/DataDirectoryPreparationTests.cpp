@@ -76,8 +76,8 @@ TEST_F(DataDirectoryPreparationTest, OverlongPathIsRefusedNotCut) {
     EXPECT_EQ(notifier.messages[0],
               (RecordingNotifier::Message{
                   QStringLiteral("critical"), QStringLiteral("Error"),
-                  QStringLiteral("The data directory \"") + tooLong +
-                      QStringLiteral("\" is longer than 259 characters. Choose a shorter "
+                  QStringLiteral("The data directory \"") + tooLong.left(200) +
+                      QStringLiteral("...\" is longer than 259 characters. Choose a shorter "
                                      "\"DataDir\" setting.")}));
     EXPECT_TRUE(currentDataDirectory().isEmpty());
     // Neither the path nor a cut-down copy of it was created.

@@ -16,6 +16,7 @@
 #include "QuietCommunicationView.h"
 #include "ReportCommand.h"
 #include "SeriesCommand.h"
+#include "SettingsFiles.h"
 #include "SettingsMaintenance.h"
 #include "StartOfRun.h"
 #include "StderrNotifier.h"
@@ -106,9 +107,8 @@ std::optional<Options> parseOptions(const QStringList& arguments, Notifier& noti
     Options options;
     for (const auto& [name, value] : commandLine.options()) {
         if (name == QStringLiteral("--host")) {
-            if (value.isEmpty() || value.size() > kMaxIpAddressLength) {
-                notifier.critical(kErrorTitle,
-                                  kAddressLengthText.arg(QString::number(kMaxIpAddressLength)));
+            if (const std::optional<QString> problem = addressProblem(value)) {
+                notifier.critical(kErrorTitle, *problem);
                 return std::nullopt;
             }
             options.host = value;
@@ -187,6 +187,10 @@ int main(int argc, char** argv) {
     if (!options)
         return usage();
 
+    // A settings file that cannot be read is left as it is, for its register to be recovered;
+    // without it the run would take the default unit address.
+    if (!prepareSettingsFiles(notifier))
+        return kExitFailed;
     // Open for the whole command: every later opening of the store shares what this one has
     // read, so that a large register (some 54 MB for 10,000 aircraft) is read and parsed once
     // per command, not once per operation.
