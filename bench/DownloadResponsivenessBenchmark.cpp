@@ -110,15 +110,15 @@ int main(int argc, char** argv) {
         const auto percentile = [&gaps](double p) {
             return gaps.isEmpty() ? 0 : gaps[qsizetype(p * (gaps.size() - 1))];
         };
+        if (dialog.sequence().anyStepFailed()) {
+            std::fprintf(stderr, "the download failed: nothing measured\n");
+            return 1;
+        }
         std::printf("run %d: %lld ms for both engines, %lld ticks, gap median %.1f ms, "
                     "99th %.1f ms, longest %.1f ms\n",
                     run, total.elapsed(), qint64(gaps.size()), percentile(0.5) / 1000.0,
                     percentile(0.99) / 1000.0, worst / 1000.0);
         worstOverall = std::max(worstOverall, worst);
-        if (dialog.sequence().anyStepFailed()) {
-            std::fprintf(stderr, "the download failed\n");
-            return 1;
-        }
     }
     std::printf("longest wait of any event: %.1f ms (goal: at most 50 ms; the probe ticks "
                 "every %d ms)\n",

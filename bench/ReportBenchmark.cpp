@@ -107,19 +107,24 @@ int main(int argc, char** argv) {
     const ReportRequest request{kAircraft, {}, {}};
     const QPageSize page = reportPageSize(QLocale::system());
 
+    bool failed = false;
     double cliMs = -1;
     if (argc > 1) {
         cliMs = medianMs([&] {
             QProcess process;
             process.start(QString::fromLocal8Bit(argv[1]),
                           {QStringLiteral("report"), kAircraft, QStringLiteral("--out"), out});
-            if (!process.waitForFinished(60000) || process.exitCode() != 0)
+            if (!process.waitForFinished(60000) || process.exitCode() != 0) {
                 std::fprintf(stderr, "brix-cli report failed\n");
+                failed = true;
+            }
         });
     }
     const double wholeMs = medianMs([&] {
-        if (!writeMaintenanceReport(collectReport(data, request), page, out, nullptr))
+        if (!writeMaintenanceReport(collectReport(data, request), page, out, nullptr)) {
             std::fprintf(stderr, "the report failed\n");
+            failed = true;
+        }
     });
 
     ReportContent content;
@@ -146,6 +151,10 @@ int main(int argc, char** argv) {
             file.write(reportText(content).toUtf8());
     });
     const double partsMs = collectMs + chartsMs + tablesMs;
+    if (failed) {
+        std::fprintf(stderr, "nothing measured\n");
+        return 1;
+    }
     std::printf("flights: %d engines x %d\n", AircraftRecord::kEngineCount,
                 kDownloadsPerEngine * kFlightsPerDownload);
     if (cliMs >= 0)

@@ -23,6 +23,9 @@ namespace {
 
 constexpr int kWidth = 1366;
 constexpr int kHeight = 768;
+// The pens of the reference cursor and of the trend's alert line.
+const QColor kReferenceColour(176, 58, 46);
+const QColor kAlertColour(200, 40, 40);
 
 // Offsets in the flight record: steady-state row r, bin b.
 int steadyStateOffset(int row, int bin) {
@@ -498,12 +501,37 @@ PlotView trendView(std::optional<double> alertLevel) {
     return buildTrendView(result, request, alertLevel);
 }
 
-int pixelsOf(const QImage& image, const QColor& colour) {
+// Pixels of `area` that show `pen` drawn over the chart's white: an antialiased line of 1.5
+// pixels fills no pixel wholly when it falls between two rows, which depends on where the
+// axis rectangle starts and so on the faces of the axes' texts. A pixel shows the pen when
+// every channel has moved from white towards it by the same part, at least a third.
+int pixelsShowing(const QImage& image, const QRect& area, const QColor& pen) {
+    const QRect inside = area.intersected(image.rect());
     int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixelColor(x, y) == colour;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const auto part = [](int shown, int full) { return (255.0 - shown) / (255.0 - full); };
+            const double red = part(pixel.red(), pen.red());
+            const double green = part(pixel.green(), pen.green());
+            const double blue = part(pixel.blue(), pen.blue());
+            count +=
+                green >= 1.0 / 3 && std::abs(red - green) < 0.15 && std::abs(blue - green) < 0.15;
+        }
+    }
     return count;
+}
+
+// The band of three pixel rows (or columns) around a horizontal (vertical) line at `pixel`,
+// across the axis rectangle.
+QRect rowBand(const QCustomPlot* plot, double pixel) {
+    const QRect axes = plot->axisRect()->rect();
+    return QRect(axes.left(), int(std::lround(pixel)) - 1, axes.width(), 3);
+}
+
+QRect columnBand(const QCustomPlot* plot, double pixel) {
+    const QRect axes = plot->axisRect()->rect();
+    return QRect(int(std::lround(pixel)) - 1, axes.top(), 3, axes.height());
 }
 
 } // namespace
@@ -522,12 +550,22 @@ TEST(Chart, TheTrendDrawsSuspectPointsHollowAndItsAlertLevelAsALine) {
     // The line lies above every value: the axis reaches it.
     EXPECT_DOUBLE_EQ(chart.window.alertLineY(), 4.0);
     EXPECT_GE(chart.plot()->yAxis->range().upper, 4.0);
+    auto* line = qobject_cast<QCPItemStraightLine*>(chart.plot()->item(3));
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->visible());
+    EXPECT_DOUBLE_EQ(line->point2->coords().y(), 4.0);
+    EXPECT_EQ(line->pen(), QPen(kAlertColour, 1.5, Qt::DashDotLine));
     auto* label = qobject_cast<QCPItemText*>(chart.plot()->item(4));
     ASSERT_NE(label, nullptr);
     EXPECT_TRUE(label->visible());
     EXPECT_EQ(label->text(), QStringLiteral("Alert level 4"));
+    // Drawn inside the axis rectangle, dashed along its width.
     const QImage image = chart.plot()->toPixmap(kWidth, kHeight).toImage();
-    EXPECT_GT(pixelsOf(image, QColor(200, 40, 40)), 200);
+    const double lineY = chart.plot()->yAxis->coordToPixel(4.0);
+    const QRect axes = chart.plot()->axisRect()->rect();
+    EXPECT_GT(lineY, axes.top() + 1);
+    EXPECT_LT(lineY, axes.bottom() - 1);
+    EXPECT_GT(pixelsShowing(image, rowBand(chart.plot(), lineY), kAlertColour), axes.width() / 3);
     // The suspect point is white inside, the others filled with the series' colour.
     const auto centre = [&](double x, double y) {
         return image.pixelColor(int(std::lround(chart.plot()->xAxis->coordToPixel(x))),
@@ -569,8 +607,19 @@ TEST(Chart, ASpectrumShowsOrderMarkersAndMeasuresFromTheReferenceCursor) {
     chart.move(chart.pixelOf(0, 20));
     EXPECT_TRUE(chart.window.readoutText().contains(QStringLiteral("  dF = 104.90 (Hz)  dY = ")))
         << chart.window.readoutText().toStdString();
+    auto* cursor = qobject_cast<QCPItemStraightLine*>(chart.plot()->item(2));
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_TRUE(cursor->visible());
+    EXPECT_DOUBLE_EQ(cursor->point2->coords().x(), view.series[0].x[9]);
+    EXPECT_EQ(cursor->pen(), QPen(kReferenceColour, 1.5));
+    // Drawn inside the axis rectangle, over most of its height.
     const QImage image = chart.plot()->toPixmap(kWidth, kHeight).toImage();
-    EXPECT_GT(pixelsOf(image, QColor(176, 58, 46)), 100);
+    const double cursorX = chart.plot()->xAxis->coordToPixel(view.series[0].x[9]);
+    const QRect axes = chart.plot()->axisRect()->rect();
+    EXPECT_GT(cursorX, axes.left() + 1);
+    EXPECT_LT(cursorX, axes.right() - 1);
+    EXPECT_GT(pixelsShowing(image, columnBand(chart.plot(), cursorX), kReferenceColour),
+              axes.height() / 2);
 
     // A new view starts without the cursor and the markers.
     chart.load(selection(PlotType::SteadyState, ParameterType::Fft));

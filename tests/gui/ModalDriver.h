@@ -12,9 +12,11 @@
 #include <functional>
 
 // Widget tests drive modal windows from inside their modal run: whenModal() runs `action`
-// on the next modal window of type T as soon as it is shown, and fails the test when none
-// shows within the bound. It polls without blocking, so whatever runs before the modal
-// window (a link check, other event processing) goes on as usual.
+// on the next modal window of type T as soon as it is shown and active, and fails the test
+// when none is within the bound. Shown is not enough: the window is activated by a later
+// event, and until then the focus and the keys still belong to the window below it (on a
+// busy machine the poll often comes first). It polls without blocking, so whatever runs
+// before the modal window (a link check, other event processing) goes on as usual.
 constexpr int kModalBoundMs = 15000;
 constexpr int kModalPollMs = 10;
 
@@ -26,15 +28,15 @@ void whenModal(std::function<void(T*)> action, int boundMs = kModalBoundMs) {
     poll->setInterval(kModalPollMs);
     QObject::connect(poll, &QTimer::timeout, [poll, started, action = std::move(action), boundMs] {
         auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        const bool shown = window != nullptr && window->isVisible();
+        const bool shown = window != nullptr && window->isVisible() && window->isActiveWindow();
         if (!shown && started->elapsed() < boundMs)
             return;
         poll->stop();
         poll->deleteLater();
         delete started;
         if (!shown) {
-            ADD_FAILURE() << "no modal " << T::staticMetaObject.className() << " within " << boundMs
-                          << " ms";
+            ADD_FAILURE() << "no active modal " << T::staticMetaObject.className() << " within "
+                          << boundMs << " ms";
             // Whatever runs instead must not hold the test for ever.
             if (QWidget* other = QApplication::activeModalWidget())
                 other->close();

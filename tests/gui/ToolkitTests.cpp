@@ -5,16 +5,19 @@
 #include "HelpSystem.h"
 #include "KORAButton.h"
 #include "KORAGroup.h"
+#include "ModalDriver.h"
 #include "ResourceFiles.h"
 #include "UserPersist.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -158,6 +161,26 @@ TEST(DialogWindow, ModalRunsAnswerAcceptedOrTheEndingCode) {
     EXPECT_EQ(dialog.runModal(), -2999);
     QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
     EXPECT_EQ(dialog.runModal(), kRejectedResult);
+}
+
+// A busy machine lets the driver's poll fall due before a shown dialog is activated; keys
+// sent then would go to the window below it.
+TEST(ModalDriver, DrivesAModalWindowOnlyWhenItHasTheKeyboard) {
+    QWidget below;
+    auto* belowEdit = new QLineEdit(&below);
+    below.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&below));
+    belowEdit->setFocus();
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    QWidget* focus = nullptr;
+    whenModal<QDialog>([&](QDialog* shown) {
+        focus = QApplication::focusWidget();
+        shown->accept();
+    });
+    QThread::msleep(3 * kModalPollMs);
+    dialog.exec();
+    EXPECT_EQ(focus, edit);
 }
 
 TEST(HelpSystem, KnowsThePagesOfTheHelpFile) {
