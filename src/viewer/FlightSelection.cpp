@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -51,13 +53,14 @@ QList<FlightListElement> slotsOfRawFileHeader(const QString& path, const char* h
     QList<FlightListElement> found;
     const QString aircraftId = headerAircraftId(header);
     const qint32 engineNumber = headerWord(header, Raw::kEngineNumberOffset);
+    const quint32 creationTime = quint32(headerWord(header, Raw::kCreationTimeOffset));
     for (int slot = 0; slot < Raw::kSlotCount && isRecordComplete(slot, fileSize); ++slot) {
         const qint32 flightNumber = headerWord(header, Raw::kFlightNumbersOffset + 4 * slot);
         if (flightNumber == 0)
             continue;
         found.append({path, aircraftId, engineNumber, flightNumber,
                       static_cast<MemoryType>(headerWord(header, Raw::kMemoriesOffset + 4 * slot)),
-                      slot});
+                      slot, creationTime});
     }
     return found;
 }
@@ -159,6 +162,28 @@ QString flightEntryText(const FlightListElement& slot) {
                              leadingNumber(part(10, 2)), leadingNumber(part(12, 2)));
 }
 
+QList<int> newestDownloadSlots(const QList<FlightListElement>& listed) {
+    const auto downloadOf = [](const FlightListElement& slot) {
+        return DownloadOrder{slot.creationTime,
+                             slot.filePath.mid(slot.filePath.lastIndexOf(QLatin1Char('/')) + 1)};
+    };
+    // Per flight, the index of the slot that stands for it.
+    std::map<std::tuple<QString, qint32, qint32, int>, int> newest;
+    for (int index = 0; index < listed.size(); ++index) {
+        const FlightListElement& slot = listed[index];
+        const auto [known, added] = newest.try_emplace(
+            {slot.aircraftId, slot.engineNumber, slot.flightNumber, valueOf(slot.memoryType)},
+            index);
+        if (!added && downloadOf(slot).isNewerThan(downloadOf(listed[known->second])))
+            known->second = index;
+    }
+    QList<int> indexes;
+    for (const auto& [flight, index] : newest)
+        indexes.append(index);
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+}
+
 std::optional<FlightDataElement> loadFlightSlot(const FlightListElement& slot) {
     if (slot.slot < 0 || slot.slot >= Raw::kSlotCount)
         return std::nullopt;
@@ -207,10 +232,14 @@ FlightSelection::FlightSelection(const QString& dataDirectory) {
         }
     }
 
+    const QList<int> newest = newestDownloadSlots(slots_);
+    newestSlots_ = QSet<int>(newest.begin(), newest.end());
+
     BrixAircraftSettings settings;
     memoryType_ = settings.value(kPlotMemoryTypeKey, 0).toUInt() == uint(MemoryType::PostDefect)
                       ? MemoryType::PostDefect
                       : MemoryType::PreDefect;
+    newestOnly_ = settings.value(kPlotNewestOnlyKey, false).toBool();
     if (!aircraftEntries_.isEmpty()) {
         const QString last = settings.value(kLastAircraftKey).toString();
         selectAircraft(seen.contains(last) ? last : aircraftEntries_.first());
@@ -250,12 +279,20 @@ void FlightSelection::selectMemoryType(MemoryType memoryType) {
     rebuildEntries();
 }
 
+void FlightSelection::selectNewestOnly(bool newestOnly) {
+    newestOnly_ = newestOnly;
+    BrixAircraftSettings settings;
+    settings.setValue(kPlotNewestOnlyKey, newestOnly_);
+    rebuildEntries();
+}
+
 void FlightSelection::rebuildEntries() {
     entries_.clear();
     for (int index = 0; index < slots_.size(); ++index) {
         const FlightListElement& slot = slots_[index];
         if (slot.flightNumber != 0 && slot.aircraftId == selectedAircraft_ &&
-            slot.engineNumber == engineNumber_ && slot.memoryType == memoryType_)
+            slot.engineNumber == engineNumber_ && slot.memoryType == memoryType_ &&
+            (!newestOnly_ || newestSlots_.contains(index)))
             entries_.append({index, flightEntryText(slot)});
     }
 }
@@ -274,7 +311,11 @@ std::optional<QList<FlightDataElement>> FlightSelection::load(const QList<int>& 
         if (chosen.contains(entry.value))
             values.append(entry.value);
     }
-    // Counted before anything is read: too many is the user's to correct, not ours to load.
+    // Counted before anything is read: none or too many is the user's to correct.
+    if (values.isEmpty()) {
+        notifier.warning(kWarningTitle, kNoFlightSelectedText);
+        return std::nullopt;
+    }
     if (values.size() > kMaxLoadedFlights) {
         notifier.critical(kErrorTitle, kTooManyFlightsText.arg(kMaxLoadedFlights));
         return std::nullopt;

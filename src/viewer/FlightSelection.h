@@ -25,6 +25,19 @@ struct FlightListElement {
     // The slot itself (0..19): a file may hold one flight number in two slots, and loading
     // must take the slot that was listed.
     int slot = -1;
+    quint32 creationTime = 0; // the download: the file header's creation time (UTC seconds)
+};
+
+// Which of two downloads of one flight is the newer: the later header creation time, and of
+// equal times the later file name (a second download in the same minute is named "..._2").
+// The trend and the flight selection's "Newest download only" choose by this rule.
+struct DownloadOrder {
+    quint32 creationTime = 0;
+    QString fileName;
+    bool isNewerThan(const DownloadOrder& other) const {
+        return creationTime != other.creationTime ? creationTime > other.creationTime
+                                                  : fileName > other.fileName;
+    }
 };
 
 // A copy of one register record; only its engine fields are shown.
@@ -49,12 +62,16 @@ struct FlightEntry {
 
 // Settings and texts of the flight selection.
 inline const QString kPlotMemoryTypeKey = QStringLiteral("Plot2D_MemType");
+inline const QString kPlotNewestOnlyKey = QStringLiteral("Plot2D_NewestOnly");
 // The scanned names: "*_data" directories, "*.raw" files.
 inline constexpr QLatin1StringView kAircraftDataSuffix("_data");
 inline constexpr QLatin1StringView kRawFileSuffix(".raw");
 inline const QString kEngineDirectoryPattern = QStringLiteral("engine_%1");
 // printf format: flight number, day, month text, year, hour, minute.
 inline constexpr char kFlightEntryFormat[] = "Flight: %04d   Date: %02d-%s-%d (%02d:%02d)";
+inline const QString kNoFlightSelectedText = QStringLiteral("Select at least one flight");
+// %1 the selected entries, %2 the most that can be loaded.
+inline const QString kSelectedCountText = QStringLiteral("%1 of %2 selected");
 inline const QString kTooManyFlightsText =
     QStringLiteral("Too many flights selected. Maximum allowed is %1");
 // %1 flight number, %2 slot, %3 file.
@@ -87,6 +104,11 @@ QList<FlightListElement> listRawFlightDataFile(const QString& path);
 // the file name after its first "_". Only what the name holds is read.
 QString flightEntryText(const FlightListElement& slot);
 
+// The slots of `listed` that stand for their flight when each flight (aircraft, engine, flight
+// number and memory) counts once: the one from the newest download (DownloadOrder), of one
+// download the first listed. Indexes into `listed`, in listing order.
+QList<int> newestDownloadSlots(const QList<FlightListElement>& listed);
+
 // Header and record of exactly the listed slot, or nothing when the file no longer holds
 // that flight there (gone, cut short, or its header changed).
 std::optional<FlightDataElement> loadFlightSlot(const FlightListElement& slot);
@@ -114,6 +136,8 @@ public:
     // Engine 1 or 2 of the selected aircraft.
     const EngineDetails& engineFields(int engine) const;
     const QList<FlightEntry>& entries() const { return entries_; }
+    // Whether the list shows each flight once, from its newest download.
+    bool newestOnly() const { return newestOnly_; }
 
     // The aircraft combo's text changed.
     void selectAircraft(const QString& aircraftId);
@@ -122,9 +146,11 @@ public:
     // Anything but pre-defect selects post-defect; stored at once, since the viewer reads it
     // too.
     void selectMemoryType(MemoryType memoryType);
+    // Stored at once, like the memory.
+    void selectNewestOnly(bool newestOnly);
 
     // Confirmation: loads the selected entries (their values) in list order. Nothing when
-    // more than kMaxLoadedFlights are selected: the dialog stays open. A flight that can no
+    // none or more than kMaxLoadedFlights are selected: the dialog stays open. A flight that can no
     // longer be read is left out and reported.
     std::optional<QList<FlightDataElement>> load(const QList<int>& selectedValues,
                                                  Notifier& notifier) const;
@@ -138,6 +164,8 @@ private:
     QString selectedAircraft_;
     int engineNumber_ = 1;
     MemoryType memoryType_ = MemoryType::PreDefect;
+    bool newestOnly_ = false;
+    QSet<int> newestSlots_; // indexes into slots_
     std::array<EngineDetails, 2> engineFields_;
     QList<FlightEntry> entries_;
 };

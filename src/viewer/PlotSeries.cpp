@@ -1,9 +1,13 @@
 #include "PlotSeries.h"
 
 #include "Decibels.h"
+#include "DownloadFileNames.h"
 #include "FlightDataElement.h"
 #include "FlightRecord.h"
 #include "Spectrum.h"
+
+#include <QDateTime>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -70,14 +74,20 @@ QList<double> xValues(XRule rule, int points) {
 }
 
 // One series per loaded flight, in list order, each from the flight's own record: a lookup
-// by flight number and creation time could pick another flight with the same key.
+// by flight number and creation time could pick another flight with the same key. A flight
+// number met again (another download of the flight) is named with its download's time.
 template <typename Fill>
 void addFlightSeries(PlotView& view, const QList<FlightDataElement>& flights, XRule rule,
                      int points, Fill fill) {
     const QList<double> x = xValues(rule, points);
+    QSet<qint32> named;
     for (const FlightDataElement& flight : flights) {
         PlotSeries series;
-        series.name = kFlightSeriesName.arg(flight.flightNumber);
+        series.name = named.contains(flight.flightNumber)
+                          ? kRepeatedFlightSeriesName.arg(QString::number(flight.flightNumber),
+                                                          downloadTimeText(flight.creationTime()))
+                          : kFlightSeriesName.arg(flight.flightNumber);
+        named.insert(flight.flightNumber);
         series.x = x;
         series.y.resize(points);
         fill(FlightRecord(flight), series.y.data());
@@ -259,6 +269,15 @@ QString transientBinAxisLabel(int transientBin) {
 
 QString memoryTypeHeader(MemoryType memoryType) {
     return memoryType == MemoryType::PreDefect ? kPreDefectHeader : kPostDefectHeader;
+}
+
+QString downloadTimeText(quint32 creationTime) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(qint64(creationTime));
+    const QDate date = local.date();
+    const QTime time = local.time();
+    return QString::asprintf("%02d-%s-%04d %02d:%02d:%02d", date.day(),
+                             qPrintable(monthAbbreviation(date.month())), date.year(), time.hour(),
+                             time.minute(), time.second());
 }
 
 PlotView buildPlotView(const PlotSelection& selection, const QList<FlightDataElement>& flights) {

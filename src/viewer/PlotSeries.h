@@ -27,6 +27,9 @@ QString transientBinMenuText(int transientBin);
 QString transientBinAxisLabel(int transientBin);
 // "Pre-Defect" for the pre-defect memory, "Post-Defect" for any other.
 QString memoryTypeHeader(MemoryType memoryType);
+// The download of a raw file, from its header's creation time, in local time as its file
+// name has it: "07-DEC-2026 18:21:09".
+QString downloadTimeText(quint32 creationTime);
 
 inline const QString kBinNumberAxisTitle = QStringLiteral("Bin Number");
 inline const QString kTimeHistoryAxisTitle = QStringLiteral("Time History (ms)");
@@ -36,6 +39,8 @@ inline const QString kWaterfallFlightFooter = QStringLiteral("Flight # %1");
 // %1 the sample (1-based), %2 the transient bin's axis label.
 inline const QString kSampleNumberFooter = QStringLiteral("Sample Number %1: (%2)");
 inline const QString kFlightSeriesName = QStringLiteral("Flight %1");
+// A second series of one flight number: %1 the number, %2 downloadTimeText().
+inline const QString kRepeatedFlightSeriesName = QStringLiteral("Flight %1 (%2)");
 inline const QString kWaterfallTraceName = QStringLiteral("Trace %1");
 
 inline const QString kSteadyStateDataHeader = QStringLiteral("Steady State Data: %1: Engine %2");
@@ -62,7 +67,8 @@ struct PlotSelection {
 };
 
 struct PlotSeries {
-    QString name; // "Flight %1"; the waterfall's "Trace %1" is for exports only
+    // "Flight %1" or kRepeatedFlightSeriesName; the waterfall's "Trace %1" is for exports only
+    QString name;
     QList<double> x;
     QList<double> y;
     bool visible = true; // the waterfall hides traces whose time record is all zeros

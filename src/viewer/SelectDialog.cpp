@@ -7,8 +7,10 @@
 #include "ViewerEvents.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QLabel>
 #include <QListWidget>
 
 namespace {
@@ -52,6 +54,7 @@ SelectDialog::SelectDialog(FlightSelection& selection, const QFont& font, UserPe
     aircraft_->setCurrentIndex(aircraft_->findText(selection_.selectedAircraft()));
     checkButton(engineButtons_, selection_.engineNumber() - 1);
     checkButton(memoryButtons_, valueOf(selection_.memoryType()));
+    newestOnly_->setChecked(selection_.newestOnly());
     showEngineFields();
     showEntries();
     flights_->setFocus();
@@ -60,7 +63,12 @@ SelectDialog::SelectDialog(FlightSelection& selection, const QFont& font, UserPe
 void SelectDialog::findControls() {
     aircraft_ = findControl<QComboBox>(this, {QStringLiteral("TAIL_NUMBER")});
     flights_ = findControl<QListWidget>(this, {QStringLiteral("FLIGHT_LIST")});
+    newestOnly_ = findControl<QCheckBox>(this, {QStringLiteral("B_NEWEST_ONLY")});
+    selectedCount_ = findControl<QLabel>(this, {QStringLiteral("SELECTED_COUNT")});
     bindCode(aircraft_, this, kAircraftChosenEvent);
+    bindCode(newestOnly_, this, kNewestOnlyEvent);
+    // The count follows every change, so the limit is seen before OK.
+    connect(flights_, &QListWidget::itemSelectionChanged, this, &SelectDialog::showSelectedCount);
     engineButtons_ = groupButtons(this, QStringLiteral("G_ENGINE"));
     memoryButtons_ = groupButtons(this, QStringLiteral("G_MEMORY_TYPE"));
     for (QAbstractButton* button : std::as_const(engineButtons_))
@@ -91,6 +99,12 @@ void SelectDialog::showEntries() {
         item->setData(Qt::UserRole, entry.value);
     }
     flights_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    showSelectedCount();
+}
+
+void SelectDialog::showSelectedCount() {
+    selectedCount_->setText(kSelectedCountText.arg(flights_->selectedItems().size())
+                                .arg(FlightSelection::kMaxLoadedFlights));
 }
 
 void SelectDialog::confirm() {
@@ -99,7 +113,7 @@ void SelectDialog::confirm() {
         values.append(item->data(Qt::UserRole).toInt());
     std::optional<QList<FlightDataElement>> loaded = selection_.load(values, notifier_);
     if (!loaded)
-        return; // too many: the user narrows the selection and confirms again
+        return; // none or too many: the user changes the selection and confirms again
     loaded_ = std::move(*loaded);
     endModal(kAcceptedResult);
 }
@@ -118,6 +132,10 @@ int SelectDialog::handleEvent(int code) {
     case kMemoryTypeEvent:
         selection_.selectMemoryType(isChecked(memoryButtons_, 0) ? MemoryType::PreDefect
                                                                  : MemoryType::PostDefect);
+        showEntries();
+        break;
+    case kNewestOnlyEvent:
+        selection_.selectNewestOnly(newestOnly_->isChecked());
         showEntries();
         break;
     case kConfirmEvent:

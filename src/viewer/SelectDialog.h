@@ -9,7 +9,9 @@ class FlightSelection;
 class Notifier;
 class QAbstractButton;
 class QComboBox;
+class QCheckBox;
 class QFont;
+class QLabel;
 class QListWidget;
 class UserPersist;
 
@@ -26,6 +28,7 @@ public:
     static constexpr int kAircraftChosenEvent = 10017;
     static constexpr int kEngineEvent = 10023;
     static constexpr int kMemoryTypeEvent = 10024;
+    static constexpr int kNewestOnlyEvent = 10025;
 
     SelectDialog(FlightSelection& selection, const QFont& font, UserPersist& persist,
                  Notifier& notifier, QWidget* parent = nullptr);
@@ -41,6 +44,7 @@ private:
     void findControls();
     void showEngineFields();
     void showEntries();
+    void showSelectedCount();
     void confirm();
 
     FlightSelection& selection_;
@@ -50,6 +54,8 @@ private:
 
     QComboBox* aircraft_ = nullptr;
     QListWidget* flights_ = nullptr;
+    QCheckBox* newestOnly_ = nullptr;
+    QLabel* selectedCount_ = nullptr;
     QList<QAbstractButton*> engineButtons_;
     QList<QAbstractButton*> memoryButtons_;
 };

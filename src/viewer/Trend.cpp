@@ -71,15 +71,9 @@ bool sameFile(const struct stat& before, const struct stat& after) {
 
 // The candidate that counts for one flight: the newest file's.
 struct Candidate {
-    quint32 creationTime = 0;
-    QString fileName;
+    DownloadOrder download;
     QString filePath;
     TrendSlot slot;
-
-    bool isNewerThan(const Candidate& other) const {
-        return creationTime != other.creationTime ? creationTime > other.creationTime
-                                                  : fileName > other.fileName;
-    }
 };
 
 void countProblem(TrendSkips& skipped, TrendFileProblem problem) {
@@ -226,7 +220,7 @@ TrendResult computeTrend(const QString& dataDirectory, const TrendRequest& reque
     QHash<QPair<qint32, int>, Candidate> flights;
     for (const QString& fileName : rawFileNames(directory)) {
         Candidate candidate;
-        candidate.fileName = fileName;
+        candidate.download.fileName = fileName;
         candidate.filePath = directory + QLatin1Char('/') + fileName;
         TrendFile file =
             readTrendFile(candidate.filePath, request.parameterType, request.statistic);
@@ -239,14 +233,14 @@ TrendResult computeTrend(const QString& dataDirectory, const TrendRequest& reque
             continue;
         }
         ++result.filesRead;
-        candidate.creationTime = file.creationTime;
+        candidate.download.creationTime = file.creationTime;
         for (const TrendSlot& slot : std::as_const(file.flightSlots)) {
             if (request.memoryType && slot.memoryType != *request.memoryType)
                 continue;
             candidate.slot = slot;
             const QPair<qint32, int> key(slot.flightNumber, valueOf(slot.memoryType));
             const auto known = flights.constFind(key);
-            if (known == flights.cend() || candidate.isNewerThan(*known))
+            if (known == flights.cend() || candidate.download.isNewerThan(known->download))
                 flights.insert(key, candidate);
         }
     }
@@ -256,8 +250,8 @@ TrendResult computeTrend(const QString& dataDirectory, const TrendRequest& reque
             continue;
         }
         result.points.append({candidate.slot.flightNumber, candidate.slot.memoryType,
-                              candidate.creationTime, *candidate.slot.value, candidate.slot.status,
-                              candidate.filePath, candidate.slot.slot});
+                              candidate.download.creationTime, *candidate.slot.value,
+                              candidate.slot.status, candidate.filePath, candidate.slot.slot});
     }
     std::sort(result.points.begin(), result.points.end(), [](const auto& a, const auto& b) {
         return a.flightNumber != b.flightNumber ? a.flightNumber < b.flightNumber

@@ -46,6 +46,8 @@ namespace {
 // A laptop screen less the task bar, and a large monitor.
 constexpr QSize kLaptop(1366, 728);
 constexpr QSize kLargeMonitor(2560, 1400);
+// A 1024x600 screen less a title bar and a task bar.
+constexpr QSize kSmallScreen(1024, 540);
 constexpr quint16 kNobodyListens = 1;
 
 // The controls whose text the window would cut.
@@ -179,8 +181,16 @@ TEST_F(LayoutTest, TheViewerWindowsFitOnEveryScreen) {
     writeViewerRawFile(dataDirectory(), flightNumbers(10));
     whenModal<SelectDialog>([](SelectDialog* dialog) {
         expectFits(dialog, "flight selection");
+        // The count at its longest and the newest-download box ticked.
         auto* list = dialog->findChild<QListWidget*>(QStringLiteral("FLIGHT_LIST"));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("B_NEWEST_ONLY"))->click();
         list->selectAll();
+        ASSERT_EQ(dialog->findChild<QLabel*>(QStringLiteral("SELECTED_COUNT"))->text(),
+                  QStringLiteral("10 of 10 selected"));
+        expectFits(dialog, "flight selection with ten flights selected");
+        const QSize smallest = dialog->minimumSizeHint().expandedTo(dialog->minimumSize());
+        EXPECT_LE(smallest.width(), kSmallScreen.width());
+        EXPECT_LE(smallest.height(), kSmallScreen.height());
         QTest::keyClick(list, Qt::Key_F5);
     });
     Plot2D viewer(persist, fonts.normal, notifier);

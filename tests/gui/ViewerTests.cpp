@@ -24,6 +24,7 @@
 #include "ViewerEvents.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -31,6 +32,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -363,6 +365,44 @@ TEST_F(ViewerTest, TheSelectionLoadsTenFlightsAndRefusesEleven) {
                                                      "Maximum allowed is 10")}}));
     ASSERT_EQ(dialog.loadedFlights().size(), 10);
     EXPECT_EQ(dialog.loadedFlights().last().flightNumber, 110);
+}
+
+// The count follows the selection, OK without a flight asks for one and keeps the list, and
+// "Newest download only" (off at first, then remembered) lists each flight once.
+TEST_F(ViewerTest, TheSelectionCountsItsFlightsAndCanListTheNewestDownloadsOnly) {
+    writeViewerRawFile(data, flightNumbers(3));
+    writeViewerRawFile(data, {102}, {}, QStringLiteral("n4orig_13MAR2024_0930.raw"),
+                       kViewerTestCreationTime + 86400);
+    FlightSelection selection;
+    SelectDialog dialog(selection, font, persist, notifier);
+    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("FLIGHT_LIST"));
+    auto* newest = dialog.findChild<QCheckBox*>(QStringLiteral("B_NEWEST_ONLY"));
+    auto* count = dialog.findChild<QLabel*>(QStringLiteral("SELECTED_COUNT"));
+    EXPECT_EQ(newest->text(), QStringLiteral("Newest download only"));
+    EXPECT_FALSE(newest->isChecked());
+    ASSERT_EQ(list->count(), 4);
+    list->item(0)->setSelected(true);
+    list->item(3)->setSelected(true);
+    EXPECT_EQ(count->text(), QStringLiteral("2 of 10 selected"));
+
+    // Flight 102 once, from the later file.
+    QTest::mouseClick(newest, Qt::LeftButton);
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("Flight: 0102   Date: 13-MAR-2024 (09:30)"));
+    EXPECT_EQ(count->text(), QStringLiteral("0 of 10 selected"));
+    whenModal<SelectDialog>([&](SelectDialog*) {
+        QTest::keyClick(list, Qt::Key_F5);
+        EXPECT_TRUE(dialog.isVisible());
+        list->item(2)->setSelected(true);
+        QTest::keyClick(list, Qt::Key_F5);
+    });
+    EXPECT_EQ(dialog.runModal(), kAcceptedResult);
+    EXPECT_EQ(notifier.messages, (QList<RecordingNotifier::Message>{
+                                     {QStringLiteral("warning"), QStringLiteral("Warning"),
+                                      QStringLiteral("Select at least one flight")}}));
+    EXPECT_EQ(dialog.loadedFlights().value(0).creationTime(), kViewerTestCreationTime + 86400);
+    FlightSelection again;
+    EXPECT_TRUE(again.newestOnly());
 }
 
 TEST_F(ViewerTest, WithoutStoredFlightsTheViewerSaysSoAndStaysClosed) {

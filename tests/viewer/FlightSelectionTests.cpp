@@ -12,6 +12,7 @@
 #include "RecordingNotifier.h"
 #include "RegisterKeys.h"
 #include "SettingsSandbox.h"
+#include "Trend.h"
 #include "UnitSimulator.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -37,12 +39,14 @@ struct Crafted {
     int extraBytes = 0; // of the next record
     quint32 magic = 0xAEEAAEEB;
     bool terminateId = true;
+    quint32 created = 0; // the header's creation time
 
     QByteArray bytes() const {
         QByteArray header(kHeader, '\0');
         qToLittleEndian<quint32>(magic, header.data());
         header.replace(4, terminateId ? id.size() : 17, terminateId ? id : id.leftJustified(17));
         qToLittleEndian<qint32>(engine, header.data() + 40);
+        qToLittleEndian<quint32>(created, header.data() + 56);
         for (int slot = 0; slot < 20; ++slot) {
             qToLittleEndian<qint32>(flights[slot], header.data() + 64 + 4 * slot);
             qToLittleEndian<qint32>(memories[slot], header.data() + 224 + 4 * slot);
@@ -330,6 +334,55 @@ TEST_F(FlightSelectionTest, MoreThanTenSelectedLoadsNothingAndTenLoadInListOrder
         flights.append(flight.flightNumber);
     EXPECT_EQ(flights, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(BrixAircraftSettings().value(kLastAircraftKey).toString(), "N4711Z");
+}
+
+// Every download lists again the flights that the unit still holds. "Newest download only"
+// keeps each flight (number and memory) once, from the file that the trend takes it from;
+// brix-cli flights --newest lists the same.
+TEST_F(FlightSelectionTest, NewestDownloadOnlyListsEachFlightOnceAsTheTrendCounts) {
+    Crafted older = numbered(1), newer = numbered(11), sameTime = numbered(21);
+    older.created = 1000;
+    newer.created = sameTime.created = 2000; // of equal times the later name counts
+    newer.flights[0] = 5; // flight 5 post-defect is another flight than 5 pre-defect
+    newer.memories[0] = 1;
+    // The names sort against the creation times.
+    put(older, QStringLiteral("n4orig_09MAR2006_0900.raw"));
+    const QString newerPath = put(newer, QStringLiteral("n4orig_01MAR2006_0900.raw"));
+    put(sameTime, QStringLiteral("n4orig_01MAR2006_0900_2.raw"));
+
+    FlightSelection selection;
+    EXPECT_FALSE(selection.newestOnly());
+    ASSERT_EQ(selection.entries().size(), 20 + 19 + 20);
+    const auto shown = [&selection] {
+        QList<std::pair<QString, int>> files;
+        for (const FlightEntry& entry : selection.entries())
+            files.append({selection.flightSlots()[entry.value].filePath,
+                          selection.flightSlots()[entry.value].slot});
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    QList<std::pair<QString, int>> trendFiles;
+    for (const TrendPoint& point :
+         computeTrend(data, {"N4711Z", 1, ParameterType::A4R, TrendStatistic::Maximum, {}}).points)
+        trendFiles.append({point.filePath, point.slot});
+    std::sort(trendFiles.begin(), trendFiles.end());
+    ASSERT_EQ(trendFiles.size(), 40 + 1);
+    ASSERT_TRUE(trendFiles.removeOne({newerPath, 0}));
+
+    selection.selectNewestOnly(true);
+    EXPECT_EQ(shown(), trendFiles);
+
+    QString printed;
+    QTextStream out(&printed);
+    RecordingNotifier notifier;
+    EXPECT_EQ(runFlightsCommand({"--newest", "--memory", "0"}, notifier, out), 0);
+    QStringList expected;
+    for (const FlightEntry& entry : selection.entries()) {
+        const FlightListElement& slot = selection.flightSlots()[entry.value];
+        expected.append(QStringLiteral("%1\t%2\t%3")
+                            .arg(slot.filePath, QString::number(slot.slot), entry.text));
+    }
+    EXPECT_EQ(printed.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
 }
 
 TEST_F(FlightSelectionTest, FlightThatCannotBeReadAtLoadIsLeftOutAndNamed) {

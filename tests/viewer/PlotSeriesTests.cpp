@@ -12,6 +12,7 @@
 #include "RecordingNotifier.h"
 #include "SeriesCommand.h"
 #include "Spectrum.h"
+#include "Tabulation.h"
 #include "UnitSimulator.h"
 
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <tuple>
 #include <vector>
@@ -566,6 +568,27 @@ TEST(PlotViewTest, EachSeriesComesFromItsOwnFlightEvenWithOneKey) {
     const PlotView view = buildPlotView(selection(PlotType::SteadyState, 0), flights);
     EXPECT_EQ(view.series[0].y[0], 1000.5);
     EXPECT_EQ(view.series[1].y[0], 2000.5);
+}
+
+// Two downloads of one flight may both be loaded: from the second series of a number on, the
+// legend and the tabulation name the download.
+TEST(PlotViewTest, ARepeatedFlightNumberIsNamedWithItsDownloadTime) {
+    qputenv("TZ", "UTC");
+    tzset();
+    const QByteArray record = distinctRecord(1).bytes;
+    const QList<FlightDataElement> flights = {
+        flight(7021, record, 1796667000), flight(7022, record, 1796667000),
+        flight(7021, record, 1796667669), flight(7021, record, 1775560506)};
+    const PlotSelection steady = selection(PlotType::SteadyState, ParameterType::A4R);
+    const PlotView view = buildPlotView(steady, flights);
+    QStringList names;
+    for (const PlotSeries& series : view.series)
+        names.append(series.name);
+    EXPECT_EQ(names,
+              QStringList({"Flight 7021", "Flight 7022", "Flight 7021 (07-DEC-2026 18:21:09)",
+                           "Flight 7021 (07-APR-2026 11:15:06)"}));
+    EXPECT_EQ(buildTabulation(view, steady, 2, 0, 100).tag,
+              QStringLiteral("Selected Flight: Flight 7021 (07-DEC-2026 18:21:09)"));
 }
 
 TEST(PlotViewTest, YAxisStartsAtZeroUnlessA4ROrTimeHistoryGoBelow) {

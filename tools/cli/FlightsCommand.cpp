@@ -9,23 +9,27 @@
 
 #include <QTextStream>
 
+#include <numeric>
 #include <optional>
 
 namespace {
 
 const QString kUsageText = QStringLiteral(
-    "usage: brix-cli flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]\n"
+    "usage: brix-cli flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--newest]\n"
+    "                        [--status]\n"
     "  lists the flight slots of the raw flight data files in the data directory:\n"
     "  file, slot and the flight list's entry, tab-separated\n"
     "  --aircraft ID   only this aircraft (exact spelling)\n"
     "  --engine N      only engine 1 or 2\n"
     "  --memory M      only pre-defect (0) or post-defect (1) memory\n"
+    "  --newest        each flight once, from its newest download\n"
     "  --status        add the steady-state and transient data status of each flight");
 
 struct Filters {
     std::optional<QString> aircraftId;
     std::optional<int> engine;
     std::optional<MemoryType> memory;
+    bool newest = false;
     bool status = false;
 
     bool matches(const FlightListElement& slot) const {
@@ -48,6 +52,7 @@ std::optional<QString> parse(const QStringList& arguments, Filters& filters) {
     CommandLine commandLine({{QStringLiteral("aircraft"), {}, QStringLiteral("ID")},
                              {QStringLiteral("engine"), {}, QStringLiteral("N")},
                              {QStringLiteral("memory"), {}, QStringLiteral("M")},
+                             {QStringLiteral("newest"), {}},
                              {QStringLiteral("status"), {}}});
     if (std::optional<QString> problem = commandLine.parse(arguments))
         return problem;
@@ -56,6 +61,8 @@ std::optional<QString> parse(const QStringList& arguments, Filters& filters) {
     for (const auto& [name, value] : commandLine.options()) {
         if (name == QStringLiteral("--status")) {
             filters.status = true;
+        } else if (name == QStringLiteral("--newest")) {
+            filters.newest = true;
         } else if (name == QStringLiteral("--aircraft")) {
             filters.aircraftId = value;
         } else if (name == QStringLiteral("--engine")) {
@@ -81,7 +88,16 @@ int runFlightsCommand(const QStringList& arguments, Notifier& notifier, QTextStr
         return reportUsageError(notifier, *problem, kUsageText);
 
     int result = kExitSuccess;
-    for (const FlightListElement& slot : scanFlightSlots(dataDirectory())) {
+    const QList<FlightListElement> found = scanFlightSlots(dataDirectory());
+    QList<int> shown;
+    if (filters.newest) {
+        shown = newestDownloadSlots(found);
+    } else {
+        shown.resize(found.size());
+        std::iota(shown.begin(), shown.end(), 0);
+    }
+    for (const int index : std::as_const(shown)) {
+        const FlightListElement& slot = found[index];
         if (!filters.matches(slot))
             continue;
         // Names from the file system and the file's own header, whatever they hold.

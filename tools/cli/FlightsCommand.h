@@ -5,8 +5,10 @@
 class Notifier;
 class QTextStream;
 
-// "brix-cli flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]": the flight
-// slots that the data viewer's flight selection lists, scanned from the data directory.
+// "brix-cli flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--newest] [--status]": the
+// flight slots that the data viewer's flight selection lists, scanned from the data directory;
+// with --newest, as its "Newest download only" lists them (each flight once, from its newest
+// download).
 // `arguments` are the words after "flights". Each filter is optional; the aircraft ID is
 // compared exactly (case-sensitive).
 //

@@ -47,7 +47,7 @@ const QString kUsage = QStringLiteral(
     "  erase --engine N [--engine N] data|defect|accel ...\n"
     "                                     erase the named memories of the engines given\n"
     "  convert RESPONSE_FILE ID ENGINE    convert a saved download response into the three files\n"
-    "  flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--status]\n"
+    "  flights [--aircraft ID] [--engine 1|2] [--memory 0|1] [--newest] [--status]\n"
     "                                     flight slots of the stored raw flight data files\n"
     "  series --view steady|transient --param N [--bin B] [--sample S] [--flight F]\n"
     "      [--window W] FILE:SLOT...      a view of up to 10 flights as CSV\n"
