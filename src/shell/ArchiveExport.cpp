@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kProgressIntervalMs = 250;
 constexpr qint64 kCopyChunkBytes = 1 << 20;
+constexpr qsizetype kErrorLineLimit = 200; // of a tool's first line of error
 
 struct Export {
     const ArchiveProgress& progress;
@@ -37,14 +38,38 @@ std::filesystem::path fileSystemPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// What a tool run ended with: success, or the first line of the tool's own explanation.
+struct ToolRun {
+    bool succeeded = false;
+    QString firstErrorLine;
+};
+
+// The start of what a tool writes on its error output, enough for its first line; the rest
+// (tar names every file it could not read) is read and dropped.
+class ErrorStart {
+public:
+    void take(const QByteArray& more) {
+        if (!held_.contains('\n') && held_.size() < kErrorLineLimit)
+            held_ += more.left(kErrorLineLimit - held_.size());
+    }
+    QString firstLine() const {
+        const qsizetype end = held_.indexOf('\n');
+        return QString::fromLocal8Bit(end < 0 ? held_ : held_.left(end)).trimmed();
+    }
+
+private:
+    QByteArray held_;
+};
+
 // Runs the tool to its end while the caller's event loop keeps turning, so that a window
-// stays painted. True when it started and ended normally with status 0.
-bool runTool(const QString& program, const QStringList& arguments, ArchiveStep step,
-             const Export& run) {
+// stays painted. It succeeded when it started and ended normally with status 0.
+ToolRun runTool(const QString& program, const QStringList& arguments, ArchiveStep step,
+                const Export& run) {
     QProcess process;
     process.setStandardOutputFile(QProcess::nullDevice());
-    // The tool's own explanation is worth seeing on the terminal beside ours.
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ErrorStart errorStart;
+    QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                     [&] { errorStart.take(process.readAllStandardError()); });
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&process, &QProcess::errorOccurred, &loop,
@@ -60,8 +85,39 @@ bool runTool(const QString& program, const QStringList& arguments, ArchiveStep s
     tick.start();
     if (process.state() != QProcess::NotRunning)
         loop.exec();
-    return process.error() == QProcess::UnknownError &&
-           process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    errorStart.take(process.readAllStandardError());
+    return {process.error() == QProcess::UnknownError &&
+                process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+            errorStart.firstLine()};
+}
+
+// The failure text, the command line that was run, and the tool's first line of error when
+// it wrote one.
+QString toolFailureText(const QString& text, const QString& program, const QStringList& arguments,
+                        const ToolRun& result) {
+    const QString failure = text + QStringLiteral(": ") + shellCommandLine(program, arguments);
+    return result.firstErrorLine.isEmpty() ? failure
+                                           : failure + QLatin1Char('\n') + result.firstErrorLine;
+}
+
+// The nearest existing folder of `path` with its links followed, and the rest as written.
+QString resolvedPath(const QString& path) {
+    QFileInfo existing(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    QString rest;
+    while (!existing.exists() && !existing.isRoot()) {
+        rest = QLatin1Char('/') + existing.fileName() + rest;
+        existing.setFile(existing.absolutePath());
+    }
+    return QDir::cleanPath(existing.canonicalFilePath() + rest);
+}
+
+// True when `path` would lie inside `folder` or be the folder itself, symbolic links of
+// either followed as far as they exist.
+bool isInsideFolder(const QString& path, const QString& folder) {
+    const QString inside = resolvedPath(path);
+    const QString container = resolvedPath(folder);
+    return inside == container || inside.startsWith(container + QLatin1Char('/')) ||
+           container == QStringLiteral("/");
 }
 
 // Copies the finished archive beside the target under a temporary name; the caller renames
@@ -143,25 +199,48 @@ ArchiveResult exportArchive(const QString& dataDirectory, const QString& chosenT
     run.started.start();
     const QFileInfo data(QDir::cleanPath(dataDirectory));
     const QString target = archiveTargetName(chosenTarget);
+    if (isInsideFolder(QFileInfo(target).absolutePath(), data.absoluteFilePath())) {
+        notifier.critical(kErrorTitle, kArchiveInsideDataText.arg(
+                                           QDir::toNativeSeparators(data.absoluteFilePath())));
+        return {};
+    }
     // Private to this export: nobody else can read, replace or plant the intermediate files.
     QTemporaryDir work;
     const QString archive = work.filePath(data.fileName() + QStringLiteral(".tar"));
 
     // Paths in the archive start at the data directory's own name; "--" keeps a name that
-    // begins with "-" from being read as an option.
-    const QStringList tarArguments{QStringLiteral("cf"), archive,
-                                   QStringLiteral("-C"), data.absolutePath(),
-                                   QStringLiteral("--"), data.fileName()};
-    if (!work.isValid() || !runTool(tools.tar, tarArguments, ArchiveStep::Building, run)) {
-        notifier.critical(kErrorTitle, kBuildArchiveFailedText + QStringLiteral(": ") +
-                                           shellCommandLine(tools.tar, tarArguments));
+    // begins with "-" from being read as an option. Through a link, tar would store the link
+    // alone: it is entered instead, and its content named after it.
+    QStringList tarArguments{QStringLiteral("cf"), archive, QStringLiteral("-C")};
+    if (data.isSymLink()) {
+        QString name = data.fileName();
+        name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        name.replace(QLatin1Char('&'), QStringLiteral("\\&"));
+        // A name holds no "/": it delimits the expression. "S" leaves link targets alone.
+        tarArguments << data.absoluteFilePath()
+                     << QStringLiteral("--transform=s/^\\./%1/S").arg(name) << QStringLiteral("--")
+                     << QStringLiteral(".");
+    } else {
+        tarArguments << data.absolutePath() << QStringLiteral("--") << data.fileName();
+    }
+    if (!work.isValid()) {
+        notifier.critical(kErrorTitle,
+                          toolFailureText(kBuildArchiveFailedText, tools.tar, tarArguments, {}));
+        return {};
+    }
+    if (const ToolRun built = runTool(tools.tar, tarArguments, ArchiveStep::Building, run);
+        !built.succeeded) {
+        notifier.critical(kErrorTitle,
+                          toolFailureText(kBuildArchiveFailedText, tools.tar, tarArguments, built));
         return {};
     }
 
     const QStringList gzipArguments{QStringLiteral("-f"), archive};
-    if (!runTool(tools.gzip, gzipArguments, ArchiveStep::Compressing, run)) {
-        notifier.critical(kErrorTitle, kCompressArchiveFailedText + QStringLiteral(": ") +
-                                           shellCommandLine(tools.gzip, gzipArguments));
+    if (const ToolRun compressed =
+            runTool(tools.gzip, gzipArguments, ArchiveStep::Compressing, run);
+        !compressed.succeeded) {
+        notifier.critical(kErrorTitle, toolFailureText(kCompressArchiveFailedText, tools.gzip,
+                                                       gzipArguments, compressed));
         return {};
     }
 

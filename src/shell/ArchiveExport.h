@@ -12,6 +12,9 @@ inline const QString kBuildArchiveFailedText = QStringLiteral("Failed to build a
 inline const QString kCompressArchiveFailedText =
     QStringLiteral("Failed to compress archive file.");
 inline const QString kSaveArchiveFailedText = QStringLiteral("Failed to save archive file.");
+// %1 = the data directory.
+inline const QString kArchiveInsideDataText =
+    QStringLiteral("The archive cannot be saved inside the folder it archives: %1");
 inline const QString kArchiveSuffix = QStringLiteral(".gz");
 
 // The word as a POSIX shell would need it: as it is when it holds only characters that no
@@ -47,10 +50,13 @@ struct ArchiveResult {
 };
 
 // Packs the data directory, with its own name as the archive's top folder, into a gzip
-// compressed tar file at archiveTargetName(chosenTarget). The tools run with argument lists
-// (never through a shell) on an archive in a private temporary folder; the result replaces
-// an existing target only once it is complete, so a failure leaves the old file as it was.
-// Failures are reported as critical "Error" messages; a success says nothing.
+// compressed tar file at archiveTargetName(chosenTarget). A data directory that is a symbolic
+// link is archived as the directory it points to, under the link's name. A target inside the
+// data directory is refused before anything runs: each archive would hold the ones before it.
+// The tools run with argument lists (never through a shell) on an archive in a private
+// temporary folder; the result replaces an existing target only once it is complete, so a
+// failure leaves the old file as it was. Failures are reported as critical "Error" messages,
+// a failed tool's with the first line it wrote on its error output; a success says nothing.
 ArchiveResult exportArchive(const QString& dataDirectory, const QString& chosenTarget,
                             const ArchiveTools& tools, Notifier& notifier,
                             const ArchiveProgress& progress = {});

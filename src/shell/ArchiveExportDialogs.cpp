@@ -7,16 +7,19 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProgressDialog>
 
 namespace {
 
 constexpr QSize kSaveDialogSize(800, 480);
 constexpr int kProgressMinimumWidth = 420;
+constexpr double kBytesPerMegabyte = 1000 * 1000;
 
 QString chooseTarget(QWidget* parent, const QFont& font) {
-    QFileDialog dialog(parent, kArchiveDialogCaption, QString(), kArchiveFileFilter);
+    QFileDialog dialog(parent, kArchiveDialogCaption, QDir::homePath(), kArchiveFileFilter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -104,11 +107,16 @@ void runArchiveExport(QWidget* parent, const QFont& font, Notifier& notifier) {
     busy.show();
 
     BusyDialogNotifier busyNotifier(notifier, busy);
-    exportArchive(dataDirectory(), target,
-                  locateArchiveTools(QCoreApplication::applicationDirPath()), busyNotifier,
-                  [&busy](ArchiveStep step, qint64 elapsedMs) {
-                      const QString text = stepText(step).arg(elapsedMs / 1000);
-                      if (busy.labelText() != text)
-                          busy.setLabelText(text);
-                  });
+    const ArchiveResult result = exportArchive(
+        dataDirectory(), target, locateArchiveTools(QCoreApplication::applicationDirPath()),
+        busyNotifier, [&busy](ArchiveStep step, qint64 elapsedMs) {
+            const QString text = stepText(step).arg(elapsedMs / 1000);
+            if (busy.labelText() != text)
+                busy.setLabelText(text);
+        });
+    if (result.saved)
+        busyNotifier.information(
+            kProgramTitle, kArchiveSavedText.arg(
+                               QDir::toNativeSeparators(QFileInfo(result.path).absoluteFilePath()),
+                               QString::number(double(result.size) / kBytesPerMegabyte, 'f', 1)));
 }

@@ -66,9 +66,12 @@ void writeReportFor(QWidget* parent, const QFont& font, const QString& aircraftI
     request.aircraftId = aircraftId;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
-    const bool written = writeMaintenanceReport(collectReport(dataDirectory(), request),
-                                                reportPageSize(QLocale::system()), path, &error);
+    const ReportContent content = collectReport(dataDirectory(), request);
+    const bool written =
+        writeMaintenanceReport(content, reportPageSize(QLocale::system()), path, &error);
     QGuiApplication::restoreOverrideCursor();
+    for (const QString& warning : content.warnings)
+        notifier.warning(kReportDialogTitle, warning);
     if (!written)
         notifier.critical(kReportDialogTitle, error);
 }

@@ -2,6 +2,7 @@
 
 #include "PlotWindow.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageLayout>
@@ -30,7 +31,7 @@ void useVectorModes(QCPPainter& painter) {
     painter.setMode(QCPPainter::pmNonCosmetic);
 }
 
-std::optional<QString> writePng(QCustomPlot& chart, QSaveFile& file, QSize size,
+std::optional<QString> writePng(QCustomPlot& chart, QIODevice& file, QSize size,
                                 double pixelRatio) {
     const QPixmap image = chart.toPixmap(size.width(), size.height(), pixelRatio);
     if (image.isNull() || !image.save(&file, "PNG"))
@@ -38,7 +39,7 @@ std::optional<QString> writePng(QCustomPlot& chart, QSaveFile& file, QSize size,
     return std::nullopt;
 }
 
-std::optional<QString> writeSvg(QCustomPlot& chart, QSaveFile& file, QSize size) {
+std::optional<QString> writeSvg(QCustomPlot& chart, QIODevice& file, QSize size) {
     QSvgGenerator generator;
     generator.setOutputDevice(&file);
     generator.setSize(size);
@@ -53,7 +54,7 @@ std::optional<QString> writeSvg(QCustomPlot& chart, QSaveFile& file, QSize size)
     return std::nullopt;
 }
 
-std::optional<QString> writePdf(QCustomPlot& chart, QSaveFile& file, QSize size) {
+std::optional<QString> writePdf(QCustomPlot& chart, QIODevice& file, QSize size) {
     QPdfWriter writer(&file);
     writer.setResolution(kLayoutResolution);
     writer.setPageLayout(QPageLayout(QPageSize(QSizeF(size) * kPointsPerPixel, QPageSize::Point,
@@ -115,35 +116,60 @@ std::optional<QSize> parseChartSize(const QString& text) {
     return QSize(width, height);
 }
 
+std::optional<QString> outputTargetProblem(const QString& path) {
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        return kNotRegularFileReason;
+    return std::nullopt;
+}
+
+std::optional<QString> saveOutputFile(const QString& path, const QByteArray& bytes) {
+    if (const std::optional<QString> problem = outputTargetProblem(path))
+        return problem;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // A write that falls short (a full disk) is tried again for the rest, which then fails
+    // with the reason.
+    for (qsizetype written = 0; written < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return reason;
+        }
+        written += count;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
 std::optional<QString> writeChart(PlotWindow& window, const QString& path, QSize size,
                                   double pixelRatio) {
     const std::optional<ChartFormat> format = chartFormatFor(path);
     if (!format)
         return kUnknownFormatReason;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+    // Drawn in memory first: the painters do not tell when a write falls short.
+    QBuffer drawn;
+    drawn.open(QIODevice::WriteOnly);
     std::optional<QString> failure;
     window.drawWithoutReadout([&](QCustomPlot& chart) {
         switch (*format) {
         case ChartFormat::Png:
-            failure = writePng(chart, file, size, pixelRatio);
+            failure = writePng(chart, drawn, size, pixelRatio);
             break;
         case ChartFormat::Svg:
-            failure = writeSvg(chart, file, size);
+            failure = writeSvg(chart, drawn, size);
             break;
         case ChartFormat::Pdf:
-            failure = writePdf(chart, file, size);
+            failure = writePdf(chart, drawn, size);
             break;
         }
     });
-    if (failure) {
-        file.cancelWriting();
+    if (failure)
         return failure;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return saveOutputFile(path, drawn.data());
 }
 
 std::optional<QString> renderChart(const PlotView& view, const PlotSelection& selection,

@@ -20,6 +20,8 @@ inline const QString kUnknownFormatReason =
     QStringLiteral("the file name must end in .png, .svg or .pdf");
 inline const QString kImageNotEncodedReason = QStringLiteral("the image could not be encoded");
 inline const QString kDrawingNotStartedReason = QStringLiteral("the file could not be drawn into");
+inline const QString kNotRegularFileReason =
+    QStringLiteral("it exists and is not a regular file, so it is not replaced");
 // %1 = what was typed.
 inline const QString kBadChartSizeText =
     QStringLiteral("The size \"%1\" is not WIDTHxHEIGHT with each from 16 to 10000 pixels");
@@ -33,6 +35,16 @@ QString chartExtension(ChartFormat format);
 
 // "WxH" (or "WXH"), each side 16..10000 pixels.
 std::optional<QSize> parseChartSize(const QString& text);
+
+// Why `path` must not be written: it names something that is not a regular file (a folder,
+// a FIFO, a device node), which writing would replace. Nothing when it is a regular file or
+// nothing yet.
+std::optional<QString> outputTargetProblem(const QString& path);
+
+// Puts `bytes` at `path` through a temporary file renamed once every byte is written, so a
+// full disk or a refused write leaves no file and an existing file intact. Refuses what
+// outputTargetProblem() names. Returns the reason of a failure, or nothing.
+std::optional<QString> saveOutputFile(const QString& path, const QByteArray& bytes);
 
 // Writes the chart of `window` as it is shown — header, footer, legend, grids and markers,
 // without the read-out and its cursors — laid out at `size` (device-independent pixels), to

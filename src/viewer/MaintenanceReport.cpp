@@ -8,6 +8,7 @@
 #include "KORALib.h"
 #include "Trend.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QScreen>
 #include <qcustomplot.h>
 
@@ -30,32 +30,46 @@ int screenResolution() {
     return screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
 }
 
-constexpr double kChartHeightShare = 0.42; // of the page's printable height
-constexpr int kPartNumberLinesRead = 20;   // the header lines searched for part numbers
+constexpr double kChartHeightShare = 0.42;    // of the page's printable height
+constexpr int kPartNumberLinesRead = 20;      // the header lines searched for part numbers
+constexpr qint64 kPartNumberLineLimit = 1024; // bytes; a header line holds a few hundred
 const QString kPartNumberMark = QStringLiteral(" PN:");
 
-// The part-number lines of the newest steady-state engine data file of the aircraft.
-QStringList latestPartNumbers(const QString& dataDirectory, const QString& aircraftId) {
-    QFileInfo newest;
+// The part-number lines of the newest steady-state engine data file of the aircraft. A file
+// with a header line beyond the limit is not what the conversion writes: it is skipped with a
+// warning, and the next newest is read.
+QStringList latestPartNumbers(const QString& dataDirectory, const QString& aircraftId,
+                              QStringList& warnings) {
+    QFileInfoList files;
     for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine) {
         const QDir directory(engineDirectory(dataDirectory, aircraftId, engine));
-        const QFileInfoList files = directory.entryInfoList(
+        files += directory.entryInfoList(
             {kSteadyStateFilePrefix + QStringLiteral("_*.") + kEngineDataFileExtension},
             QDir::Files);
-        for (const QFileInfo& file : files)
-            if (!newest.exists() || file.lastModified() > newest.lastModified())
-                newest = file;
     }
-    QStringList lines;
-    QFile file(newest.filePath());
-    if (!newest.exists() || !file.open(QIODevice::ReadOnly))
-        return lines;
-    for (int i = 0; i < kPartNumberLinesRead && !file.atEnd(); ++i) {
-        const QString line = QString::fromLatin1(file.readLine()).trimmed();
-        if (line.contains(kPartNumberMark))
-            lines.append(line.simplified());
+    std::stable_sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        return a.lastModified() > b.lastModified();
+    });
+    for (const QFileInfo& newest : std::as_const(files)) {
+        QFile file(newest.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines;
+        bool tooLong = false;
+        for (int i = 0; i < kPartNumberLinesRead && !file.atEnd() && !tooLong; ++i) {
+            // A line that has not ended within the limit, with more of the file after it.
+            const QByteArray read = file.readLine(kPartNumberLineLimit);
+            tooLong = !read.endsWith('\n') && !file.atEnd();
+            const QString line = QString::fromLatin1(read).trimmed();
+            if (line.contains(kPartNumberMark))
+                lines.append(line.simplified());
+        }
+        if (!tooLong)
+            return lines;
+        warnings.append(kReportLongLineText.arg(QDir::toNativeSeparators(newest.filePath()))
+                            .arg(kPartNumberLineLimit));
     }
-    return lines;
+    return {};
 }
 
 bool inPeriod(quint32 creationTime, const std::optional<QDate>& since) {
@@ -233,7 +247,7 @@ ReportContent collectReport(const QString& dataDirectory, const ReportRequest& r
     content.aircraftId = request.aircraftId;
     content.date = QDate::currentDate();
     content.since = request.since;
-    content.partNumbers = latestPartNumbers(dataDirectory, request.aircraftId);
+    content.partNumbers = latestPartNumbers(dataDirectory, request.aircraftId, content.warnings);
     const AircraftRecord record = KORALibReadAircraft(request.aircraftId);
     for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine)
         if (!request.engineNumber || *request.engineNumber == engine)
@@ -258,24 +272,23 @@ QString reportText(const ReportContent& content) {
 
 bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageSize,
                             const QString& path, QString* error) {
-    QSaveFile file(path);
     auto fail = [&](const QString& reason) {
-        file.cancelWriting();
         if (error != nullptr)
             *error = kReportWriteFailedReason.arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+    // Drawn in memory first: the painter does not tell when a write falls short.
+    QBuffer drawn;
+    drawn.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&drawn);
         writer.setResolution(screenResolution());
         writer.setPageSize(pageSize);
         writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
         writer.setTitle(kReportHeaderText.arg(content.aircraftId));
         QCPPainter painter;
         if (!painter.begin(&writer))
-            return fail(file.errorString());
+            return fail(kDrawingNotStartedReason);
         const QRectF page(QPointF(0, 0), QSizeF(writer.width(), writer.height()));
         QFont lineFont = painter.font();
         lineFont.setPointSizeF(9);
@@ -341,7 +354,7 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
         }
         for (int index = 0; index < pages.size(); ++index) {
             if (index > 0 && !writer.newPage())
-                return fail(file.errorString());
+                return fail(kDrawingNotStartedReason);
             painter.setFont(lineFont);
             painter.setPen(Qt::darkGray);
             painter.drawText(QRectF(0, 0, page.width(), lineHeight), Qt::AlignLeft,
@@ -366,9 +379,9 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
             }
         }
         if (!painter.end())
-            return fail(file.errorString());
+            return fail(kDrawingNotStartedReason);
     }
-    if (!file.commit())
-        return fail(file.errorString());
+    if (const std::optional<QString> problem = saveOutputFile(path, drawn.data()))
+        return fail(*problem);
     return true;
 }

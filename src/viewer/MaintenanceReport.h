@@ -72,6 +72,7 @@ struct ReportContent {
     std::optional<QDate> since;
     QStringList partNumbers; // the header lines, empty when no engine data file holds them
     QList<ReportEngine> engines;
+    QStringList warnings; // what was left out while reading, for the caller to tell
 };
 
 // Reads everything the report shows from the data directory and the register.
@@ -113,3 +114,6 @@ inline const QString kReportNoSuspectText = QStringLiteral("No suspect flights."
 inline const QString kReportHeaderText = QStringLiteral("Maintenance Report: %1");
 inline const QString kReportPageText = QStringLiteral("Page %1 of %2");
 inline const QString kReportWriteFailedReason = QStringLiteral("%1: %2");
+// %1 = the engine data file, %2 = the longest header line read, in bytes.
+inline const QString kReportLongLineText =
+    QStringLiteral("%1 is left out of the part numbers: a line of it is longer than %2 bytes");

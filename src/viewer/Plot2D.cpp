@@ -638,6 +638,11 @@ void Plot2D::exportChart() {
         notifier_.critical(kExportChartTitle, kBadChartSizeText.arg(sizeText));
         return;
     }
+    if (const std::optional<QString> problem = outputTargetProblem(path)) {
+        notifier_.critical(kExportChartTitle,
+                           kExportFailedText.arg(QDir::toNativeSeparators(path), *problem));
+        return;
+    }
     if (QFileInfo::exists(path) &&
         !notifier_.question(kSaveToFileTitle, kOverwriteQuestionText, Notifier::DefaultAnswer::No))
         return;

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -102,11 +103,21 @@ TEST_F(ArchiveExportWindowTest, ACancelledSaveDialogDoesNothing) {
     EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.gz")}, QDir::Files).isEmpty());
 }
 
-TEST_F(ArchiveExportWindowTest, TheChosenFileReceivesTheDataDirectoryQuietly) {
+TEST_F(ArchiveExportWindowTest, TheChosenFileInTheHomeReceivesTheDataDirectoryAndTellsItsSize) {
+    // Started in the data directory, the save dialog would offer it as the archive's folder.
+    const QString working = QDir::currentPath();
+    const auto restore = qScopeGuard([&working] { QDir::setCurrent(working); });
+    ASSERT_TRUE(QDir::setCurrent(dataDirectory));
     answerSaveDialog(QStringLiteral("backup"));
     chooseCompress();
+    EXPECT_EQ(folder, QDir::homePath());
     const QString target = folder + QStringLiteral("/backup");
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    const qint64 size = QFileInfo(target + QStringLiteral(".gz")).size();
+    ASSERT_GT(size, 0);
+    EXPECT_EQ(notifier.messages, QList<RecordingNotifier::Message>(
+                                     {{QStringLiteral("information"), QStringLiteral(" Thalvex "),
+                                       QStringLiteral("Archive saved: %1.gz (%2 MB)")
+                                           .arg(target, QString::number(size / 1e6, 'f', 1))}}));
 
     QProcess tar;
     tar.start(QStringLiteral("tar"), {QStringLiteral("tzf"), target + QStringLiteral(".gz")});
@@ -131,7 +142,10 @@ TEST_F(ArchiveExportWindowTest, AFailureIsToldOnceTheBusyDialogHasGone) {
     const QString text = notifier.messages[0].text;
     EXPECT_TRUE(text.startsWith(QStringLiteral("Failed to build archive file.: ")))
         << qPrintable(text);
-    EXPECT_TRUE(text.endsWith(QStringLiteral(" -C %1 -- missing").arg(QDir::homePath())))
+    // Then tar's own first line, which names the missing folder.
+    EXPECT_TRUE(text.contains(QStringLiteral(" -C %1 -- missing\n").arg(QDir::homePath())))
+        << qPrintable(text);
+    EXPECT_TRUE(text.section(QLatin1Char('\n'), 1).contains(QStringLiteral("missing: ")))
         << qPrintable(text);
     EXPECT_FALSE(notifier.busyVisible);
     EXPECT_TRUE(notifier.busyText.startsWith(QStringLiteral("Archiving the data directory... ")))

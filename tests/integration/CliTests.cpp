@@ -481,6 +481,15 @@ TEST_F(BrixCli, ArchivePrintsTheArchiveAndItsSize) {
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.out, QString());
     EXPECT_EQ(failed.err, QStringLiteral("Error: Failed to save archive file.: %1\n").arg(blocked));
+    // Inside the data directory, each archive would hold the ones before it.
+    const QString data = home.path() + QStringLiteral("/ZELK-data");
+    const CliRun inside = cli({QStringLiteral("archive"), data + QStringLiteral("/backup")});
+    EXPECT_EQ(inside.exitCode, 1);
+    EXPECT_EQ(inside.err,
+              QStringLiteral("Error: The archive cannot be saved inside the folder it archives: "
+                             "%1\n")
+                  .arg(data));
+    EXPECT_EQ(QDir(data).entryList({QStringLiteral("backup*")}, QDir::Files), QStringList());
     for (const QStringList& words :
          {QStringList{QStringLiteral("archive")},
           QStringList{QStringLiteral("archive"), QStringLiteral("a"), QStringLiteral("b")},

@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 namespace {
 
 struct ProcessRun {
@@ -74,13 +78,26 @@ protected:
         ASSERT_TRUE(writeCraftedRawFile(directory + QLatin1Char('/') + name, file));
     }
 
-    ProcessRun run(const QString& program, const QStringList& arguments) {
+    // With a file size limit, a write beyond it falls short as on a full disk.
+    ProcessRun run(const QString& program, const QStringList& arguments,
+                   rlim_t fileSizeLimit = RLIM_INFINITY) {
         QProcess process;
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);
+        });
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            home.path() + QStringLiteral("/config"));
         environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        // The desktop session's private folder, which the chart drawing looks for.
+        const QString runtime = home.path() + QStringLiteral("/runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         process.setProcessEnvironment(environment);
         process.start(program == QStringLiteral("brix-cli") ? QStringLiteral(BRIX_CLI_PATH)
                                                             : program,
@@ -220,6 +237,66 @@ TEST_F(Report, RefusesAndReportsWithoutLeavingAFile) {
     EXPECT_EQ(QDir(home.path())
                   .entryList({QStringLiteral("*.pdf*"), QStringLiteral("taken*")}, QDir::Files),
               QStringList());
+}
+
+// A full disk, or a target that is not a regular file: the report and the chart export are
+// refused, nothing is left in the folder, and a FIFO or device node stays what it was.
+TEST_F(Report, AnOutputThatCannotBeWrittenWholeIsRefusedAndLeavesNothing) {
+    const QString folder = out("output");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QList<QPair<QStringList, QString>> commands = {
+        {{"report", "AC001", "--out"}, "r.pdf"},
+        {{"plot", "--view", "trend", "--param", "6", "--aircraft", "AC001", "--engine", "1",
+          "--out"},
+         "t.svg"},
+    };
+    for (const auto& [words, name] : commands) {
+        SCOPED_TRACE(qPrintable(words.first()));
+        const QString path = folder + QLatin1Char('/') + name;
+        const ProcessRun full = run(QStringLiteral("brix-cli"), words + QStringList{path}, 4096);
+        EXPECT_EQ(full.exitCode, 1);
+        EXPECT_TRUE(full.err.contains(path + QStringLiteral(": File too large")))
+            << qPrintable(full.err);
+        EXPECT_TRUE(full.out.isEmpty()) << qPrintable(full.out);
+        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+        ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const ProcessRun fifo = run(QStringLiteral("brix-cli"), words + QStringList{path});
+        EXPECT_EQ(fifo.exitCode, 1);
+        EXPECT_TRUE(fifo.err.contains(
+            path + QStringLiteral(": it exists and is not a regular file, so it is not replaced")))
+            << qPrintable(fifo.err);
+        struct stat node {};
+        ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &node), 0);
+        EXPECT_TRUE(S_ISFIFO(node.st_mode));
+        QFile::remove(path);
+    }
+}
+
+// The part numbers come from the newest steady-state file whose header reads as one: a file
+// with an endless line is skipped with a warning, and the one before it is read.
+TEST_F(Report, AnEngineDataFileWithAnEndlessLineIsSkippedWithAWarning) {
+    const QString directory = engineDirectory(data(), QStringLiteral("AC001"), 2);
+    const QString endless = directory + QStringLiteral("/n4ss_02APR2024_0000.dat");
+    QFile file(endless);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4 << 20, 'x') + "\nMain Software PN:         WRONG\n");
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+
+    const ProcessRun report =
+        run(QStringLiteral("brix-cli"), {"report", "AC001", "--out", out("r.pdf")});
+    EXPECT_EQ(report.exitCode, 0);
+    EXPECT_EQ(report.err, QStringLiteral("Warning: %1 is left out of the part numbers: a line of "
+                                         "it is longer than 1024 bytes\n")
+                              .arg(endless))
+        << qPrintable(report.err);
+    const QString all = pages(out("r.pdf")).join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(QStringLiteral("Main Software PN: MAIN-77-A")));
+    EXPECT_FALSE(all.contains(QStringLiteral("WRONG")));
 }
 
 } // namespace

@@ -34,7 +34,8 @@ QByteArray readFile(const QString& path) {
 // The archive's member names as the system's tar lists them.
 QStringList listArchive(const QString& path) {
     QProcess tar;
-    tar.start(QStringLiteral("tar"), {QStringLiteral("tzf"), path});
+    tar.start(QStringLiteral("tar"),
+              {QStringLiteral("--quoting-style=literal"), QStringLiteral("-tzf"), path});
     if (!tar.waitForFinished(30000) || tar.exitCode() != 0)
         return {QStringLiteral("<unreadable>")};
     QStringList names = QString::fromLocal8Bit(tar.readAllStandardOutput())
@@ -56,11 +57,13 @@ protected:
         writeFile(data + QStringLiteral("/SW_uploads/main.dat"), "0000ABCD\n");
     }
 
-    // A tool that writes its arguments, one a line, beside itself, waits as long as asked
-    // and fails.
-    void plantFailingTool(const QString& name, const QByteArray& wait = "0") {
+    // A tool that writes its arguments, one a line, beside itself, waits as long as asked,
+    // explains itself in two lines on its error output and fails.
+    void plantFailingTool(const QString& name, const QByteArray& wait = "0",
+                          const QByteArray& firstErrorLine = "it went wrong") {
         const QString path = programDirectory + QLatin1Char('/') + name;
         writeFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.arguments\"\nsleep " + wait +
+                            "\necho '" + firstErrorLine + "' >&2\necho 'the second line' >&2" +
                             "\nexit 1\n");
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
     }
@@ -147,22 +150,25 @@ TEST_F(ArchiveExportTest, AFailingToolIsReportedWithItsCommandLineAndTheOldTarge
     EXPECT_EQ(notifier.messages,
               QList<Message>({{QStringLiteral("critical"), QStringLiteral("Error"),
                                QStringLiteral("Failed to build archive file.: %1/tar cf %2 -C %3 "
-                                              "-- ZELK-data")
+                                              "-- ZELK-data\nit went wrong")
                                    .arg(programDirectory, archive, parent)}}));
     // The intermediate archive's folder was private to the run and has gone with it.
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(archive).absolutePath()));
 
     notifier.messages.clear();
     QFile::remove(programDirectory + QStringLiteral("/tar"));
-    plantFailingTool(QStringLiteral("gzip"));
+    // Only the start of a long first line is kept.
+    plantFailingTool(QStringLiteral("gzip"), "0", QByteArray(300, 'x'));
     EXPECT_FALSE(exportTo(target).saved);
     const QStringList gzipArguments = toolArguments(QStringLiteral("gzip"));
     ASSERT_EQ(gzipArguments.size(), 2);
     EXPECT_TRUE(gzipArguments[1].endsWith(QStringLiteral("/ZELK-data.tar")));
     EXPECT_EQ(notifier.messages,
-              QList<Message>({{QStringLiteral("critical"), QStringLiteral("Error"),
-                               QStringLiteral("Failed to compress archive file.: %1/gzip -f %2")
-                                   .arg(programDirectory, gzipArguments[1])}}));
+              QList<Message>(
+                  {{QStringLiteral("critical"), QStringLiteral("Error"),
+                    QStringLiteral("Failed to compress archive file.: %1/gzip -f %2\n%3")
+                        .arg(programDirectory, gzipArguments[1], QString(200, QLatin1Char('x')))}}))
+        << qPrintable(notifier.messages.value(0).text);
     EXPECT_EQ(readFile(target), QByteArray("old archive"));
 }
 
@@ -256,4 +262,53 @@ TEST_F(ArchiveExportTest, AnUnwritableTargetIsReportedAndLeftAsItWas) {
     }
     EXPECT_EQ(readFile(notAFolder), QByteArray("a file"));
     EXPECT_TRUE(QFileInfo(folderTarget + QStringLiteral("/inside")).isDir());
+}
+
+TEST_F(ArchiveExportTest, ATargetInsideTheDataDirectoryIsRefusedBeforeAnythingRuns) {
+    const QString linkToData = QDir::homePath() + QStringLiteral("/shortcut");
+    ASSERT_TRUE(QFile::link(data, linkToData));
+    // A failing tar tells whether the export went as far as running it.
+    plantFailingTool(QStringLiteral("tar"));
+    const QList<QPair<QString, bool>> cases = {
+        {data + QStringLiteral("/backup"), true},
+        {data + QStringLiteral("/SW_uploads/backup.gz"), true},
+        {data + QStringLiteral("/not yet/backup.gz"), true},
+        {linkToData + QStringLiteral("/backup.gz"), true},
+        {data + QStringLiteral("/../backup.gz"), false},
+        {data + QStringLiteral("-old.gz"), false},
+    };
+    for (const auto& [target, inside] : cases) {
+        SCOPED_TRACE(qPrintable(target));
+        notifier.messages.clear();
+        QFile::remove(programDirectory + QStringLiteral("/tar.arguments"));
+        EXPECT_FALSE(exportTo(target).saved);
+        ASSERT_EQ(notifier.messages.size(), 1);
+        if (inside) {
+            EXPECT_EQ(notifier.messages.constFirst(),
+                      Message({QStringLiteral("critical"), QStringLiteral("Error"),
+                               QStringLiteral("The archive cannot be saved inside the folder it "
+                                              "archives: ") +
+                                   data}));
+            EXPECT_TRUE(toolArguments(QStringLiteral("tar")).isEmpty());
+        } else {
+            EXPECT_TRUE(notifier.messages.constFirst().text.startsWith(
+                QStringLiteral("Failed to build archive file.: ")));
+        }
+    }
+}
+
+TEST_F(ArchiveExportTest, ADataDirectoryThatIsALinkIsArchivedAsItsFolderUnderTheLinksName) {
+    const QString link = QDir::homePath() + QStringLiteral("/ZELK & \\ link");
+    ASSERT_TRUE(QFile::link(data, link));
+    const ArchiveResult result = exportArchive(link, QDir::homePath() + QStringLiteral("/backup"),
+                                               locateArchiveTools(programDirectory), notifier);
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    ASSERT_TRUE(result.saved);
+    const QString name = QStringLiteral("ZELK & \\ link");
+    EXPECT_EQ(listArchive(result.path),
+              QStringList({name + QStringLiteral("/"), name + QStringLiteral("/F-GZLK_data/"),
+                           name + QStringLiteral("/F-GZLK_data/engine_1/"),
+                           name + QStringLiteral("/F-GZLK_data/engine_1/n4orig1.raw"),
+                           name + QStringLiteral("/SW_uploads/"),
+                           name + QStringLiteral("/SW_uploads/main.dat")}));
 }

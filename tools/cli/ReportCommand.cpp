@@ -65,9 +65,11 @@ int runReportCommand(const QStringList& arguments, Notifier& notifier, QTextStre
         return kExitFailed;
     }
     request.aircraftId = registered;
+    const ReportContent content = collectReport(dataDirectory(), request);
+    for (const QString& warning : content.warnings)
+        notifier.warning(kWarningTitle, warning);
     QString error;
-    if (!writeMaintenanceReport(collectReport(dataDirectory(), request),
-                                reportPageSize(QLocale::system()), outPath, &error)) {
+    if (!writeMaintenanceReport(content, reportPageSize(QLocale::system()), outPath, &error)) {
         notifier.critical(kReportFailedTitle, error);
         return kExitFailed;
     }
