@@ -7,7 +7,6 @@
 class CommunicationView;
 class Notifier;
 class UnitConnection;
-struct UploadFileReading;
 class UploadView;
 
 // What an upload loads into the unit: kinds 0, 1 and 2.
@@ -117,8 +116,6 @@ private:
     void sendNextPacket();
     void showStatus(const QString& text);
     void fail(const QString& statusText, const QString& title, const QString& message);
-    // The reason the file cannot be uploaded, or an empty text.
-    QString refusal(const UploadFileReading& reading, const QString& path) const;
     // Reads the part numbers back; false (and the uploaded kind's shown as not read) when
     // that fails, with the reason in `reason`.
     bool readPartNumbersBack(QString& reason);
