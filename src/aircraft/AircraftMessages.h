@@ -50,7 +50,7 @@ inline const QString kImportLineWithoutIdText =
 inline const QString kImportLineInvalidIdText = QStringLiteral("Line %1: %2; the line was skipped");
 inline const QString kImportLineTooLongText =
     QStringLiteral("Line %1 is longer than %2 characters; the rest of the line was ignored");
-// %1 is the path as given.
+// %1 is the path as given, cut to what a message repeats (EchoedText.h).
 inline const QString kImportNotRegularFileText =
     QStringLiteral("%1 is not a regular file; nothing was imported.");
 
