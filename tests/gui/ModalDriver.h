@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -66,14 +67,19 @@ inline void recordNextMessage(ShownMessage& into, int boundMs = kModalBoundMs) {
 
 // Chooses the existing file `path` in an open file dialog and accepts it. The dialog's file
 // system model fills in on a thread of its own: on a busy machine its list may still have an
-// earlier entry selected, which accept() would open as a folder and stay open. So the choice
-// is repeated until the dialog reports it; a dialog that still does not accept is rejected,
-// so that the test fails instead of waiting for ever.
+// earlier entry selected, which accept() would open as a folder and stay open, or not yet
+// hold the file, and selectFile() leaves the name field alone while the field has the
+// keyboard (the technician may be typing there). So the path is also typed into the field,
+// and the choice is repeated until the dialog reports it; a dialog that still does not
+// accept is rejected, so that the test fails instead of waiting for ever.
 inline void chooseExistingFile(QFileDialog* dialog, const QString& path) {
     const QStringList chosen{path};
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             dialog->selectFile(path);
+            if (name != nullptr && name->hasFocus() && dialog->selectedFiles() != chosen)
+                name->setText(path);
             return dialog->selectedFiles() == chosen;
         },
         kModalBoundMs))
