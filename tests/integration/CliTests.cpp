@@ -208,9 +208,11 @@ TEST_F(BrixCli, ImportAndEngineTypes) {
     csv.close();
     const CliRun run = cli({QStringLiteral("aircraft"), QStringLiteral("import"), file});
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.err, QStringLiteral(" Thalvex : Imported 2 aircraft: 2 added, 0 replaced\n"));
     const CliRun second =
         cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLB")});
-    EXPECT_TRUE(second.out.contains(QStringLiteral("shopId: \n"))) << "nothing is inherited";
+    EXPECT_TRUE(second.out.contains(QStringLiteral("shopId: AF01\n"))) << "taken from F-GZLA";
+    EXPECT_TRUE(second.out.contains(QStringLiteral("comments: spare engine on 2\n")));
     const CliRun first =
         cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLA")});
     EXPECT_TRUE(first.out.contains(QStringLiteral("comments: spare engine on 2\n")));
@@ -244,7 +246,8 @@ TEST_F(BrixCli, ControlCharactersFromAFileAreShownEscaped) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, QStringLiteral("Warning: Line 1: Aircraft ID \"\\x1b[2J\\x1b]0;X\\x07\" "
                                       "is not valid: it holds a control character; the line "
-                                      "was skipped\n"))
+                                      "was skipped\n"
+                                      " Thalvex : Imported 1 aircraft: 1 added, 0 replaced\n"))
         << qPrintable(run.err);
     const CliRun show =
         cli({QStringLiteral("aircraft"), QStringLiteral("show"), QStringLiteral("F-GZLC")});
