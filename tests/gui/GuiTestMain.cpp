@@ -1,8 +1,9 @@
 // Every widget test starts here: a home and settings folder of its own, as for every test,
-// a widget application, and the window-resource files beside the test program opened as
-// the program opens them.
+// a widget application with the program's font faces, and the window-resource files beside
+// the test program opened as the program opens them.
 #include "HelpSystem.h"
 #include "KeyDispatcher.h"
+#include "ProgramFonts.h"
 #include "ResourceFiles.h"
 #include "SettingsSandbox.h"
 #include "StoreNames.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     useApplicationStoreNames();
+    installProgramFontSubstitutions();
     const QString directory = QCoreApplication::applicationDirPath();
     for (const auto& [file, root] : {std::pair{kCommonResourceFile, kCommonResourceRoot},
                                      std::pair{kApplicationResourceFile, kApplicationResourceRoot},

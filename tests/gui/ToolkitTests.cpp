@@ -6,11 +6,14 @@
 #include "KORAButton.h"
 #include "KORAGroup.h"
 #include "ModalDriver.h"
+#include "ProgramFonts.h"
 #include "ResourceFiles.h"
 #include "UserPersist.h"
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFont>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -21,6 +24,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -190,6 +195,24 @@ TEST(HelpSystem, KnowsThePagesOfTheHelpFile) {
         EXPECT_TRUE(help.hasPage(QLatin1String(context))) << context;
     EXPECT_FALSE(help.hasPage(QStringLiteral("HelpNothing")));
     EXPECT_FALSE(help.hasPage(QString()));
+}
+
+// The machine's fontconfig picks other faces for these names where the URW base 35 faces are
+// installed ("Times" is Nimbus Roman there); the program's choice wins over it.
+TEST(ProgramFonts, TheNamedFamiliesResolveToTheProgramsFaces) {
+    const std::pair<const char*, const char*> expected[] = {
+        {"Arial", "Liberation Sans"},
+        {"Helvetica [Cronyx]", "Liberation Sans"},
+        {"Times", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"}};
+    for (const auto& [family, face] : expected)
+        QFont::removeSubstitutions(QLatin1String(family));
+    installProgramFontSubstitutions();
+    for (const auto& [family, face] : expected) {
+        QFont font{QLatin1String(family)};
+        font.setPointSize(10);
+        EXPECT_EQ(QFontInfo(font).family().toStdString(), face) << family;
+    }
 }
 
 TEST(Controls, ProgressBarsShowValuesOrPercentages) {

@@ -50,7 +50,8 @@ deb="$work/package/brix_${version}_$(dpkg --print-architecture).deb"
 # program runs or loads without linking them.
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6 tar gzip xdg-utils; do
+for needed in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6 tar gzip xdg-utils \
+    fonts-liberation2; do
     grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 dpkg-deb -f "$deb" Maintainer | grep -q Orvantis || fail "the maintainer is not Orvantis"

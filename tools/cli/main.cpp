@@ -13,6 +13,7 @@
 #include "FlightsCommand.h"
 #include "OrdersCommand.h"
 #include "PlotCommand.h"
+#include "ProgramFonts.h"
 #include "QuietCommunicationView.h"
 #include "ReportCommand.h"
 #include "SeriesCommand.h"
@@ -171,6 +172,8 @@ int main(int argc, char** argv) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QApplication>(argc, argv);
+        // The same faces as the program's windows, for charts and reports that look alike.
+        installProgramFontSubstitutions();
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
