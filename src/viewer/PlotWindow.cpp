@@ -1,6 +1,7 @@
 #include "PlotWindow.h"
 
 #include "ChartFonts.h"
+#include "ChartLayout.h"
 #include "ChartText.h"
 
 #include <QPrintDialog>
@@ -47,6 +48,8 @@ constexpr QRgb kWaterfallColour = 0x1f3a68;
 const QColor kHiddenSeriesText(170, 170, 170);
 
 const QColor kReadoutNegative(255, 255, 0);
+// The read-out box keeps this far (pixels) from the plot area's edges.
+constexpr double kReadoutMargin = 5;
 const QColor kReadoutPositive(204, 204, 255);
 const QColor kMarkerColour(90, 90, 90);
 // The reference cursor: solid, in a colour no series uses.
@@ -134,7 +137,6 @@ PlotWindow::PlotWindow(QWidget* parent)
     // mouse repaints that layer alone.
     readout_->setLayer(kOverlayLayer);
     readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
-    readout_->position->setCoords(0.005, 0.01);
     readout_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     readout_->setFont(readoutFont());
     readout_->setColor(Qt::black);
@@ -366,8 +368,12 @@ void PlotWindow::showLegend(bool shown) {
 
 void PlotWindow::showSeriesInLegend(int series) {
     QCPGraph* graph = graphs_.at(series);
-    if (QCPPlottableLegendItem* item = chart()->legend->itemWithPlottable(graph))
+    if (QCPPlottableLegendItem* item = chart()->legend->itemWithPlottable(graph)) {
         item->setTextColor(graph->visible() ? QColor(Qt::black) : kHiddenSeriesText);
+        QFont font = chart()->legend->font();
+        font.setBold(series == currentSeries_);
+        item->setFont(font);
+    }
 }
 
 void PlotWindow::setSeriesVisible(int series, bool visible) {
@@ -398,8 +404,14 @@ void PlotWindow::setYGrid(bool on) {
 void PlotWindow::setCurrentSeries(int series) {
     if (series == currentSeries_)
         return;
+    const int previous = currentSeries_;
     currentSeries_ = series;
+    for (int shown : {previous, series}) {
+        if (shown >= 0 && shown < graphs_.size())
+            showSeriesInLegend(shown);
+    }
     hideReadout();
+    chart()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void PlotWindow::resetZoom() {
@@ -624,10 +636,34 @@ void PlotWindow::showReadoutAt(int point) {
                                              referenceSeries_, referencePoint_)
                           : ::readoutText(view_, seriesSelection_, currentSeries_, point));
     readout_->setBrush(series.y.at(point) < 0 ? kReadoutNegative : kReadoutPositive);
+    placeReadout(x, series.y.at(point));
     readout_->setVisible(true);
     marker_->point1->setCoords(x, 0);
     marker_->point2->setCoords(x, 1);
     marker_->setVisible(true);
+}
+
+// The box goes to the corner of the plot area away from the point, so that it never hides it.
+// A value that is no finite number has no height: the box only keeps clear of its column.
+void PlotWindow::placeReadout(double x, double y) {
+    QCustomPlot* plot = chart();
+    const QRectF area = plot->axisRect()->rect();
+    const QPointF point(plot->xAxis->coordToPixel(x),
+                        std::isfinite(y) ? plot->yAxis->coordToPixel(y) : area.center().y());
+    const QMargins padding = readout_->padding();
+    const QSizeF box =
+        QFontMetricsF(readout_->font())
+            .boundingRect(QRectF(), Qt::TextDontClip | readout_->textAlignment(), readout_->text())
+            .size()
+            .grownBy(QMarginsF(padding));
+    const QRectF placed =
+        readoutBoxRect(area, box, readoutCorner(area, box, point, kReadoutMargin), kReadoutMargin);
+    readout_->position->setCoords((placed.left() - area.left()) / std::max(1.0, area.width()),
+                                  (placed.top() - area.top()) / std::max(1.0, area.height()));
+}
+
+QRectF PlotWindow::readoutRect() const {
+    return QRectF(readout_->topLeft->pixelPosition(), readout_->bottomRight->pixelPosition());
 }
 
 void PlotWindow::hideReadout() {

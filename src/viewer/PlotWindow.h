@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QList>
 #include <QPoint>
+#include <QRectF>
 #include <QSharedPointer>
 
 #include <functional>
@@ -56,7 +57,8 @@ public:
     bool seriesVisible(int series) const;
     void setXGrid(bool on);
     void setYGrid(bool on);
-    // The series that the read-out follows (the viewer's current series).
+    // The series that the read-out follows (the viewer's current series); its legend entry
+    // is bold.
     void setCurrentSeries(int series);
     void resetZoom();
     double xMinimum() const; // the visible X range
@@ -76,6 +78,8 @@ public:
     QString readoutText() const;
     QColor readoutBackground() const;
     bool readoutShown() const;
+    // Where the read-out box is drawn, in the chart's pixels.
+    QRectF readoutRect() const;
     double markerX() const;
 
     // The reference cursor: a point of a series that the read-out measures from (its
@@ -116,6 +120,7 @@ private:
     void followMouse(const QPointF& position);
     void followTrace(double y);
     void hideReadout();
+    void placeReadout(double x, double y);
     void clearReadout();
     void mousePressed(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);

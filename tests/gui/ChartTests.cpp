@@ -305,6 +305,51 @@ INSTANTIATE_TEST_SUITE_P(
                                   ": X =        5  Y =     -0.3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The read-out box never covers the point it reads out, wherever that point lies.
+TEST(Chart, TheReadoutBoxKeepsClearOfThePointItReadsOut) {
+    Chart chart(tenFlights());
+    PlotView view;
+    view.series.append(PlotSeries());
+    view.series[0].name = QStringLiteral("Flight 1");
+    view.seriesBuilt = true;
+    view.markers = true;
+    // Highest first (the top left corner), lowest last (the bottom right one).
+    for (int i = 0; i < 9; ++i) {
+        view.series[0].x.append(i + 1);
+        view.series[0].y.append(i == 4 ? 4.5 : 8.5 - i);
+    }
+    chart.window.loadView(view, PlotSelection());
+    // The highest point just below the top edge.
+    chart.plot()->yAxis->setRange(0, 8.6);
+    chart.plot()->replot();
+    for (int point : {0, 4, 8}) {
+        const QPointF pixel(chart.plot()->xAxis->coordToPixel(view.series[0].x[point]),
+                            chart.plot()->yAxis->coordToPixel(view.series[0].y[point]));
+        chart.move(pixel.toPoint());
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(chart.window.readoutShown()) << "point " << point;
+        const QRectF marker(pixel - QPointF(4, 4), QSizeF(8, 8));
+        EXPECT_FALSE(chart.window.readoutRect().intersects(marker)) << "point " << point;
+        EXPECT_TRUE(QRectF(chart.plot()->axisRect()->rect()).contains(chart.window.readoutRect()));
+    }
+}
+
+// The legend marks the series the read-out follows in bold, and only that one.
+TEST(Chart, TheCurrentSeriesIsBoldInTheLegend) {
+    Chart chart(tenFlights());
+    chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
+    const auto bold = [&](int series) {
+        return chart.plot()->legend->itemWithPlottable(chart.graph(series))->font().bold();
+    };
+    EXPECT_TRUE(bold(0));
+    EXPECT_FALSE(bold(1));
+    chart.window.setCurrentSeries(3);
+    for (int series = 0; series < 10; ++series)
+        EXPECT_EQ(bold(series), series == 3) << "series " << series;
+    chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
+    EXPECT_TRUE(bold(3));
+}
+
 TEST(Chart, AnUnchangedPickIsNotRedrawnAndLeavingThePlotAreaRemovesTheReadout) {
     Chart chart(tenFlights());
     chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
