@@ -61,13 +61,11 @@ constexpr double kAlertWidth = 1.5;
 // Suspect trend points: hollow, a little larger than the filled ones, with a firmer outline.
 constexpr double kHollowMarkerSize = 9;
 constexpr double kHollowMarkerWidth = 1.5;
-// Shaft-order markers: one colour per shaft; labels stacked below the read-out so that close
-// orders do not print over each other, and right-aligned in the right quarter of the axis.
+// Shaft-order markers: one colour per shaft; labels in rows below the read-out's row, this far
+// (pixels) from their lines and from each other.
 const QColor kN1OrderColour(20, 110, 90);
 const QColor kN2OrderColour(110, 70, 160);
-constexpr double kOrderLabelTop = 0.1;
-constexpr double kOrderLabelStep = 0.065;
-constexpr double kRightAlignedShare = 0.75;
+constexpr double kOrderLabelGap = 4;
 const QColor kLabelBackground(255, 255, 255, 220);
 
 // Room above the highest value, as a share of the values' span, and around the first and
@@ -100,6 +98,14 @@ int nearestPoint(const QList<double>& x, double key) {
         return int(x.size()) - 1;
     const auto before = after - 1;
     return int((key - *before <= *after - key ? before : after) - x.cbegin());
+}
+
+// The size of the box a text item draws: its text and padding.
+QSizeF textBoxSize(const QCPItemText& item) {
+    return QFontMetricsF(item.font())
+        .boundingRect(QRectF(), Qt::TextDontClip | item.textAlignment(), item.text())
+        .size()
+        .grownBy(QMarginsF(item.padding()));
 }
 
 } // namespace
@@ -164,6 +170,7 @@ PlotWindow::PlotWindow(QWidget* parent)
         if (!loading_)
             emit rangeChanged();
     });
+    connect(plot, &QCustomPlot::afterLayout, this, &PlotWindow::layOutOrderMarkers);
     connect(plot, &QCustomPlot::mouseMove, this,
             [this](QMouseEvent* event) { followMouse(event->position()); });
     connect(plot, &QCustomPlot::mousePress, this, &PlotWindow::mousePressed);
@@ -538,7 +545,6 @@ void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
     }
     orderItems_.clear();
     orderMarkers_.clear();
-    const double rightAligned = fullXLower_ + kRightAlignedShare * (fullXUpper_ - fullXLower_);
     for (const ShaftOrder& order : orders) {
         if (order.state != ShaftOrderState::Marked)
             continue;
@@ -550,21 +556,43 @@ void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
         auto* label = new QCPItemText(plot);
         // Above every line, so that no marker crosses another's label.
         label->setLayer(kOverlayLayer);
-        label->position->setTypeX(QCPItemPosition::ptPlotCoords);
-        label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        label->position->setCoords(order.frequencyHz,
-                                   kOrderLabelTop + kOrderLabelStep * orderItems_.size());
-        label->setPositionAlignment(
-            (order.frequencyHz > rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        label->position->setType(QCPItemPosition::ptAbsolute);
+        label->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setText(order.markerLabel());
         label->setFont(readoutFont());
         label->setColor(colour);
         label->setBrush(kLabelBackground);
         label->setPadding(QMargins(3, 1, 3, 1));
         orderItems_.append({line, label});
-        orderMarkers_.append({order.frequencyHz, label->text()});
+        orderMarkers_.append({order.frequencyHz, label->text(), false, QRectF()});
     }
     plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// Runs whenever the chart has been laid out, before it draws: a zoom, a pan or a new size
+// moves the markers' columns. A marker outside the X range is not drawn, and the labels are
+// placed so that they cover neither each other nor an axis.
+void PlotWindow::layOutOrderMarkers() {
+    if (orderItems_.isEmpty())
+        return;
+    QCustomPlot* plot = chart();
+    const QRectF area = plot->axisRect()->rect();
+    QList<MarkerLabel> labels;
+    for (int i = 0; i < orderItems_.size(); ++i)
+        labels.append({plot->xAxis->coordToPixel(orderMarkers_.at(i).x),
+                       textBoxSize(*orderItems_.at(i).second)});
+    // Below the row a read-out box takes in a top corner.
+    const double top = textBoxSize(*readout_).height() + 2 * kReadoutMargin;
+    const QList<PlacedMarker> placed = placeMarkerLabels(labels, area, top, kOrderLabelGap);
+    for (int i = 0; i < orderItems_.size(); ++i) {
+        const auto& [line, label] = orderItems_.at(i);
+        Marker& marker = orderMarkers_[i];
+        marker.shown = placed.at(i).shown;
+        marker.labelRect = placed.at(i).label;
+        line->setVisible(marker.shown);
+        label->setVisible(!marker.labelRect.isEmpty());
+        label->position->setCoords(marker.labelRect.topLeft());
+    }
 }
 
 QList<PlotWindow::Marker> PlotWindow::orderMarkers() const {

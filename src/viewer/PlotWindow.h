@@ -89,11 +89,14 @@ public:
     bool hasReference() const { return referenceSeries_ >= 0; }
     double referenceX() const; // NaN without a reference
 
-    // Vertical markers at the marked orders, each labelled; an empty list removes them.
+    // Vertical markers at the marked orders, each labelled; an empty list removes them. A
+    // marker outside the shown X range is not drawn.
     void setOrderMarkers(const QList<ShaftOrder>& orders);
     struct Marker {
         double x = 0;
         QString label;
+        bool shown = false; // inside the X range, as last laid out
+        QRectF labelRect;   // its label in the chart's pixels; empty when not drawn
     };
     QList<Marker> orderMarkers() const;
     // The trend's alert line (NaN when none) and the points drawn hollow per series.
@@ -121,6 +124,7 @@ private:
     void followTrace(double y);
     void hideReadout();
     void placeReadout(double x, double y);
+    void layOutOrderMarkers();
     void clearReadout();
     void mousePressed(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);

@@ -672,3 +672,33 @@ TEST(Chart, ASpectrumShowsOrderMarkersAndMeasuresFromTheReferenceCursor) {
     EXPECT_TRUE(chart.window.orderMarkers().isEmpty());
     EXPECT_EQ(chart.plot()->itemCount(), 5);
 }
+
+// Close orders: labels apart from each other, inside the plot area. Zoomed so that 2xN1 lies
+// just right of the X range, its marker and label are not drawn at the axis.
+TEST(Chart, OrderMarkersOutsideTheXRangeAreNotDrawnAndTheirLabelsKeepApart) {
+    Chart chart(tenFlights());
+    const PlotView& view = chart.load(selection(PlotType::SteadyState, ParameterType::Fft));
+    chart.window.setOrderMarkers(shaftOrders({5052, 5100}, view.series[0].y));
+    chart.plot()->replot();
+    QList<PlotWindow::Marker> markers = chart.window.orderMarkers();
+    ASSERT_EQ(markers.size(), 4);
+    const QRectF axes = chart.plot()->axisRect()->rect();
+    for (int i = 0; i < markers.size(); ++i) {
+        EXPECT_TRUE(markers[i].shown) << i;
+        EXPECT_TRUE(axes.contains(markers[i].labelRect)) << i;
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(markers[i].labelRect.intersects(markers[j].labelRect)) << i << j;
+    }
+
+    chart.plot()->xAxis->setRange(0, 168.3);
+    chart.plot()->replot();
+    markers = chart.window.orderMarkers();
+    EXPECT_TRUE(markers[0].shown);
+    EXPECT_FALSE(markers[1].shown);
+    EXPECT_TRUE(markers[1].labelRect.isEmpty());
+    // Nothing in the 2xN1 colour at the right edge of the plot area, where its label went
+    // (the series lie lower there).
+    const QImage image = chart.plot()->toPixmap(kWidth, kHeight).toImage();
+    const QRect edge(int(axes.right()) - 120, int(axes.top()), 125, 120);
+    EXPECT_EQ(pixelsShowing(image, edge, QColor(20, 110, 90)), 0);
+}

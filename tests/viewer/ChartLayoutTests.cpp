@@ -44,4 +44,31 @@ TEST(ReadoutPlacement, TheBoxSitsTheMarginInFromItsCorner) {
               QRectF(595, 425, 300, 20));
 }
 
+// Markers outside the plot area get nothing; close labels take rows of their own; a label
+// that would cross the right edge goes left of its line.
+TEST(MarkerLabels, KeepInsideThePlotAndOffEachOther) {
+    const QSizeF label(100, 16);
+    const QList<PlacedMarker> placed = placeMarkerLabels(
+        {{99, label}, {300, label}, {310, label}, {880, label}, {901, label}}, kPlot, 30, 4);
+    ASSERT_EQ(placed.size(), 5);
+    EXPECT_FALSE(placed[0].shown);
+    EXPECT_TRUE(placed[0].label.isEmpty());
+    EXPECT_EQ(placed[1].label, QRectF(304, 80, 100, 16));
+    EXPECT_EQ(placed[2].label, QRectF(314, 100, 100, 16)); // the next row down
+    EXPECT_EQ(placed[3].label, QRectF(776, 80, 100, 16));  // left of its line
+    EXPECT_FALSE(placed[4].shown);
+    EXPECT_TRUE(placed[4].label.isEmpty());
+}
+
+// When the rows are full, a label is left out rather than drawn over another.
+TEST(MarkerLabels, ALabelWithoutRoomIsLeftOut) {
+    const QRectF shallow(0, 0, 400, 60);
+    const QList<PlacedMarker> placed =
+        placeMarkerLabels({{100, {80, 20}}, {110, {80, 20}}, {120, {80, 20}}}, shallow, 4, 4);
+    EXPECT_FALSE(placed[0].label.isEmpty());
+    EXPECT_FALSE(placed[1].label.isEmpty());
+    EXPECT_TRUE(placed[2].shown);
+    EXPECT_TRUE(placed[2].label.isEmpty());
+}
+
 } // namespace
