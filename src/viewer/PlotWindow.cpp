@@ -293,10 +293,17 @@ void PlotWindow::loadSeries() {
         loadHollowPoints(i);
         showSeriesInLegend(i);
     }
+    // One entry below the series explains the hollow points: the first series' hollow symbol.
+    const auto first = std::find_if(hollowGraphs_.cbegin(), hollowGraphs_.cend(),
+                                    [](const QCPGraph* hollow) { return hollow != nullptr; });
+    if (first != hollowGraphs_.cend()) {
+        (*first)->setName(kSuspectFlightLegendText);
+        (*first)->addToLegend();
+    }
 }
 
 // The hollow points leave the series' graph for a companion graph of their own, drawn in the
-// series' colour and shape with a white fill; the companion has no legend entry.
+// series' colour and shape with a white fill; the companion has no legend entry of its own.
 void PlotWindow::loadHollowPoints(int series) {
     const PlotSeries& data = view_.series.at(series);
     QCPGraph*& hollow = hollowGraphs_[series];
@@ -314,10 +321,9 @@ void PlotWindow::loadHollowPoints(int series) {
     }
     QCPGraph* graph = graphs_.at(series);
     graph->setData(x, y, true);
-    if (hollow == nullptr) {
+    if (hollow == nullptr)
         hollow = chart()->addGraph();
-        hollow->removeFromLegend();
-    }
+    hollow->removeFromLegend();
     hollow->setData(hollowX, hollowY, true);
     QCPScatterStyle style = graph->scatterStyle();
     // A disc is filled with its pen whatever the brush: its hollow form is the circle.

@@ -24,6 +24,8 @@ class QCustomPlot;
 class QMouseEvent;
 class QPrinter;
 
+// The trend's legend entry for its hollow points.
+inline const QString kSuspectFlightLegendText = QStringLiteral("Suspect flight");
 // The label of the trend's alert line, %1 the level.
 inline const QString kAlertLineText = QStringLiteral("Alert level %1");
 
@@ -38,7 +40,8 @@ inline const QString kAlertLineText = QStringLiteral("Alert level %1");
 // at the current series' nearest point (the read-out then measures from it); Shift+click on
 // that point again removes it.
 //
-// A trend view draws its suspect points hollow and its alert level as a horizontal line;
+// A trend view draws its suspect points hollow, with a legend entry "Suspect flight" below the
+// series, and its alert level as a horizontal line;
 // shaft-order markers are vertical lines with their labels.
 //
 // Hidden series stay in the legend, greyed, so that they can be found and shown again.

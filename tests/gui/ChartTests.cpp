@@ -587,11 +587,16 @@ TEST(Chart, TheTrendDrawsSuspectPointsHollowAndItsAlertLevelAsALine) {
     QCoreApplication::processEvents();
     EXPECT_EQ(chart.graph(0)->dataCount(), 7);
     EXPECT_EQ(chart.window.hollowPointCount(0), 1);
-    // The companion of the hollow point: white inside, no legend entry of its own.
+    // The companion of the hollow point: white inside, its hollow symbol in the legend below
+    // the series, as "Suspect flight".
     ASSERT_EQ(chart.plot()->graphCount(), 2);
     EXPECT_EQ(chart.graph(1)->scatterStyle().brush().color(), QColor(Qt::white));
     EXPECT_DOUBLE_EQ(chart.graph(1)->data()->begin()->key, 13);
-    EXPECT_EQ(chart.plot()->legend->itemCount(), 1);
+    ASSERT_EQ(chart.plot()->legend->itemCount(), 2);
+    auto* suspect = qobject_cast<QCPPlottableLegendItem*>(chart.plot()->legend->item(1));
+    ASSERT_NE(suspect, nullptr);
+    EXPECT_EQ(suspect->plottable(), chart.graph(1));
+    EXPECT_EQ(chart.graph(1)->name(), QStringLiteral("Suspect flight"));
     // The line lies above every value: the axis reaches it.
     EXPECT_DOUBLE_EQ(chart.window.alertLineY(), 4.0);
     EXPECT_GE(chart.plot()->yAxis->range().upper, 4.0);
