@@ -3,6 +3,7 @@
 #include "FlightDataElement.h"
 #include "ViewerTypes.h"
 
+#include <QStringList>
 #include <QtEndian>
 
 #include <algorithm>
@@ -154,13 +155,30 @@ DataStatus transientStatus(const FlightDataElement& flight) {
     return DataStatus::Ok;
 }
 
+namespace {
+
+bool isSuspectFlight(const FlightDataElement& flight) {
+    return steadyStateStatus(flight) == DataStatus::Suspect ||
+           transientStatus(flight) == DataStatus::Suspect;
+}
+
+} // namespace
+
 bool selectionHasSuspectData(const QList<FlightDataElement>& flights) {
-    return std::any_of(flights.begin(), flights.end(), [](const FlightDataElement& flight) {
-        return steadyStateStatus(flight) == DataStatus::Suspect ||
-               transientStatus(flight) == DataStatus::Suspect;
-    });
+    return std::any_of(flights.begin(), flights.end(), isSuspectFlight);
 }
 
 QString selectionIndicatorName(const QList<FlightDataElement>& flights) {
     return selectionHasSuspectData(flights) ? kBadDataIndicator : kGoodDataIndicator;
+}
+
+QString selectionIndicatorToolTip(const QList<FlightDataElement>& flights) {
+    QStringList numbers;
+    for (const FlightDataElement& flight : flights) {
+        const QString number = QString::number(flight.flightNumber);
+        if (!numbers.contains(number) && isSuspectFlight(flight))
+            numbers.append(number);
+    }
+    return numbers.isEmpty() ? kGoodDataToolTip
+                             : kSuspectDataToolTip.arg(numbers.join(QStringLiteral(", ")));
 }

@@ -95,3 +95,10 @@ DataStatus transientStatus(const FlightDataElement& flight);
 bool selectionHasSuspectData(const QList<FlightDataElement>& flights);
 // kBadDataIndicator or kGoodDataIndicator.
 QString selectionIndicatorName(const QList<FlightDataElement>& flights);
+// The indicator's tooltip, which says why: %1 the suspect flights' numbers, in list order,
+// each once, separated by ", ".
+inline const QString kSuspectDataToolTip =
+    QStringLiteral("Suspect: negative, NaN or infinite values in flights %1");
+inline const QString kGoodDataToolTip =
+    QStringLiteral("OK: no negative, NaN or infinite values in the loaded flights");
+QString selectionIndicatorToolTip(const QList<FlightDataElement>& flights);

@@ -293,7 +293,7 @@ void Plot2D::showDataStatus() {
     if (indicator_ != nullptr && !image.isNull()) {
         indicator_->setIcon(image);
         indicator_->setProperty("indicator", name);
-        indicator_->setToolTip(name);
+        indicator_->setToolTip(selectionIndicatorToolTip(flights_));
     }
 }
 

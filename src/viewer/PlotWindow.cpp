@@ -1,6 +1,7 @@
 #include "PlotWindow.h"
 
 #include "ChartFonts.h"
+#include "ChartLayout.h"
 #include "ChartText.h"
 
 #include <QPrintDialog>
@@ -47,6 +48,8 @@ constexpr QRgb kWaterfallColour = 0x1f3a68;
 const QColor kHiddenSeriesText(170, 170, 170);
 
 const QColor kReadoutNegative(255, 255, 0);
+// The read-out box keeps this far (pixels) from the plot area's edges.
+constexpr double kReadoutMargin = 5;
 const QColor kReadoutPositive(204, 204, 255);
 const QColor kMarkerColour(90, 90, 90);
 // The reference cursor: solid, in a colour no series uses.
@@ -58,13 +61,11 @@ constexpr double kAlertWidth = 1.5;
 // Suspect trend points: hollow, a little larger than the filled ones, with a firmer outline.
 constexpr double kHollowMarkerSize = 9;
 constexpr double kHollowMarkerWidth = 1.5;
-// Shaft-order markers: one colour per shaft; labels stacked below the read-out so that close
-// orders do not print over each other, and right-aligned in the right quarter of the axis.
+// Shaft-order markers: one colour per shaft; labels in rows below the read-out's row, this far
+// (pixels) from their lines and from each other.
 const QColor kN1OrderColour(20, 110, 90);
 const QColor kN2OrderColour(110, 70, 160);
-constexpr double kOrderLabelTop = 0.1;
-constexpr double kOrderLabelStep = 0.065;
-constexpr double kRightAlignedShare = 0.75;
+constexpr double kOrderLabelGap = 4;
 const QColor kLabelBackground(255, 255, 255, 220);
 
 // Room above the highest value, as a share of the values' span, and around the first and
@@ -97,6 +98,14 @@ int nearestPoint(const QList<double>& x, double key) {
         return int(x.size()) - 1;
     const auto before = after - 1;
     return int((key - *before <= *after - key ? before : after) - x.cbegin());
+}
+
+// The size of the box a text item draws: its text and padding.
+QSizeF textBoxSize(const QCPItemText& item) {
+    return QFontMetricsF(item.font())
+        .boundingRect(QRectF(), Qt::TextDontClip | item.textAlignment(), item.text())
+        .size()
+        .grownBy(QMarginsF(item.padding()));
 }
 
 } // namespace
@@ -134,7 +143,6 @@ PlotWindow::PlotWindow(QWidget* parent)
     // mouse repaints that layer alone.
     readout_->setLayer(kOverlayLayer);
     readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
-    readout_->position->setCoords(0.005, 0.01);
     readout_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     readout_->setFont(readoutFont());
     readout_->setColor(Qt::black);
@@ -162,6 +170,7 @@ PlotWindow::PlotWindow(QWidget* parent)
         if (!loading_)
             emit rangeChanged();
     });
+    connect(plot, &QCustomPlot::afterLayout, this, &PlotWindow::layOutOrderMarkers);
     connect(plot, &QCustomPlot::mouseMove, this,
             [this](QMouseEvent* event) { followMouse(event->position()); });
     connect(plot, &QCustomPlot::mousePress, this, &PlotWindow::mousePressed);
@@ -284,10 +293,17 @@ void PlotWindow::loadSeries() {
         loadHollowPoints(i);
         showSeriesInLegend(i);
     }
+    // One entry below the series explains the hollow points: the first series' hollow symbol.
+    const auto first = std::find_if(hollowGraphs_.cbegin(), hollowGraphs_.cend(),
+                                    [](const QCPGraph* hollow) { return hollow != nullptr; });
+    if (first != hollowGraphs_.cend()) {
+        (*first)->setName(kSuspectFlightLegendText);
+        (*first)->addToLegend();
+    }
 }
 
 // The hollow points leave the series' graph for a companion graph of their own, drawn in the
-// series' colour and shape with a white fill; the companion has no legend entry.
+// series' colour and shape with a white fill; the companion has no legend entry of its own.
 void PlotWindow::loadHollowPoints(int series) {
     const PlotSeries& data = view_.series.at(series);
     QCPGraph*& hollow = hollowGraphs_[series];
@@ -305,10 +321,9 @@ void PlotWindow::loadHollowPoints(int series) {
     }
     QCPGraph* graph = graphs_.at(series);
     graph->setData(x, y, true);
-    if (hollow == nullptr) {
+    if (hollow == nullptr)
         hollow = chart()->addGraph();
-        hollow->removeFromLegend();
-    }
+    hollow->removeFromLegend();
     hollow->setData(hollowX, hollowY, true);
     QCPScatterStyle style = graph->scatterStyle();
     // A disc is filled with its pen whatever the brush: its hollow form is the circle.
@@ -366,8 +381,12 @@ void PlotWindow::showLegend(bool shown) {
 
 void PlotWindow::showSeriesInLegend(int series) {
     QCPGraph* graph = graphs_.at(series);
-    if (QCPPlottableLegendItem* item = chart()->legend->itemWithPlottable(graph))
+    if (QCPPlottableLegendItem* item = chart()->legend->itemWithPlottable(graph)) {
         item->setTextColor(graph->visible() ? QColor(Qt::black) : kHiddenSeriesText);
+        QFont font = chart()->legend->font();
+        font.setBold(series == currentSeries_);
+        item->setFont(font);
+    }
 }
 
 void PlotWindow::setSeriesVisible(int series, bool visible) {
@@ -398,8 +417,14 @@ void PlotWindow::setYGrid(bool on) {
 void PlotWindow::setCurrentSeries(int series) {
     if (series == currentSeries_)
         return;
+    const int previous = currentSeries_;
     currentSeries_ = series;
+    for (int shown : {previous, series}) {
+        if (shown >= 0 && shown < graphs_.size())
+            showSeriesInLegend(shown);
+    }
     hideReadout();
+    chart()->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void PlotWindow::resetZoom() {
@@ -526,7 +551,6 @@ void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
     }
     orderItems_.clear();
     orderMarkers_.clear();
-    const double rightAligned = fullXLower_ + kRightAlignedShare * (fullXUpper_ - fullXLower_);
     for (const ShaftOrder& order : orders) {
         if (order.state != ShaftOrderState::Marked)
             continue;
@@ -538,21 +562,43 @@ void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
         auto* label = new QCPItemText(plot);
         // Above every line, so that no marker crosses another's label.
         label->setLayer(kOverlayLayer);
-        label->position->setTypeX(QCPItemPosition::ptPlotCoords);
-        label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        label->position->setCoords(order.frequencyHz,
-                                   kOrderLabelTop + kOrderLabelStep * orderItems_.size());
-        label->setPositionAlignment(
-            (order.frequencyHz > rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        label->position->setType(QCPItemPosition::ptAbsolute);
+        label->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setText(order.markerLabel());
         label->setFont(readoutFont());
         label->setColor(colour);
         label->setBrush(kLabelBackground);
         label->setPadding(QMargins(3, 1, 3, 1));
         orderItems_.append({line, label});
-        orderMarkers_.append({order.frequencyHz, label->text()});
+        orderMarkers_.append({order.frequencyHz, label->text(), false, QRectF()});
     }
     plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// Runs whenever the chart has been laid out, before it draws: a zoom, a pan or a new size
+// moves the markers' columns. A marker outside the X range is not drawn, and the labels are
+// placed so that they cover neither each other nor an axis.
+void PlotWindow::layOutOrderMarkers() {
+    if (orderItems_.isEmpty())
+        return;
+    QCustomPlot* plot = chart();
+    const QRectF area = plot->axisRect()->rect();
+    QList<MarkerLabel> labels;
+    for (int i = 0; i < orderItems_.size(); ++i)
+        labels.append({plot->xAxis->coordToPixel(orderMarkers_.at(i).x),
+                       textBoxSize(*orderItems_.at(i).second)});
+    // Below the row a read-out box takes in a top corner.
+    const double top = textBoxSize(*readout_).height() + 2 * kReadoutMargin;
+    const QList<PlacedMarker> placed = placeMarkerLabels(labels, area, top, kOrderLabelGap);
+    for (int i = 0; i < orderItems_.size(); ++i) {
+        const auto& [line, label] = orderItems_.at(i);
+        Marker& marker = orderMarkers_[i];
+        marker.shown = placed.at(i).shown;
+        marker.labelRect = placed.at(i).label;
+        line->setVisible(marker.shown);
+        label->setVisible(!marker.labelRect.isEmpty());
+        label->position->setCoords(marker.labelRect.topLeft());
+    }
 }
 
 QList<PlotWindow::Marker> PlotWindow::orderMarkers() const {
@@ -624,10 +670,34 @@ void PlotWindow::showReadoutAt(int point) {
                                              referenceSeries_, referencePoint_)
                           : ::readoutText(view_, seriesSelection_, currentSeries_, point));
     readout_->setBrush(series.y.at(point) < 0 ? kReadoutNegative : kReadoutPositive);
+    placeReadout(x, series.y.at(point));
     readout_->setVisible(true);
     marker_->point1->setCoords(x, 0);
     marker_->point2->setCoords(x, 1);
     marker_->setVisible(true);
+}
+
+// The box goes to the corner of the plot area away from the point, so that it never hides it.
+// A value that is no finite number has no height: the box only keeps clear of its column.
+void PlotWindow::placeReadout(double x, double y) {
+    QCustomPlot* plot = chart();
+    const QRectF area = plot->axisRect()->rect();
+    const QPointF point(plot->xAxis->coordToPixel(x),
+                        std::isfinite(y) ? plot->yAxis->coordToPixel(y) : area.center().y());
+    const QMargins padding = readout_->padding();
+    const QSizeF box =
+        QFontMetricsF(readout_->font())
+            .boundingRect(QRectF(), Qt::TextDontClip | readout_->textAlignment(), readout_->text())
+            .size()
+            .grownBy(QMarginsF(padding));
+    const QRectF placed =
+        readoutBoxRect(area, box, readoutCorner(area, box, point, kReadoutMargin), kReadoutMargin);
+    readout_->position->setCoords((placed.left() - area.left()) / std::max(1.0, area.width()),
+                                  (placed.top() - area.top()) / std::max(1.0, area.height()));
+}
+
+QRectF PlotWindow::readoutRect() const {
+    return QRectF(readout_->topLeft->pixelPosition(), readout_->bottomRight->pixelPosition());
 }
 
 void PlotWindow::hideReadout() {

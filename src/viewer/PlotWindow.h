@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QList>
 #include <QPoint>
+#include <QRectF>
 #include <QSharedPointer>
 
 #include <functional>
@@ -23,6 +24,8 @@ class QCustomPlot;
 class QMouseEvent;
 class QPrinter;
 
+// The trend's legend entry for its hollow points.
+inline const QString kSuspectFlightLegendText = QStringLiteral("Suspect flight");
 // The label of the trend's alert line, %1 the level.
 inline const QString kAlertLineText = QStringLiteral("Alert level %1");
 
@@ -37,7 +40,8 @@ inline const QString kAlertLineText = QStringLiteral("Alert level %1");
 // at the current series' nearest point (the read-out then measures from it); Shift+click on
 // that point again removes it.
 //
-// A trend view draws its suspect points hollow and its alert level as a horizontal line;
+// A trend view draws its suspect points hollow, with a legend entry "Suspect flight" below the
+// series, and its alert level as a horizontal line;
 // shaft-order markers are vertical lines with their labels.
 //
 // Hidden series stay in the legend, greyed, so that they can be found and shown again.
@@ -56,7 +60,8 @@ public:
     bool seriesVisible(int series) const;
     void setXGrid(bool on);
     void setYGrid(bool on);
-    // The series that the read-out follows (the viewer's current series).
+    // The series that the read-out follows (the viewer's current series); its legend entry
+    // is bold.
     void setCurrentSeries(int series);
     void resetZoom();
     double xMinimum() const; // the visible X range
@@ -76,6 +81,8 @@ public:
     QString readoutText() const;
     QColor readoutBackground() const;
     bool readoutShown() const;
+    // Where the read-out box is drawn, in the chart's pixels.
+    QRectF readoutRect() const;
     double markerX() const;
 
     // The reference cursor: a point of a series that the read-out measures from (its
@@ -85,11 +92,14 @@ public:
     bool hasReference() const { return referenceSeries_ >= 0; }
     double referenceX() const; // NaN without a reference
 
-    // Vertical markers at the marked orders, each labelled; an empty list removes them.
+    // Vertical markers at the marked orders, each labelled; an empty list removes them. A
+    // marker outside the shown X range is not drawn.
     void setOrderMarkers(const QList<ShaftOrder>& orders);
     struct Marker {
         double x = 0;
         QString label;
+        bool shown = false; // inside the X range, as last laid out
+        QRectF labelRect;   // its label in the chart's pixels; empty when not drawn
     };
     QList<Marker> orderMarkers() const;
     // The trend's alert line (NaN when none) and the points drawn hollow per series.
@@ -116,6 +126,8 @@ private:
     void followMouse(const QPointF& position);
     void followTrace(double y);
     void hideReadout();
+    void placeReadout(double x, double y);
+    void layOutOrderMarkers();
     void clearReadout();
     void mousePressed(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);

@@ -305,6 +305,51 @@ INSTANTIATE_TEST_SUITE_P(
                                   ": X =        5  Y =     -0.3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The read-out box never covers the point it reads out, wherever that point lies.
+TEST(Chart, TheReadoutBoxKeepsClearOfThePointItReadsOut) {
+    Chart chart(tenFlights());
+    PlotView view;
+    view.series.append(PlotSeries());
+    view.series[0].name = QStringLiteral("Flight 1");
+    view.seriesBuilt = true;
+    view.markers = true;
+    // Highest first (the top left corner), lowest last (the bottom right one).
+    for (int i = 0; i < 9; ++i) {
+        view.series[0].x.append(i + 1);
+        view.series[0].y.append(i == 4 ? 4.5 : 8.5 - i);
+    }
+    chart.window.loadView(view, PlotSelection());
+    // The highest point just below the top edge.
+    chart.plot()->yAxis->setRange(0, 8.6);
+    chart.plot()->replot();
+    for (int point : {0, 4, 8}) {
+        const QPointF pixel(chart.plot()->xAxis->coordToPixel(view.series[0].x[point]),
+                            chart.plot()->yAxis->coordToPixel(view.series[0].y[point]));
+        chart.move(pixel.toPoint());
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(chart.window.readoutShown()) << "point " << point;
+        const QRectF marker(pixel - QPointF(4, 4), QSizeF(8, 8));
+        EXPECT_FALSE(chart.window.readoutRect().intersects(marker)) << "point " << point;
+        EXPECT_TRUE(QRectF(chart.plot()->axisRect()->rect()).contains(chart.window.readoutRect()));
+    }
+}
+
+// The legend marks the series the read-out follows in bold, and only that one.
+TEST(Chart, TheCurrentSeriesIsBoldInTheLegend) {
+    Chart chart(tenFlights());
+    chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
+    const auto bold = [&](int series) {
+        return chart.plot()->legend->itemWithPlottable(chart.graph(series))->font().bold();
+    };
+    EXPECT_TRUE(bold(0));
+    EXPECT_FALSE(bold(1));
+    chart.window.setCurrentSeries(3);
+    for (int series = 0; series < 10; ++series)
+        EXPECT_EQ(bold(series), series == 3) << "series " << series;
+    chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
+    EXPECT_TRUE(bold(3));
+}
+
 TEST(Chart, AnUnchangedPickIsNotRedrawnAndLeavingThePlotAreaRemovesTheReadout) {
     Chart chart(tenFlights());
     chart.load(selection(PlotType::SteadyState, ParameterType::A4R));
@@ -542,11 +587,16 @@ TEST(Chart, TheTrendDrawsSuspectPointsHollowAndItsAlertLevelAsALine) {
     QCoreApplication::processEvents();
     EXPECT_EQ(chart.graph(0)->dataCount(), 7);
     EXPECT_EQ(chart.window.hollowPointCount(0), 1);
-    // The companion of the hollow point: white inside, no legend entry of its own.
+    // The companion of the hollow point: white inside, its hollow symbol in the legend below
+    // the series, as "Suspect flight".
     ASSERT_EQ(chart.plot()->graphCount(), 2);
     EXPECT_EQ(chart.graph(1)->scatterStyle().brush().color(), QColor(Qt::white));
     EXPECT_DOUBLE_EQ(chart.graph(1)->data()->begin()->key, 13);
-    EXPECT_EQ(chart.plot()->legend->itemCount(), 1);
+    ASSERT_EQ(chart.plot()->legend->itemCount(), 2);
+    auto* suspect = qobject_cast<QCPPlottableLegendItem*>(chart.plot()->legend->item(1));
+    ASSERT_NE(suspect, nullptr);
+    EXPECT_EQ(suspect->plottable(), chart.graph(1));
+    EXPECT_EQ(chart.graph(1)->name(), QStringLiteral("Suspect flight"));
     // The line lies above every value: the axis reaches it.
     EXPECT_DOUBLE_EQ(chart.window.alertLineY(), 4.0);
     EXPECT_GE(chart.plot()->yAxis->range().upper, 4.0);
@@ -626,4 +676,34 @@ TEST(Chart, ASpectrumShowsOrderMarkersAndMeasuresFromTheReferenceCursor) {
     EXPECT_FALSE(chart.window.hasReference());
     EXPECT_TRUE(chart.window.orderMarkers().isEmpty());
     EXPECT_EQ(chart.plot()->itemCount(), 5);
+}
+
+// Close orders: labels apart from each other, inside the plot area. Zoomed so that 2xN1 lies
+// just right of the X range, its marker and label are not drawn at the axis.
+TEST(Chart, OrderMarkersOutsideTheXRangeAreNotDrawnAndTheirLabelsKeepApart) {
+    Chart chart(tenFlights());
+    const PlotView& view = chart.load(selection(PlotType::SteadyState, ParameterType::Fft));
+    chart.window.setOrderMarkers(shaftOrders({5052, 5100}, view.series[0].y));
+    chart.plot()->replot();
+    QList<PlotWindow::Marker> markers = chart.window.orderMarkers();
+    ASSERT_EQ(markers.size(), 4);
+    const QRectF axes = chart.plot()->axisRect()->rect();
+    for (int i = 0; i < markers.size(); ++i) {
+        EXPECT_TRUE(markers[i].shown) << i;
+        EXPECT_TRUE(axes.contains(markers[i].labelRect)) << i;
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(markers[i].labelRect.intersects(markers[j].labelRect)) << i << j;
+    }
+
+    chart.plot()->xAxis->setRange(0, 168.3);
+    chart.plot()->replot();
+    markers = chart.window.orderMarkers();
+    EXPECT_TRUE(markers[0].shown);
+    EXPECT_FALSE(markers[1].shown);
+    EXPECT_TRUE(markers[1].labelRect.isEmpty());
+    // Nothing in the 2xN1 colour at the right edge of the plot area, where its label went
+    // (the series lie lower there).
+    const QImage image = chart.plot()->toPixmap(kWidth, kHeight).toImage();
+    const QRect edge(int(axes.right()) - 120, int(axes.top()), 125, 120);
+    EXPECT_EQ(pixelsShowing(image, edge, QColor(20, 110, 90)), 0);
 }

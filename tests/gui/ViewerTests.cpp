@@ -274,9 +274,10 @@ TEST_F(ViewerTest, TheWaterfallsButtonNamesItsFlightWhenNumbersRepeat) {
 
 TEST_F(ViewerTest, ANegativeA4RMakesTheDataSuspect) {
     open(2, {102});
-    EXPECT_EQ(viewer->findChild<QAbstractButton*>(QStringLiteral("B_GLOBAL_INDICATOR"))
-                  ->property("indicator"),
-              QStringLiteral("BadData"));
+    auto* indicator = viewer->findChild<QAbstractButton*>(QStringLiteral("B_GLOBAL_INDICATOR"));
+    EXPECT_EQ(indicator->property("indicator"), QStringLiteral("BadData"));
+    EXPECT_EQ(indicator->toolTip(),
+              QStringLiteral("Suspect: negative, NaN or infinite values in flights 102"));
     QStringList lines;
     for (QAction* line : viewer->findChild<QMenu*>(QStringLiteral("PUI_DATA_STATUS"))->actions())
         lines.append(line->text());

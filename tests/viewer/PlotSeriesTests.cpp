@@ -308,6 +308,21 @@ TEST(DataStatusTest, NaNAndInfiniteValuesAreSuspectLikeNegativeOnes) {
     }
 }
 
+// The indicator's tooltip names the suspect flights, each once, in list order.
+TEST(DataStatusTest, TheIndicatorsToolTipSaysWhichFlightsAreSuspect) {
+    const Record clean = distinctRecord(0);
+    Record steady = clean;
+    steady.steady(6, 3, std::numeric_limits<float>::quiet_NaN());
+    Record transient = clean;
+    transient.transient(8, 1, 2, -1.0f);
+    EXPECT_EQ(selectionIndicatorToolTip({flight(7020, clean.bytes), flight(7021, steady.bytes),
+                                         flight(7022, clean.bytes), flight(7023, transient.bytes),
+                                         flight(7021, transient.bytes)}),
+              QStringLiteral("Suspect: negative, NaN or infinite values in flights 7021, 7023"));
+    EXPECT_EQ(selectionIndicatorToolTip({flight(7020, clean.bytes)}),
+              QStringLiteral("OK: no negative, NaN or infinite values in the loaded flights"));
+}
+
 // ---- Steady-state view --------------------------------------------------------------------
 
 TEST(PlotViewTest, MenuTextsAndYAxisTitlesOfEveryParameterType) {
