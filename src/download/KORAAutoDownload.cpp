@@ -204,8 +204,17 @@ void KORAAutoDownload::setReportAction(ReportAction action) {
     reportAction_ = std::move(action);
     if (reportButton_ != nullptr || button_ == nullptr || !reportAction_)
         return;
-    auto* row = qobject_cast<QBoxLayout*>(button_->parentWidget()->layout());
-    const int index = row != nullptr ? row->indexOf(button_) : -1;
+    // Done sits in a row of the form's layout, which may be nested in another: the report
+    // button goes into that row, before Done.
+    QBoxLayout* row = nullptr;
+    int index = -1;
+    for (QBoxLayout* layout : button_->parentWidget()->findChildren<QBoxLayout*>()) {
+        index = layout->indexOf(button_);
+        if (index >= 0) {
+            row = layout;
+            break;
+        }
+    }
     reportButton_ = new QPushButton(kReportButtonText, this);
     reportButton_->setObjectName(QStringLiteral("B_REPORT"));
     reportButton_->setMinimumWidth(button_->minimumWidth());
@@ -213,7 +222,7 @@ void KORAAutoDownload::setReportAction(ReportAction action) {
     reportButton_->setFont(button_->font());
     bindCode(reportButton_, this, kReportEvent);
     keyMap().map(Qt::Key_F6, kReportEvent);
-    if (index >= 0)
+    if (row != nullptr)
         row->insertWidget(index, reportButton_);
     reportButton_->setVisible(downloadedData());
 }

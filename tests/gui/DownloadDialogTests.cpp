@@ -29,6 +29,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -656,6 +657,7 @@ TEST_F(ProgressWindow, ReportF6OffersTheDownloadedAircraftsReportWithoutLeaving)
         bool shownDuringRun = true;
         bool shownAtEnd = false;
         QString shownText;
+        QStringList overlapped;
         bool stillOpen = false;
         whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
             auto* report = shown->findChild<QPushButton*>(QStringLiteral("B_REPORT"));
@@ -666,6 +668,20 @@ TEST_F(ProgressWindow, ReportF6OffersTheDownloadedAircraftsReportWithoutLeaving)
             }
             shownAtEnd = report != nullptr && report->isVisible();
             shownText = report != nullptr ? report->text() : QString();
+            if (shownAtEnd) {
+                // Laid out with the window's buttons, over none of its texts and controls.
+                QTest::qWait(1);
+                const QRect place(report->mapTo(shown, QPoint(0, 0)), report->size());
+                for (QWidget* control : shown->findChildren<QWidget*>()) {
+                    const bool leaf = qobject_cast<QLabel*>(control) != nullptr ||
+                                      qobject_cast<QAbstractButton*>(control) != nullptr ||
+                                      qobject_cast<QProgressBar*>(control) != nullptr ||
+                                      qobject_cast<QGroupBox*>(control) != nullptr;
+                    const QRect at(control->mapTo(shown, QPoint(0, 0)), control->size());
+                    if (leaf && control != report && control->isVisible() && at.intersects(place))
+                        overlapped.append(control->objectName());
+                }
+            }
             QTest::keyClick(button, Qt::Key_F6);
             stillOpen = shown->isVisible();
             QTest::keyClick(button, Qt::Key_F5);
@@ -676,6 +692,7 @@ TEST_F(ProgressWindow, ReportF6OffersTheDownloadedAircraftsReportWithoutLeaving)
         if (c.offered) {
             EXPECT_FALSE(shownDuringRun);
             EXPECT_EQ(shownText, QStringLiteral("Report (F6)"));
+            EXPECT_TRUE(overlapped.isEmpty()) << overlapped.join(QLatin1Char(' ')).toStdString();
             EXPECT_EQ(reported, QStringList{kAircraft});
         } else {
             EXPECT_TRUE(reported.isEmpty());
