@@ -162,6 +162,97 @@ TEST(GuideFile, DocumentsEveryUserTextOfTheProgram) {
                                    << missing.join(QLatin1Char('\n')).toStdString();
 }
 
+namespace {
+
+QString sourceFile(const QString& path) {
+    QFile file(kSourceDir + QLatin1Char('/') + path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// A menu of the main window's form: its title and its items' texts, in order, without the
+// mnemonic marks.
+struct FormMenu {
+    QString title;
+    QStringList items;
+};
+
+QString withoutMnemonic(QString text) {
+    return text.replace(QStringLiteral("&amp;&amp;"), QStringLiteral("&"))
+        .remove(QStringLiteral("&amp;"));
+}
+
+QList<FormMenu> mainWindowMenus() {
+    const QString form = sourceFile(QStringLiteral("resources/zelk/forms/KORAWindow.ui"));
+    static const QRegularExpression menu(
+        QStringLiteral("<widget class=\"QMenu\" name=\"\\w+\">\\s*<property name=\"title\">\\s*"
+                       "<string>([^<]*)</string>\\s*</property>((?:\\s*<addaction [^>]*/>)*)"));
+    static const QRegularExpression item(QStringLiteral("<addaction name=\"(\\w+)\"/>"));
+    QList<FormMenu> menus;
+    for (const QRegularExpressionMatch& found : menu.globalMatch(form)) {
+        FormMenu entry{withoutMnemonic(found.captured(1)), {}};
+        for (const QRegularExpressionMatch& action : item.globalMatch(found.captured(2))) {
+            const QRegularExpression text(
+                QStringLiteral("<action name=\"%1\">\\s*<property name=\"text\">\\s*"
+                               "<string>([^<]*)</string>")
+                    .arg(action.captured(1)));
+            const QRegularExpressionMatch label = text.match(form);
+            if (label.hasMatch())
+                entry.items.append(withoutMnemonic(label.captured(1)));
+        }
+        menus.append(entry);
+    }
+    return menus;
+}
+
+// Whether `text` names every one of `items`, in their order.
+bool namesInOrder(const QString& text, const QStringList& items) {
+    qsizetype from = 0;
+    for (const QString& item : items) {
+        from = text.indexOf(item, from);
+        if (from < 0)
+            return false;
+        from += item.size();
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(GuideSource, MenuTableAndHelpPageListTheMenuItemsOfTheMainWindow) {
+    const QList<FormMenu> menus = mainWindowMenus();
+    ASSERT_EQ(menus.size(), 4) << "the form's menus were not found";
+    const QString guide = guideSource();
+    const QString help = sourceFile(QStringLiteral("resources/help/pages/HelpKORA.html"));
+    for (const FormMenu& menu : menus) {
+        ASSERT_FALSE(menu.items.isEmpty()) << menu.title.toStdString();
+        const QRegularExpression row(
+            QStringLiteral("<tr><td>%1</td><td>(.*?)</td></tr>").arg(menu.title));
+        EXPECT_TRUE(namesInOrder(row.match(guide).captured(1), menu.items))
+            << "guide, menu " << menu.title.toStdString() << ": "
+            << menu.items.join(QStringLiteral("; ")).toStdString();
+    }
+    // The help page names the items of the File and Help menus one by one.
+    for (const FormMenu& menu : menus) {
+        if (menu.title != QStringLiteral("File") && menu.title != QStringLiteral("Help"))
+            continue;
+        const QRegularExpression entry(QStringLiteral("<li><b>%1</b> - (.*?)</li>").arg(menu.title),
+                                       QRegularExpression::DotMatchesEverythingOption);
+        QString named = entry.match(help).captured(1);
+        EXPECT_TRUE(namesInOrder(named.simplified(), menu.items))
+            << "help page, menu " << menu.title.toStdString();
+    }
+}
+
+TEST(GuideSource, QuotesThePlotButtonsHelpAsThePaneShowsIt) {
+    static const QRegularExpression quote(QStringLiteral("for the plot button: \"(.*?)\""),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    const QString quoted = quote.match(guideSource()).captured(1).simplified();
+    ASSERT_FALSE(quoted.isEmpty());
+    const QString pane =
+        sourceFile(QStringLiteral("resources/buttonhelp/KORA_OtherFunctionsHelp.txt")).simplified();
+    EXPECT_TRUE(pane.contains(quoted)) << quoted.toStdString();
+}
+
 TEST(SourceTexts, ReadsConstantsAsTheProgramSeesThem) {
     const QString source =
         QStringLiteral("inline const QString kOneText = QStringLiteral(\"Aircraft \\\"%1\\\" \"\n"
