@@ -243,16 +243,6 @@ TEST(GuideSource, MenuTableAndHelpPageListTheMenuItemsOfTheMainWindow) {
     }
 }
 
-TEST(GuideSource, QuotesThePlotButtonsHelpAsThePaneShowsIt) {
-    static const QRegularExpression quote(QStringLiteral("for the plot button: \"(.*?)\""),
-                                          QRegularExpression::DotMatchesEverythingOption);
-    const QString quoted = quote.match(guideSource()).captured(1).simplified();
-    ASSERT_FALSE(quoted.isEmpty());
-    const QString pane =
-        sourceFile(QStringLiteral("resources/buttonhelp/KORA_OtherFunctionsHelp.txt")).simplified();
-    EXPECT_TRUE(pane.contains(quoted)) << quoted.toStdString();
-}
-
 TEST(SourceTexts, ReadsConstantsAsTheProgramSeesThem) {
     const QString source =
         QStringLiteral("inline const QString kOneText = QStringLiteral(\"Aircraft \\\"%1\\\" \"\n"
