@@ -74,6 +74,9 @@ endfunction()
 # Looking at stored flight data needs no socket: the flight data files, the viewer and the
 # health code never reach the unit link or the maintenance code.
 keep_apart("^(flightdata|viewer|health)_(core|ui)$" "^(link|maintenance)_(core|ui)$")
+# What needs no window links QtCore only, so that brix-cli's commands, the tests and the
+# benchmarks run without a display.
+keep_apart("^([a-z]+_core|cli_commands)$" "^(Qt6::(Gui|Widgets|PrintSupport|Svg|UiTools)|toolkit|[a-z]+_ui)$")
 
 if(violations)
     list(JOIN violations "\n  " text)
