@@ -17,6 +17,7 @@
 #include "RegisterEditing.h"
 #include "RegisteredAircraft.h"
 #include "ResourceFiles.h"
+#include "Screen.h"
 #include "SettingsSandbox.h"
 #include "UnitSimulator.h"
 #include "UserPersist.h"
@@ -68,6 +69,14 @@ void retype(QWidget* dialog, const char* field, const QString& text) {
         QTest::keyClick(edit, Qt::Key_Delete);
     else
         QTest::keyClicks(edit, text);
+}
+
+// A dialog that a key should have closed fails the test instead of holding it.
+void closeIfStillOpen(QWidget* dialog) {
+    if (!dialog->isVisible())
+        return;
+    ADD_FAILURE() << "the dialog is still open";
+    dialog->close();
 }
 
 // Keys go where the focus is, as the technician's would.
@@ -221,6 +230,39 @@ TEST_F(RegisterDialogTest, AddEngineTypeRefusesAnEmptyOrListedTypeAndAppendsANew
     });
     chooseAddEngineType();
     EXPECT_EQ(KORALibCountEngineTypes(), 3);
+}
+
+TEST_F(RegisterDialogTest, EnterAddsAsF5DoesAndTheMainWindowTakesTheNextKey) {
+    setEngineTypes({QStringLiteral("CFM56-3")});
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        const QString id =
+            enter == Qt::Key_Return ? QStringLiteral("F-GZLK") : QStringLiteral("N2");
+        whenModal<KORAAddAircraftDialog>([&](KORAAddAircraftDialog* dialog) {
+            retype(dialog, "NEW_AIRCRAFT_ID", id);
+            press(dialog, enter);
+            closeIfStillOpen(dialog);
+        });
+        chooseAddAircraft();
+        EXPECT_TRUE(KORALibListAircraft().items.contains(id)) << id.toStdString();
+
+        const QString type =
+            enter == Qt::Key_Return ? QStringLiteral("GE90") : QStringLiteral("GE9X");
+        whenModal<KORAAddEngineTypeDialog>([&](KORAAddEngineTypeDialog* dialog) {
+            retype(dialog, "NEW_ENGINE", type);
+            press(dialog, enter);
+            closeIfStillOpen(dialog);
+        });
+        chooseAddEngineType();
+        EXPECT_TRUE(KORALibListEngineTypes().contains(type)) << type.toStdString();
+    }
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // The next key goes to the main window: F6 opens the aircraft information screen.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); },
+                                kModalBoundMs));
+    press(window.get(), Qt::Key_F6);
+    ASSERT_NE(window->currentScreen(), nullptr);
+    EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("AircraftInfo"));
 }
 
 TEST_F(RegisterDialogTest, RemoveEngineTypeRemovesTheSelectedOneAndNoneLeftIsANotice) {
