@@ -10,11 +10,42 @@
 
 namespace {
 
-// The property holding when a window was last shown, on the dispatcher's clock.
-constexpr char kShownAtProperty[] = "brixShownAtMs";
-// A key that looks older than this came with a clock that was set anew (or wrapped): the
-// offset is measured again from it instead of holding the key back.
-constexpr qint64 kClockJumpMs = 60000;
+// Long enough to take in whatever waits in the queue, short enough not to be felt.
+constexpr int kDiscardBoundMs = 200;
+
+// Swallows keyboard and mouse-button input for as long as it is installed.
+class InputDiscarder : public QObject {
+public:
+    InputDiscarder() { qApp->installEventFilter(this); }
+    ~InputDiscarder() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride: // accepted, so that no menu shortcut acts either
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            event->accept();
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// The window a pop-up belongs to: a list's drop-down has its list as parent, a completion
+// pop-up has none and hands its focus to the field it completes.
+QWidget* ownerWindow(const QWidget& popup) {
+    if (const QWidget* owner = popup.parentWidget())
+        return owner->window();
+    if (const QWidget* field = popup.focusProxy())
+        return field->window();
+    return nullptr;
+}
 
 } // namespace
 
@@ -23,33 +54,24 @@ void KeyDispatcher::install() {
     if (dispatcher != nullptr)
         return;
     dispatcher = new KeyDispatcher(qApp);
-    dispatcher->clock_.start();
     qApp->installEventFilter(dispatcher);
 }
 
-bool KeyDispatcher::pressedBeforeShown(const QKeyEvent& key, const QWidget& window) {
-    // Keys made up by the program itself carry no time and are taken as they come.
-    if (key.timestamp() == 0)
-        return false;
-    const qint64 stamp = static_cast<qint64>(key.timestamp());
-    const qint64 delay = clock_.elapsed() - stamp;
-    if (!offsetKnown_ || delay < offsetMs_ || delay - offsetMs_ > kClockJumpMs) {
-        offsetKnown_ = true;
-        offsetMs_ = delay;
-    }
-    const QVariant shownAt = window.property(kShownAtProperty);
-    return shownAt.isValid() && stamp + offsetMs_ < shownAt.toLongLong();
+void KeyDispatcher::discardWaitingInput() {
+    const InputDiscarder discarder;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kDiscardBoundMs);
 }
 
-void KeyDispatcher::returnFocusBelow(QWidget& dialog) {
-    // A completion pop-up left open by a file name field would take the next key.
+void KeyDispatcher::returnKeysBelow(QWidget& dialog) {
     while (QWidget* popup = QApplication::activePopupWidget()) {
-        if (popup->parentWidget() == nullptr || popup->parentWidget()->window() != &dialog)
+        if (ownerWindow(*popup) != &dialog)
             break;
         popup->close();
     }
-    QWidget* below = dialog.parentWidget() != nullptr ? dialog.parentWidget()->window() : nullptr;
-    if (below != nullptr && below->isVisible())
+    QWidget* below = activeBefore_.take(&dialog);
+    if ((below == nullptr || !below->isVisible()) && dialog.parentWidget() != nullptr)
+        below = dialog.parentWidget()->window();
+    if (below != nullptr && below != &dialog && below->isVisible())
         below->activateWindow();
 }
 
@@ -57,24 +79,24 @@ bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show && widget->isWindow()) {
-        widget->setProperty(kShownAtProperty, clock_.elapsed());
+    // Shown and hidden by the program (opened, closed, accepted), not restored or minimised
+    // by the user.
+    const bool dialogWindow = widget->isWindow() && qobject_cast<QDialog*>(widget) != nullptr;
+    if (dialogWindow && event->type() == QEvent::Show && !event->spontaneous()) {
+        // A dialog opened from a menu finds the menu active: the keys go back to its window.
+        QWidget* active = QApplication::activeWindow();
+        if (active != nullptr && active->windowType() == Qt::Popup)
+            active = ownerWindow(*active);
+        activeBefore_.insert(widget, active);
         return false;
     }
-    if (event->type() == QEvent::Hide && widget->isWindow() &&
-        qobject_cast<QDialog*>(widget) != nullptr) {
-        returnFocusBelow(*widget);
+    if (dialogWindow && event->type() == QEvent::Hide && !event->spontaneous()) {
+        returnKeysBelow(*widget);
         return false;
-    }
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (pressedBeforeShown(*key, *widget->window())) {
-        key->accept();
-        return true;
     }
     if (event->type() != QEvent::KeyPress)
         return false;
+    auto* key = static_cast<QKeyEvent*>(event);
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     auto* handler = dynamic_cast<EventHandler*>(widget->window());

@@ -28,10 +28,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -516,49 +514,6 @@ TEST_F(ProgressWindow, F5DuringTheDownloadCancelsItAndDropsTheTransfer) {
     QTest::qWait(3 * DownloadSequence::kTickMs);
     EXPECT_EQ(codesReceived(), QList<quint32>({DownloadBearing4Command}));
     EXPECT_TRUE(QDir(engineDirectory(dataDirectory, kAircraft, 1)).isEmpty());
-}
-
-// A key press and release as the window system delivers them, stamped with the time they
-// were typed.
-void typeAt(QWidget* target, Qt::Key key, qint64 typedAtMs) {
-    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent event(type, key, Qt::NoModifier);
-        event.setTimestamp(static_cast<quint64>(typedAtMs));
-        QApplication::sendEvent(target, &event);
-    }
-}
-
-TEST_F(ProgressWindow, AnF5TypedBeforeTheWindowWasShownDoesNotCancelIt) {
-    simulator.addFault({DownloadBearing4Command, FaultKind::Trickle, 1, {}, 1});
-    auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
-    UnitLink& link = connection.link();
-    // The window system's clock, which runs on from test to test; a key typed now, while the
-    // window is being built.
-    static QElapsedTimer typingClock;
-    if (!typingClock.isValid())
-        typingClock.start();
-    // (A time of 0 is a key without a time, which the program takes as it comes.)
-    const qint64 typedWhileBuilding = typingClock.elapsed() + 1;
-    QTest::qWait(50);
-    bool keptRunning = false;
-    whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
-        if (!QTest::qWaitFor([&link] { return link.bytesReceived > 1000; }, 10000)) {
-            ADD_FAILURE() << "the download did not start";
-            shown->close();
-            return;
-        }
-        // A key typed now, which does nothing here, sets the window system's clock.
-        typeAt(bar, Qt::Key_Shift, typingClock.elapsed());
-        typeAt(bar, Qt::Key_F5, typedWhileBuilding);
-        typeAt(bar, Qt::Key_F5, typedWhileBuilding + 1);
-        keptRunning = shown->isVisible() && !link.abortRequested() &&
-                      button->text() == QStringLiteral("Cancel (F5)");
-        // A key typed now, with the window on the screen, cancels as usual.
-        typeAt(bar, Qt::Key_F5, typingClock.elapsed());
-    });
-    EXPECT_EQ(window->runModal(), kRejectedResult);
-    EXPECT_TRUE(keptRunning);
-    EXPECT_EQ(window->sequence().state(), DownloadSequence::State::Cancelled);
 }
 
 TEST_F(ProgressWindow, ClosingTheWindowDuringAConversionKeepsTheDataAndErasesNothing) {
