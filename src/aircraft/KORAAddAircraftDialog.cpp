@@ -20,6 +20,7 @@ KORAAddAircraftDialog::KORAAddAircraftDialog(const QFont& normalFont, UserPersis
     : RegisterDialog(kFormName, normalFont, persist, notifier, parent) {
     if (!isBuilt())
         return;
+    acceptEnterAsOk();
     currentAircraft_ = findControl<QListWidget>(this, {QStringLiteral("CURRENT_AIRCRAFT")});
     newAircraftId_ = findControl<QLineEdit>(this, {QStringLiteral("NEW_AIRCRAFT_ID")});
     showRegisteredAircraft(currentAircraft_);

@@ -20,6 +20,7 @@ KORAAddEngineTypeDialog::KORAAddEngineTypeDialog(const QFont& normalFont, UserPe
     : RegisterDialog(kFormName, normalFont, persist, notifier, parent) {
     if (!isBuilt())
         return;
+    acceptEnterAsOk();
     currentEngine_ = findControl<QListWidget>(this, {QStringLiteral("CURRENT_ENGINE")});
     newEngine_ = findControl<QLineEdit>(this, {QStringLiteral("NEW_ENGINE")});
     const QStringList types = KORALibListEngineTypes();

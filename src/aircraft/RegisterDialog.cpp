@@ -23,6 +23,11 @@ RegisterDialog::RegisterDialog(const QString& formName, const QFont& normalFont,
     bindCode(findControl<QAbstractButton>(this, {QStringLiteral("B_CANCEL")}), this, kCancelEvent);
 }
 
+void RegisterDialog::acceptEnterAsOk() {
+    keyMap().map(Qt::Key_Return, kOkEvent);
+    keyMap().map(Qt::Key_Enter, kOkEvent);
+}
+
 int RegisterDialog::handleEvent(int code) {
     switch (code) {
     case kOkEvent:

@@ -30,6 +30,9 @@ protected:
     // The dialog's action on OK; false keeps the dialog open.
     virtual bool performAction() = 0;
 
+    // Enter (either key) acts as F5, for the dialogs where the user types one entry.
+    void acceptEnterAsOk();
+
     Notifier& notifier_;
 
 private:

@@ -1,6 +1,7 @@
 #include "MessageBoxNotifier.h"
 
 #include "Controls.h"
+#include "KeyDispatcher.h"
 
 #include <QApplication>
 #include <QFont>
@@ -22,6 +23,7 @@ int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
     // application's style, and under a style sheet the box's controls do not inherit the
     // box's font: every control gets it here.
     applyFont(&box, messageFont());
+    KeyDispatcher::discardWaitingInput();
     return box.exec();
 }
 

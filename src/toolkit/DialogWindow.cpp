@@ -2,19 +2,26 @@
 
 #include "Controls.h"
 #include "EventCodes.h"
+#include "KeyDispatcher.h"
 
 DialogWindow::DialogWindow(QWidget* parent) : QDialog(parent) {}
 
 int DialogWindow::runModal() {
     result_ = kRejectedResult;
+    ended_ = false;
     adjustSize();
     centerOnScreen(this);
-    exec();
+    KeyDispatcher::discardWaitingInput();
+    // A timer of the dialog's may have ended the run meanwhile; shown then, it would wait
+    // for an end that has already come.
+    if (!ended_)
+        exec();
     return result_;
 }
 
 void DialogWindow::endModal(int result) {
     result_ = result;
+    ended_ = true;
     done(result == kAcceptedResult ? QDialog::Accepted : QDialog::Rejected);
 }
 

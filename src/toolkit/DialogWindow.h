@@ -12,8 +12,9 @@ class DialogWindow : public QDialog, public EventHandler {
 public:
     explicit DialogWindow(QWidget* parent = nullptr);
 
-    // Centres the dialog and runs it modally. kAcceptedResult when it was accepted,
-    // otherwise the code it was ended with (kRejectedResult when simply closed).
+    // Centres the dialog and runs it modally; keys and clicks typed before it was shown are
+    // thrown away. kAcceptedResult when it was accepted, otherwise the code it was ended with
+    // (kRejectedResult when simply closed).
     int runModal();
     // Ends the modal run with `result`.
     void endModal(int result);
@@ -24,4 +25,5 @@ public:
 
 private:
     int result_ = kRejectedResult;
+    bool ended_ = false;
 };

@@ -15,6 +15,7 @@
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
 #include "ProgramVersion.h"
+#include "Protocol.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
 #include "RegisteredAircraft.h"
@@ -388,6 +389,43 @@ TEST_F(MainWindowTest, F5DownloadsBothEnginesThroughBothDialogs) {
     EXPECT_EQ(controlText(window->currentScreen()->findChild<QWidget*>(QStringLiteral("TextArea"))),
               kMainWindowHelpText);
     EXPECT_FALSE(QFile::exists(window->connection().link().responseFile()));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, F5TypedAheadNeitherStartsAnotherDownloadNorCancelsTheOneStarted) {
+    registerAircraft();
+    open();
+    press(Qt::Key_F5);
+    ASSERT_EQ(screenName(), QStringLiteral("MenuWindow"));
+
+    bool aircraftDialogWaited = false;
+    auto ended = DownloadSequence::State::NotStarted;
+    whenModal<KORAAircraftInfoDialog>([&](KORAAircraftInfoDialog* dialog) {
+        aircraftDialogWaited = true;
+        whenModal<KORAAutoDownload>([&](KORAAutoDownload* progress) {
+            auto* button = progress->findChild<QPushButton*>(QStringLiteral("B_CANCEL"));
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return button->text() == QStringLiteral("Done (F5)"); }, kRunBoundMs));
+            ended = progress->sequence().state();
+            QTest::keyClick(button, Qt::Key_F5);
+        });
+        // The technician confirms, and types one more F5 while the download window is built.
+        typeAhead(Qt::Key_F5);
+        QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog,
+                        Qt::Key_F5);
+    });
+    // Three quick F5 on the main menu: the program reads the second and the third only when
+    // the communication check that the first started is over.
+    typeAhead(Qt::Key_F5);
+    typeAhead(Qt::Key_F5);
+    press(Qt::Key_F5);
+
+    EXPECT_TRUE(aircraftDialogWaited);
+    EXPECT_EQ(ended, DownloadSequence::State::Done);
+    int checks = 0;
+    for (const ReceivedCommand& command : simulator.receivedCommands())
+        checks += command.code == ReadPartNumbersCommand ? 1 : 0;
+    EXPECT_EQ(checks, 1);
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 

@@ -49,6 +49,22 @@ void whenModal(std::function<void(T*)> action, int boundMs = kModalBoundMs) {
     poll->start();
 }
 
+// A key typed while the program is busy: it waits in the queue, and by the time the program
+// reads it a window manager has given the keyboard to whatever window the program opened
+// meanwhile.
+inline void typeAhead(Qt::Key key) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [key] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (top == nullptr)
+                top = QApplication::activeWindow();
+            if (top != nullptr)
+                QTest::keyClick(top->focusWidget() != nullptr ? top->focusWidget() : top, key);
+        },
+        Qt::QueuedConnection);
+}
+
 // The title and text of a message box, which is then closed with its button.
 struct ShownMessage {
     QString title;

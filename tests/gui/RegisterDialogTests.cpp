@@ -11,16 +11,19 @@
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
+#include "MessageBoxNotifier.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
 #include "RegisteredAircraft.h"
 #include "ResourceFiles.h"
+#include "Screen.h"
 #include "SettingsSandbox.h"
 #include "UnitSimulator.h"
 #include "UserPersist.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -28,7 +31,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -68,6 +74,14 @@ void retype(QWidget* dialog, const char* field, const QString& text) {
         QTest::keyClick(edit, Qt::Key_Delete);
     else
         QTest::keyClicks(edit, text);
+}
+
+// A dialog that a key should have closed fails the test instead of holding it.
+void closeIfStillOpen(QWidget* dialog) {
+    if (!dialog->isVisible())
+        return;
+    ADD_FAILURE() << "the dialog is still open";
+    dialog->close();
 }
 
 // Keys go where the focus is, as the technician's would.
@@ -116,6 +130,25 @@ protected:
     void chooseImport() { choose("PUI_AI_IMPORT", Qt::Key_I); }
     void chooseAddEngineType() { choose("PUI_AI_ADD_ENGINE_TYPE", Qt::Key_E); }
     void chooseRemoveEngineType() { choose("PUI_AI_REMOVE_ENGINE_TYPE", Qt::Key_T); }
+
+    // The technician's next key, as the window system delivers it: to the window that has the
+    // keyboard or to the pop-up that holds it. F6 on the main menu shows the aircraft
+    // information screen, and Esc there goes back.
+    void expectTheMainWindowTakesTheNextKey(const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] { return QGuiApplication::focusWindow() == window->windowHandle(); },
+            kModalBoundMs))
+            << "the main window did not take the keyboard back";
+        if (QWindow* focus = QGuiApplication::focusWindow())
+            QTest::keyClick(focus, Qt::Key_F6);
+        ASSERT_NE(window->currentScreen(), nullptr);
+        EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("AircraftInfo"));
+        // A pop-up left open would spoil the next case too.
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+    }
 
     void setEngineTypes(const QStringList& types) {
         BrixAircraftSettings settings;
@@ -221,6 +254,80 @@ TEST_F(RegisterDialogTest, AddEngineTypeRefusesAnEmptyOrListedTypeAndAppendsANew
     });
     chooseAddEngineType();
     EXPECT_EQ(KORALibCountEngineTypes(), 3);
+}
+
+TEST_F(RegisterDialogTest, EnterAddsAsF5Does) {
+    setEngineTypes({QStringLiteral("CFM56-3")});
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        const QString id =
+            enter == Qt::Key_Return ? QStringLiteral("F-GZLK") : QStringLiteral("N2");
+        whenModal<KORAAddAircraftDialog>([&](KORAAddAircraftDialog* dialog) {
+            retype(dialog, "NEW_AIRCRAFT_ID", id);
+            press(dialog, enter);
+            closeIfStillOpen(dialog);
+        });
+        chooseAddAircraft();
+        EXPECT_TRUE(KORALibListAircraft().items.contains(id)) << id.toStdString();
+
+        const QString type =
+            enter == Qt::Key_Return ? QStringLiteral("GE90") : QStringLiteral("GE9X");
+        whenModal<KORAAddEngineTypeDialog>([&](KORAAddEngineTypeDialog* dialog) {
+            retype(dialog, "NEW_ENGINE", type);
+            press(dialog, enter);
+            closeIfStillOpen(dialog);
+        });
+        chooseAddEngineType();
+        EXPECT_TRUE(KORALibListEngineTypes().contains(type)) << type.toStdString();
+    }
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(RegisterDialogTest, TheMainWindowTakesTheNextKeyAfterEveryKindOfDialog) {
+    ASSERT_TRUE(addAircraft(QStringLiteral("F-GZLK"), notifier));
+    writeFile(dataDirectory + QStringLiteral("/fleet.csv"), "N2\n");
+
+    whenModal<KORAAddAircraftDialog>([](KORAAddAircraftDialog* dialog) {
+        press(dialog, Qt::Key_F8);
+        closeIfStillOpen(dialog);
+    });
+    chooseAddAircraft();
+    expectTheMainWindowTakesTheNextKey("after the add aircraft dialog");
+
+    // The program's message box, which has no parent; a key typed before it was shown does
+    // not close it unread.
+    bool boxWaited = false;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        boxWaited = true;
+        box->accept();
+    });
+    typeAhead(Qt::Key_Return);
+    MessageBoxNotifier().warning(QStringLiteral(" Thalvex "), QStringLiteral("No engine found"));
+    EXPECT_TRUE(boxWaited);
+    expectTheMainWindowTakesTheNextKey("after a message box");
+
+    // The file dialog closed with its completion pop-up still open.
+    bool popupShown = false;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        ASSERT_TRUE(name != nullptr && buttons != nullptr);
+        // The completion lists the folder once the dialog has read it.
+        popupShown = QTest::qWaitFor(
+            [name] {
+                name->clear();
+                QTest::keyClicks(name, QStringLiteral("fle"));
+                return QApplication::activePopupWidget() != nullptr;
+            },
+            kModalBoundMs);
+        name->setText(QStringLiteral("fleet.csv"));
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+        closeIfStillOpen(dialog);
+    });
+    chooseImport();
+    EXPECT_TRUE(popupShown);
+    EXPECT_TRUE(KORALibListAircraft().items.contains(QStringLiteral("N2")));
+    expectTheMainWindowTakesTheNextKey("after the file dialog");
 }
 
 TEST_F(RegisterDialogTest, RemoveEngineTypeRemovesTheSelectedOneAndNoneLeftIsANotice) {
