@@ -286,6 +286,91 @@ QStringList wrappedLines(const QString& text, const QFont& font, const QPaintDev
     return lines;
 }
 
+// The page body's bounds, in the painter's coordinates.
+struct PageBody {
+    double top;
+    double bottom;
+    double width;
+    double chartHeight;         // the full height of a chart
+    double smallestChartHeight; // the least a chart is made to share a page
+};
+
+// The pieces laid out on pages. A run of pieces kept together starts a new page when it does
+// not fit below; only a run taller than a whole page is split. The charts' heights are set.
+QList<QList<PlacedPiece>> layOutPages(QList<Piece>& pieces, const PageBody& body) {
+    // What must share a page: a run of pieces each kept with the next.
+    struct Run {
+        qsizetype first;
+        qsizetype last;
+    };
+    QList<Run> runs;
+    for (qsizetype first = 0; first < pieces.size();) {
+        qsizetype last = first;
+        while (pieces[last].keepWithNext && last + 1 < pieces.size() &&
+               pieces[last + 1].block->kind != Block::PageBreak)
+            ++last;
+        runs.append(Run{first, last});
+        first = last + 1;
+    }
+    auto heightOf = [&](const Run& run) {
+        double height = 0;
+        for (qsizetype index = run.first; index <= run.last; ++index)
+            height += pieces[index].gap + pieces[index].height;
+        return height;
+    };
+    auto endsWithChart = [&](const Run& run) {
+        return pieces[run.last].block->kind == Block::Chart;
+    };
+
+    QList<QList<PlacedPiece>> pages(1);
+    double y = body.top;
+    auto startPage = [&] {
+        pages.append(QList<PlacedPiece>());
+        y = body.top;
+    };
+    qsizetype fittedUntil = -1; // the last run of charts already given their height
+    for (qsizetype runIndex = 0; runIndex < runs.size(); ++runIndex) {
+        const Run& run = runs[runIndex];
+        if (pieces[run.first].block->kind == Block::PageBreak) {
+            startPage();
+            continue;
+        }
+        if (endsWithChart(run) && runIndex > fittedUntil && !pages.last().isEmpty()) {
+            // An engine's charts share a page: below its tables, made smaller to fit while
+            // they stay readable, or at full height on the next page.
+            qsizetype end = runIndex;
+            while (end + 1 < runs.size() && endsWithChart(runs[end + 1]))
+                ++end;
+            fittedUntil = end;
+            double headings = 0;
+            for (qsizetype index = runIndex; index <= end; ++index)
+                headings += heightOf(runs[index]) - pieces[runs[index].last].height;
+            const int charts = int(end - runIndex + 1);
+            const double fitted =
+                std::min(body.chartHeight, std::floor((body.bottom - y - headings) / charts));
+            if (fitted >= body.smallestChartHeight) {
+                for (qsizetype index = runIndex; index <= end; ++index)
+                    pieces[runs[index].last].height = fitted;
+            } else {
+                startPage();
+            }
+        }
+        const double needed = heightOf(run);
+        if (y + needed > body.bottom && !pages.last().isEmpty() && needed <= body.bottom - body.top)
+            startPage();
+        for (qsizetype index = run.first; index <= run.last; ++index) {
+            const Piece& piece = pieces[index];
+            if (y + piece.gap + piece.height > body.bottom && !pages.last().isEmpty())
+                startPage();
+            y += piece.gap;
+            pages.last().append(PlacedPiece{
+                &piece, QRectF(piece.indent, y, body.width - piece.indent, piece.height)});
+            y += piece.height;
+        }
+    }
+    return pages;
+}
+
 } // namespace
 
 ReportContent collectReport(const QString& dataDirectory, const ReportRequest& request) {
@@ -413,78 +498,10 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
             pieces.last().keepWithNext = rowsToKeep > 0 && nextIsLine;
         }
 
-        // What must share a page: a run of pieces each kept with the next.
-        struct Run {
-            qsizetype first;
-            qsizetype last;
-        };
-        QList<Run> runs;
-        for (qsizetype first = 0; first < pieces.size();) {
-            qsizetype last = first;
-            while (pieces[last].keepWithNext && last + 1 < pieces.size() &&
-                   pieces[last + 1].block->kind != Block::PageBreak)
-                ++last;
-            runs.append(Run{first, last});
-            first = last + 1;
-        }
-        auto heightOf = [&](const Run& run) {
-            double height = 0;
-            for (qsizetype index = run.first; index <= run.last; ++index)
-                height += pieces[index].gap + pieces[index].height;
-            return height;
-        };
-        auto endsWithChart = [&](const Run& run) {
-            return pieces[run.last].block->kind == Block::Chart;
-        };
-
-        // Pages first, so that each footer can name the page count. A run starts a new page
-        // when it does not fit below; only a run taller than a whole page is split.
-        QList<QList<PlacedPiece>> pages(1);
-        double y = top;
-        auto startPage = [&] {
-            pages.append(QList<PlacedPiece>());
-            y = top;
-        };
-        qsizetype fittedUntil = -1; // the last run of charts already given their height
-        for (qsizetype runIndex = 0; runIndex < runs.size(); ++runIndex) {
-            const Run& run = runs[runIndex];
-            if (pieces[run.first].block->kind == Block::PageBreak) {
-                startPage();
-                continue;
-            }
-            if (endsWithChart(run) && runIndex > fittedUntil && !pages.last().isEmpty()) {
-                // An engine's charts share a page: below its tables, made smaller to fit while
-                // they stay readable, or at full height on the next page.
-                qsizetype end = runIndex;
-                while (end + 1 < runs.size() && endsWithChart(runs[end + 1]))
-                    ++end;
-                fittedUntil = end;
-                double headings = 0;
-                for (qsizetype index = runIndex; index <= end; ++index)
-                    headings += heightOf(runs[index]) - pieces[runs[index].last].height;
-                const int charts = int(end - runIndex + 1);
-                const double fitted =
-                    std::min(chartHeight, std::floor((bottom - y - headings) / charts));
-                if (fitted >= page.height() * kSmallestChartShare) {
-                    for (qsizetype index = runIndex; index <= end; ++index)
-                        pieces[runs[index].last].height = fitted;
-                } else {
-                    startPage();
-                }
-            }
-            const double needed = heightOf(run);
-            if (y + needed > bottom && !pages.last().isEmpty() && needed <= bottom - top)
-                startPage();
-            for (qsizetype index = run.first; index <= run.last; ++index) {
-                const Piece& piece = pieces[index];
-                if (y + piece.gap + piece.height > bottom && !pages.last().isEmpty())
-                    startPage();
-                y += piece.gap;
-                pages.last().append(PlacedPiece{
-                    &piece, QRectF(piece.indent, y, page.width() - piece.indent, piece.height)});
-                y += piece.height;
-            }
-        }
+        // Pages first, so that each footer can name the page count.
+        const QList<QList<PlacedPiece>> pages =
+            layOutPages(pieces, PageBody{top, bottom, page.width(), chartHeight,
+                                         page.height() * kSmallestChartShare});
         for (int index = 0; index < pages.size(); ++index) {
             if (index > 0 && !writer.newPage())
                 return fail(kDrawingNotStartedReason);
