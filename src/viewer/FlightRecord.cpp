@@ -172,6 +172,16 @@ QString selectionIndicatorName(const QList<FlightDataElement>& flights) {
     return selectionHasSuspectData(flights) ? kBadDataIndicator : kGoodDataIndicator;
 }
 
+QString suspectReason(DataStatus steadyState, DataStatus transient) {
+    const bool steadyStateSuspect = steadyState == DataStatus::Suspect;
+    const bool transientSuspect = transient == DataStatus::Suspect;
+    if (steadyStateSuspect && transientSuspect)
+        return kSuspectBothReason;
+    if (steadyStateSuspect)
+        return kSuspectSteadyStateReason;
+    return transientSuspect ? kSuspectTransientReason : QString();
+}
+
 QString selectionIndicatorToolTip(const QList<FlightDataElement>& flights) {
     QStringList numbers;
     for (const FlightDataElement& flight : flights) {

@@ -95,10 +95,21 @@ DataStatus transientStatus(const FlightDataElement& flight);
 bool selectionHasSuspectData(const QList<FlightDataElement>& flights);
 // kBadDataIndicator or kGoodDataIndicator.
 QString selectionIndicatorName(const QList<FlightDataElement>& flights);
+// What makes data suspect, as the indicator's tooltip and the maintenance report say it.
+inline const QString kSuspectValuesText = QStringLiteral("negative, NaN or infinite values");
 // The indicator's tooltip, which says why: %1 the suspect flights' numbers, in list order,
 // each once, separated by ", ".
 inline const QString kSuspectDataToolTip =
-    QStringLiteral("Suspect: negative, NaN or infinite values in flights %1");
+    QStringLiteral("Suspect: ") + kSuspectValuesText + QStringLiteral(" in flights %1");
+// Why one flight is suspect, by the part of its record that holds the values.
+inline const QString kSuspectSteadyStateReason =
+    kSuspectValuesText + QStringLiteral(" in the steady-state data");
+inline const QString kSuspectTransientReason =
+    kSuspectValuesText + QStringLiteral(" in the transient data");
+inline const QString kSuspectBothReason =
+    kSuspectValuesText + QStringLiteral(" in the steady-state and transient data");
+// One of the reasons above, or empty when both statuses are OK.
+QString suspectReason(DataStatus steadyState, DataStatus transient);
 inline const QString kGoodDataToolTip =
     QStringLiteral("OK: no negative, NaN or infinite values in the loaded flights");
 QString selectionIndicatorToolTip(const QList<FlightDataElement>& flights);

@@ -17,9 +17,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QScreen>
+#include <QTextLayout>
 #include <qcustomplot.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,7 +32,8 @@ int screenResolution() {
     return screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
 }
 
-constexpr double kChartHeightShare = 0.42;    // of the page's printable height
+constexpr double kChartHeightShare = 0.42;    // of the page's printable height, at most
+constexpr double kSmallestChartShare = 0.25;  // a chart made smaller to share a page
 constexpr int kPartNumberLinesRead = 20;      // the header lines searched for part numbers
 constexpr qint64 kPartNumberLineLimit = 1024; // bytes; a header line holds a few hundred
 const QString kPartNumberMark = QStringLiteral(" PN:");
@@ -167,11 +170,21 @@ QString dateText(quint32 creationTime) {
     return trendDateText(creationTime);
 }
 
+QString flightNumberText(const ReportFlight& flight) {
+    return QString::number(flight.flightNumber).rightJustified(4, u'0');
+}
+
 QString flightRow(const ReportFlight& flight) {
     return kReportFlightRowText.arg(
-        QString::number(flight.flightNumber).rightJustified(4, u'0'), dateText(flight.creationTime),
+        flightNumberText(flight), dateText(flight.creationTime),
         memoryTypeHeader(flight.memoryType), QString::asprintf("%.4g", flight.a4rMaximum),
         dataStatusText(flight.steadyState), dataStatusText(flight.transient));
+}
+
+QString suspectRow(const ReportFlight& flight) {
+    return kReportSuspectRowText.arg(flightNumberText(flight), dateText(flight.creationTime),
+                                     memoryTypeHeader(flight.memoryType),
+                                     suspectReason(flight.steadyState, flight.transient));
 }
 
 // One line of the report: a heading, a line of text or a chart.
@@ -219,7 +232,7 @@ QList<Block> blocksOf(const ReportContent& content) {
         bool anySuspect = false;
         for (const ReportFlight& flight : engine.flights) {
             if (flight.suspect()) {
-                add(Block::Line, flightRow(flight));
+                add(Block::Line, suspectRow(flight));
                 anySuspect = true;
             }
         }
@@ -235,10 +248,128 @@ QList<Block> blocksOf(const ReportContent& content) {
     return blocks;
 }
 
-struct PlacedBlock {
-    const Block* block;
+// One printed line of a block (its text wrapped to the page's width), a chart, or a page break.
+struct Piece {
+    const Block* block = nullptr;
+    QString text;
+    double indent = 0; // the lines after the first of a wrapped row stand in a little
+    double gap = 0;    // space above it
+    double height = 0;
+    bool keepWithNext = false; // on the same page as the piece after it
+};
+
+struct PlacedPiece {
+    const Piece* piece;
     QRectF rect;
 };
+
+constexpr int kRowsKeptWithHeading = 2; // a heading never stands alone at a page's foot
+constexpr double kWrapIndentEms = 2;    // the indent of a wrapped row's later lines
+
+// `text` broken into lines that fit `width`: at spaces where it can, inside a word longer than a
+// line (a long file name) where it must. The lines after the first are `indent` narrower.
+QStringList wrappedLines(const QString& text, const QFont& font, const QPaintDevice* device,
+                         double width, double indent) {
+    QTextLayout layout(text, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(lines.isEmpty() ? width : width - indent);
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    if (lines.isEmpty())
+        lines.append(QString());
+    return lines;
+}
+
+// The page body's bounds, in the painter's coordinates.
+struct PageBody {
+    double top;
+    double bottom;
+    double width;
+    double chartHeight;         // the full height of a chart
+    double smallestChartHeight; // the least a chart is made to share a page
+};
+
+// The pieces laid out on pages. A run of pieces kept together starts a new page when it does
+// not fit below; only a run taller than a whole page is split. The charts' heights are set.
+QList<QList<PlacedPiece>> layOutPages(QList<Piece>& pieces, const PageBody& body) {
+    // What must share a page: a run of pieces each kept with the next.
+    struct Run {
+        qsizetype first;
+        qsizetype last;
+    };
+    QList<Run> runs;
+    for (qsizetype first = 0; first < pieces.size();) {
+        qsizetype last = first;
+        while (pieces[last].keepWithNext && last + 1 < pieces.size() &&
+               pieces[last + 1].block->kind != Block::PageBreak)
+            ++last;
+        runs.append(Run{first, last});
+        first = last + 1;
+    }
+    auto heightOf = [&](const Run& run) {
+        double height = 0;
+        for (qsizetype index = run.first; index <= run.last; ++index)
+            height += pieces[index].gap + pieces[index].height;
+        return height;
+    };
+    auto endsWithChart = [&](const Run& run) {
+        return pieces[run.last].block->kind == Block::Chart;
+    };
+
+    QList<QList<PlacedPiece>> pages(1);
+    double y = body.top;
+    auto startPage = [&] {
+        pages.append(QList<PlacedPiece>());
+        y = body.top;
+    };
+    qsizetype fittedUntil = -1; // the last run of charts already given their height
+    for (qsizetype runIndex = 0; runIndex < runs.size(); ++runIndex) {
+        const Run& run = runs[runIndex];
+        if (pieces[run.first].block->kind == Block::PageBreak) {
+            startPage();
+            continue;
+        }
+        if (endsWithChart(run) && runIndex > fittedUntil && !pages.last().isEmpty()) {
+            // An engine's charts share a page: below its tables, made smaller to fit while
+            // they stay readable, or at full height on the next page.
+            qsizetype end = runIndex;
+            while (end + 1 < runs.size() && endsWithChart(runs[end + 1]))
+                ++end;
+            fittedUntil = end;
+            double headings = 0;
+            for (qsizetype index = runIndex; index <= end; ++index)
+                headings += heightOf(runs[index]) - pieces[runs[index].last].height;
+            const int charts = int(end - runIndex + 1);
+            const double fitted =
+                std::min(body.chartHeight, std::floor((body.bottom - y - headings) / charts));
+            if (fitted >= body.smallestChartHeight) {
+                for (qsizetype index = runIndex; index <= end; ++index)
+                    pieces[runs[index].last].height = fitted;
+            } else {
+                startPage();
+            }
+        }
+        const double needed = heightOf(run);
+        if (y + needed > body.bottom && !pages.last().isEmpty() && needed <= body.bottom - body.top)
+            startPage();
+        for (qsizetype index = run.first; index <= run.last; ++index) {
+            const Piece& piece = pieces[index];
+            if (y + piece.gap + piece.height > body.bottom && !pages.last().isEmpty())
+                startPage();
+            y += piece.gap;
+            pages.last().append(PlacedPiece{
+                &piece, QRectF(piece.indent, y, body.width - piece.indent, piece.height)});
+            y += piece.height;
+        }
+    }
+    return pages;
+}
 
 } // namespace
 
@@ -324,34 +455,53 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
         const double lineHeight = lineMetrics.height;
         const double top = 2.5 * lineHeight;                  // below the header line
         const double bottom = page.height() - 2 * lineHeight; // above the page number
-        const double chartHeight = page.height() * kChartHeightShare;
+        const double gap = 0.6 * lineHeight;                  // above a heading or a chart
+        // Two charts with their headings fill a page's body at most, so that an engine's trend
+        // and waterfall share a page whatever the paper and the faces.
+        const double chartHeight =
+            std::floor(std::min(page.height() * kChartHeightShare,
+                                (bottom - top) / 2 - 2 * gap - headingMetrics.height));
+        const double wrapIndent =
+            kWrapIndentEms * QFontMetricsF(lineFont, &writer).averageCharWidth();
 
-        // Pages first, so that each footer can name the page count.
+        // The blocks as printed lines: each text wrapped to the page, a heading kept with the
+        // first rows below it or with its chart, a wrapped row kept whole.
         const QList<Block> blocks = blocksOf(content);
-        QList<QList<PlacedBlock>> pages(1);
-        double y = top;
+        QList<Piece> pieces;
+        int rowsToKeep = 0;
         for (qsizetype i = 0; i < blocks.size(); ++i) {
             const Block& block = blocks[i];
-            if (block.kind == Block::PageBreak) {
-                pages.append(QList<PlacedBlock>());
-                y = top;
+            const bool nextIsLine = i + 1 < blocks.size() && blocks[i + 1].kind == Block::Line;
+            if (block.kind == Block::PageBreak || block.kind == Block::Chart) {
+                Piece piece;
+                piece.block = &block;
+                if (block.kind == Block::Chart) {
+                    piece.gap = gap;
+                    piece.height = chartHeight;
+                }
+                pieces.append(piece);
+                rowsToKeep = 0;
                 continue;
             }
-            const double gap = block.kind == Block::Line ? 0 : 0.6 * lineHeight;
-            const double height =
-                block.kind == Block::Chart ? chartHeight : metricsFor(block.kind).height;
-            // A heading stays with the chart below it.
-            const bool headsChart = block.kind == Block::Heading && i + 1 < blocks.size() &&
-                                    blocks[i + 1].kind == Block::Chart;
-            const double kept = height + (headsChart ? chartHeight : 0);
-            if (y + gap + kept > bottom && !pages.last().isEmpty()) {
-                pages.append(QList<PlacedBlock>());
-                y = top;
+            const bool isLine = block.kind == Block::Line;
+            const QStringList lines = wrappedLines(block.text, fontOf(block.kind), &writer,
+                                                   page.width(), isLine ? wrapIndent : 0);
+            for (qsizetype line = 0; line < lines.size(); ++line)
+                pieces.append(Piece{&block, lines[line], line > 0 && isLine ? wrapIndent : 0,
+                                    line == 0 && !isLine ? gap : 0, metricsFor(block.kind).height,
+                                    true});
+            if (!isLine) {
+                rowsToKeep = kRowsKeptWithHeading;
+                continue;
             }
-            y += gap;
-            pages.last().append(PlacedBlock{&block, QRectF(0, y, page.width(), height)});
-            y += height;
+            rowsToKeep = std::max(rowsToKeep - 1, 0);
+            pieces.last().keepWithNext = rowsToKeep > 0 && nextIsLine;
         }
+
+        // Pages first, so that each footer can name the page count.
+        const QList<QList<PlacedPiece>> pages =
+            layOutPages(pieces, PageBody{top, bottom, page.width(), chartHeight,
+                                         page.height() * kSmallestChartShare});
         for (int index = 0; index < pages.size(); ++index) {
             if (index > 0 && !writer.newPage())
                 return fail(kDrawingNotStartedReason);
@@ -363,8 +513,8 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
             painter.drawText(QRectF(0, page.height() - lineHeight, page.width(), lineHeight),
                              Qt::AlignRight, kReportPageText.arg(index + 1).arg(pages.size()));
             painter.setPen(Qt::black);
-            for (const PlacedBlock& placed : std::as_const(pages[index])) {
-                const Block& block = *placed.block;
+            for (const PlacedPiece& placed : std::as_const(pages[index])) {
+                const Block& block = *placed.piece->block;
                 if (block.kind == Block::Chart) {
                     drawChart(painter, placed.rect, *block.view, *block.selection);
                     continue;
@@ -375,7 +525,7 @@ bool writeMaintenanceReport(const ReportContent& content, const QPageSize& pageS
                     painter.setFont(font);
                 painter.drawText(QPointF(placed.rect.left(),
                                          placed.rect.top() + metricsFor(block.kind).baseline),
-                                 block.text);
+                                 placed.piece->text);
             }
         }
         if (!painter.end())

@@ -110,6 +110,8 @@ inline const QString kReportTrendTitle = QStringLiteral("Trend of A4R (maximum p
 inline const QString kReportWaterfallTitle =
     QStringLiteral("Steady-state waterfall of the latest flight");
 inline const QString kReportSuspectTitle = QStringLiteral("Suspect flights");
+// %1 = flight number, %2 = date, %3 = memory, %4 = why it is suspect.
+inline const QString kReportSuspectRowText = QStringLiteral("Flight %1  %2  %3  %4");
 inline const QString kReportNoSuspectText = QStringLiteral("No suspect flights.");
 inline const QString kReportHeaderText = QStringLiteral("Maintenance Report: %1");
 inline const QString kReportPageText = QStringLiteral("Page %1 of %2");

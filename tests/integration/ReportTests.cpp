@@ -2,6 +2,7 @@
 // own, over generated raw files, the PDF read back with pdftotext and pdfinfo.
 #include "AircraftPaths.h"
 #include "CraftedRawFile.h"
+#include "PdfWords.h"
 #include "UnitSimulator.h"
 
 #include <QDateTime>
@@ -92,6 +93,8 @@ protected:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            home.path() + QStringLiteral("/config"));
         environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        if (!locale.isEmpty())
+            environment.insert(QStringLiteral("LC_ALL"), locale);
         // The desktop session's private folder, which the chart drawing looks for.
         const QString runtime = home.path() + QStringLiteral("/runtime");
         QDir().mkpath(runtime);
@@ -129,6 +132,7 @@ protected:
 
     QTemporaryDir home;
     UnitSimulator simulator;
+    QString locale; // the programs' own when empty
 };
 
 // The whole report: cover with the engines and part numbers, per engine its downloads,
@@ -166,6 +170,103 @@ TEST_F(Report, HoldsTheAircraftEnginesFlightsAndSuspectFlights) {
     EXPECT_FALSE(suspect.contains(QStringLiteral("Flight 0105")));
     EXPECT_TRUE(all.section(QStringLiteral("Suspect flights"), 2, 2)
                     .contains(QStringLiteral("No suspect flights.")));
+}
+
+// A long history as a technician's copies leave it: many downloads, some under long names, and
+// many suspect flights. Every word stays within the page's margins, the suspect list gives each
+// suspect flight once with its reason instead of repeating its row of the flight list, no
+// heading ends a page, and an engine's two charts share a page.
+TEST_F(Report, ALongHistoryReadsWellOnItsPages) {
+    const QString longName =
+        QStringLiteral("n4orig_01MAY2024_0000_copied_from_the_line_maintenance_laptop_before_the_"
+                       "engine_change_and_kept_for_the_workshop_with_the_borescope_pictures.raw");
+    QStringList names = {longName};
+    for (int download = 0; download < 12; ++download)
+        names.append(QStringLiteral("n4orig_%1MAY2024_0000 copy %2.raw")
+                         .arg(download + 2, 2, 10, QLatin1Char('0'))
+                         .arg(download));
+    QList<qint32> suspect = {104};
+    for (int download = 0; download < names.size(); ++download) {
+        QList<qint32> flights;
+        for (int slot = 0; slot < 4; ++slot)
+            flights.append(qint32(300 + 4 * download + slot));
+        suspect += {flights[1], flights[3]};
+        writeDownload(1, names[download], kSecondDownload + 86400 * quint32(download + 30), flights,
+                      suspect);
+    }
+    // On A4 and on Letter, whose pages are shorter.
+    for (const auto& [language, pageWidth] :
+         {std::pair{"en_GB.UTF-8", 595}, {"en_US.UTF-8", 612}}) {
+        SCOPED_TRACE(language);
+        locale = QString::fromLatin1(language);
+        const ProcessRun report =
+            run(QStringLiteral("brix-cli"), {"report", "AC001", "--out", out("long.pdf")});
+        ASSERT_EQ(report.exitCode, 0) << qPrintable(report.err);
+        QString error;
+        const std::optional<QList<PdfPage>> pages = readPdfWords(out("long.pdf"), &error);
+        ASSERT_TRUE(pages) << qPrintable(error);
+        ASSERT_GE(pages->size(), 4);
+        EXPECT_EQ(qRound(pages->first().width), pageWidth);
+
+        constexpr double kMargin = 15 / 25.4 * 72; // points
+        constexpr double kTolerance = 0.5;
+        constexpr int kLinesAtABreak = 3;
+        const QStringList headings = {"Unit part numbers",
+                                      "Downloads",
+                                      "Flights",
+                                      "Suspect flights",
+                                      "Trend of A4R (maximum per flight)",
+                                      "Steady-state waterfall of the latest flight"};
+        QStringList suspectRows;
+        QString text;
+        QStringList foot; // the last lines of the page before
+        bool inSuspectList = false;
+        for (int index = 0; index < pages->size(); ++index) {
+            SCOPED_TRACE(index + 1);
+            const PdfPage& page = (*pages)[index];
+            for (const PdfWord& word : page.words)
+                EXPECT_TRUE(word.xMin >= kMargin - kTolerance &&
+                            word.yMin >= kMargin - kTolerance &&
+                            word.xMax <= page.width - kMargin + kTolerance &&
+                            word.yMax <= page.height - kMargin + kTolerance)
+                    << qPrintable(word.text) << " at " << word.xMin << "," << word.yMin << " - "
+                    << word.xMax << "," << word.yMax;
+            // The header above, the page number below.
+            QList<PdfLine> body = pdfLines(page);
+            ASSERT_GE(body.size(), 3);
+            EXPECT_EQ(body.takeFirst().text, QStringLiteral("Maintenance Report: AC001"));
+            EXPECT_EQ(body.takeLast().text,
+                      QStringLiteral("Page %1 of %2").arg(index + 1).arg(pages->size()));
+            EXPECT_FALSE(headings.contains(body.last().text)) << qPrintable(body.last().text);
+            // Nothing at a page's foot is drawn again at the next page's head.
+            for (const PdfLine& line : body.mid(0, kLinesAtABreak))
+                EXPECT_FALSE(foot.contains(line.text)) << qPrintable(line.text);
+            foot.clear();
+            for (const PdfLine& line : body.mid(body.size() - kLinesAtABreak))
+                foot.append(line.text);
+            QString pageText;
+            for (const PdfLine& line : std::as_const(body)) {
+                pageText += line.text + QLatin1Char('\n');
+                if (headings.contains(line.text))
+                    inSuspectList = line.text == QStringLiteral("Suspect flights");
+                else if (inSuspectList)
+                    suspectRows.append(line.text);
+            }
+            EXPECT_EQ(pageText.count(QStringLiteral("Trend of A4R")),
+                      pageText.count(QStringLiteral("Steady-state waterfall")));
+            text += pageText;
+        }
+        // Each suspect flight once, with why it is suspect.
+        suspectRows.removeAll(QStringLiteral("No suspect flights."));
+        EXPECT_EQ(suspectRows.size(), suspect.size());
+        for (const QString& row : std::as_const(suspectRows))
+            EXPECT_TRUE(row.endsWith(
+                QStringLiteral("negative, NaN or infinite values in the steady-state data")))
+                << qPrintable(row);
+        // The long name is wrapped, none of it lost.
+        EXPECT_TRUE(
+            QString(text).remove(QRegularExpression(QStringLiteral("\\s"))).contains(longName));
+    }
 }
 
 // --engine keeps one engine; --since keeps the downloads and flights from that date on.
