@@ -89,10 +89,20 @@ TEST(GuideFile, IsAnA4PdfThatOpensOnItsTitlePage) {
     EXPECT_TRUE(title.contains(QStringLiteral("DOC-814 Rev 1"))) << title.toStdString();
     EXPECT_TRUE(title.contains(QStringLiteral("brix User Guide"))) << title.toStdString();
     EXPECT_FALSE(title.contains(QStringLiteral("Page 1 of"))) << "the title page carries no footer";
-    pdf.seek(0);
-    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")).toLatin1();
-    EXPECT_FALSE(pdf.readAll().contains("/CreationDate (D:" + today))
-        << "the file carries the build's date";
+}
+
+TEST(GuideFile, IsDatedByTheLastCommitOfItsSources) {
+    const QString epoch =
+        runPdfTool(QStringLiteral("git"), {QStringLiteral("-C"), kSourceDir, QStringLiteral("log"),
+                                           QStringLiteral("-1"), QStringLiteral("--format=%ct")})
+            .trimmed();
+    ASSERT_FALSE(epoch.isEmpty()) << "the sources are not a git checkout";
+    const QString stamp = QDateTime::fromSecsSinceEpoch(epoch.toLongLong(), QTimeZone::utc())
+                              .toString(QStringLiteral("yyyyMMddhhmmss"));
+    QFile pdf(kGuidePdf);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << kGuidePdf.toStdString();
+    EXPECT_TRUE(pdf.readAll().contains("/CreationDate (D:" + stamp.toLatin1() + "Z)"))
+        << "expected the date of the last commit, " << stamp.toStdString();
 }
 
 TEST(GuideFile, ContentsListEveryChapterWithThePageItStartsOn) {

@@ -5,14 +5,16 @@
 //
 // DIR holds the window-resource files (the build's bin folder). Run it on the offscreen
 // platform, with QT_HASH_SEED=0 so that the same sources make the same file (the PDF writer
-// writes its fonts in the order of a hash, seeded before main runs); it exits with 1 and a
-// message on standard error when anything is missing.
+// writes its fonts in the order of a hash, seeded before main runs), and SOURCE_DATE_EPOCH
+// for the date the file carries (doc/RenderGuide.cmake does all three); it exits with 1 and
+// a message on standard error when anything is missing.
 #include "FormPictures.h"
 #include "GuideDocument.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <cstdio>
@@ -26,19 +28,22 @@ int fail(const QString& message) {
     return 1;
 }
 
-// The time the guide's file says it was made: SOURCE_DATE_EPOCH when the build gives one, the
-// start of the epoch otherwise, never the time of the build.
-QDateTime creationStamp() {
-    return QDateTime::fromSecsSinceEpoch(qEnvironmentVariableIntValue("SOURCE_DATE_EPOCH"),
-                                         QTimeZone::utc());
+// The time the guide's file says it was made: SOURCE_DATE_EPOCH when the build gives one (the
+// last commit's time), else the time its source was last changed; never the time of the build.
+QDateTime creationStamp(const QString& sourcePath) {
+    bool given = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&given);
+    if (given && epoch > 0)
+        return QDateTime::fromSecsSinceEpoch(epoch, QTimeZone::utc());
+    return QFileInfo(sourcePath).lastModified().toUTC();
 }
 
-bool stampFile(const QString& path) {
+bool stampFile(const QString& path, const QDateTime& stamp) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
     QByteArray pdf = file.readAll();
-    if (!stampCreationDate(pdf, creationStamp()))
+    if (!stampCreationDate(pdf, stamp))
         return false;
     file.seek(0);
     return file.write(pdf) == pdf.size();
@@ -91,7 +96,7 @@ int main(int argc, char** argv) {
     GuideDocument guide(html, pictures);
     if (!guide.writePdf(outputPath, kFooterTitle))
         return fail(guide.errorText());
-    if (!stampFile(outputPath))
+    if (!stampFile(outputPath, creationStamp(sourcePath)))
         return fail(QStringLiteral("%1 cannot be given its date").arg(outputPath));
     return 0;
 }
