@@ -1,5 +1,6 @@
 // brix-guide: renders the user guide's HTML source into the PDF that the program opens, with
-// pictures of the program's windows made from its own forms.
+// pictures of the program's windows made from its own forms, those that hold data shown at
+// work with a simulated unit on loopback.
 //
 //   brix-guide --resources DIR SOURCE.html OUTPUT.pdf
 //
@@ -10,6 +11,9 @@
 // a message on standard error when anything is missing.
 #include "FormPictures.h"
 #include "GuideDocument.h"
+#include "GuideStage.h"
+#include "ProgramFonts.h"
+#include "StoreNames.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -63,6 +67,9 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
     QApplication app(argc, argv);
+    // The program's faces and settings names, as it sets them at its start.
+    installProgramFontSubstitutions();
+    useApplicationStoreNames();
 
     QCommandLineParser parser;
     const QCommandLineOption resources(QStringLiteral("resources"),
@@ -85,13 +92,20 @@ int main(int argc, char** argv) {
     FormPictures forms(parser.value(resources));
     if (!forms.errorText().isEmpty())
         return fail(forms.errorText());
+    // The windows that hold data are pictured as the program shows them at work.
+    GuideStage stage;
+    if (!stage.errorText().isEmpty())
+        return fail(stage.errorText());
     QMap<QString, QImage> pictures;
     for (const QString& reference : pictureReferences(html)) {
-        const QImage picture = forms.picture(reference);
+        const bool staged = GuideStage::shows(reference);
+        const QImage picture = staged ? stage.picture(reference) : forms.picture(reference);
         if (picture.isNull())
-            return fail(forms.errorText());
+            return fail(staged ? stage.errorText() : forms.errorText());
         pictures.insert(reference, picture);
     }
+    if (!stage.errorText().isEmpty())
+        return fail(stage.errorText());
 
     GuideDocument guide(html, pictures);
     if (!guide.writePdf(outputPath, kFooterTitle))
