@@ -3,6 +3,7 @@
 // and documents every text that the program and brix-cli can show.
 #include "FormPictures.h"
 #include "GuideDocument.h"
+#include "PdfWords.h"
 #include "SourceTexts.h"
 
 #include <QDate>
@@ -88,10 +89,20 @@ TEST(GuideFile, IsAnA4PdfThatOpensOnItsTitlePage) {
     EXPECT_TRUE(title.contains(QStringLiteral("DOC-814 Rev 1"))) << title.toStdString();
     EXPECT_TRUE(title.contains(QStringLiteral("brix User Guide"))) << title.toStdString();
     EXPECT_FALSE(title.contains(QStringLiteral("Page 1 of"))) << "the title page carries no footer";
-    pdf.seek(0);
-    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")).toLatin1();
-    EXPECT_FALSE(pdf.readAll().contains("/CreationDate (D:" + today))
-        << "the file carries the build's date";
+}
+
+TEST(GuideFile, IsDatedByTheLastCommitOfItsSources) {
+    const QString epoch =
+        runPdfTool(QStringLiteral("git"), {QStringLiteral("-C"), kSourceDir, QStringLiteral("log"),
+                                           QStringLiteral("-1"), QStringLiteral("--format=%ct")})
+            .trimmed();
+    ASSERT_FALSE(epoch.isEmpty()) << "the sources are not a git checkout";
+    const QString stamp = QDateTime::fromSecsSinceEpoch(epoch.toLongLong(), QTimeZone::utc())
+                              .toString(QStringLiteral("yyyyMMddhhmmss"));
+    QFile pdf(kGuidePdf);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << kGuidePdf.toStdString();
+    EXPECT_TRUE(pdf.readAll().contains("/CreationDate (D:" + stamp.toLatin1() + "Z)"))
+        << "expected the date of the last commit, " << stamp.toStdString();
 }
 
 TEST(GuideFile, ContentsListEveryChapterWithThePageItStartsOn) {
@@ -147,9 +158,12 @@ TEST(GuideFile, DocumentsEveryUserTextOfTheProgram) {
     const QList<SourceText> texts =
         sourceTextsUnder(kSourceDir, {QStringLiteral("src"), QStringLiteral("tools")});
     ASSERT_GT(texts.size(), 150) << "the source scan found too few texts";
-    // Read in order and as laid out: a table's cells may come apart in one of them.
-    const QString inOrder = joinedAtHyphens(pageText(1));
-    const QString laidOut = joinedAtHyphens(pageText(1, 0, true));
+    // Read in order and as laid out: a table's cells may come apart in one of them. A
+    // paragraph that goes on over a page break is read without the footer between its parts.
+    static const QRegularExpression footer(
+        QStringLiteral("DOC-814 Rev 1\\s+\u2014\\s+brix User Guide\\s+Page \\d+ of \\d+"));
+    const QString inOrder = joinedAtHyphens(pageText(1).remove(footer));
+    const QString laidOut = joinedAtHyphens(pageText(1, 0, true).remove(footer));
     QStringList missing;
     for (const SourceText& text : texts) {
         if (isUsageText(text.name))
@@ -160,6 +174,141 @@ TEST(GuideFile, DocumentsEveryUserTextOfTheProgram) {
     }
     EXPECT_TRUE(missing.isEmpty()) << "not in the guide:\n"
                                    << missing.join(QLatin1Char('\n')).toStdString();
+}
+
+// The guide's pages as poppler reads them, read once for the checks of the printed pages.
+const QList<PdfPage>& guidePages() {
+    static const QList<PdfPage> pages = [] {
+        QString error;
+        const std::optional<QList<PdfPage>> read = readPdfWords(kGuidePdf, &error);
+        EXPECT_TRUE(read.has_value()) << error.toStdString();
+        return read.value_or(QList<PdfPage>());
+    }();
+    return pages;
+}
+
+constexpr double kPointsPerMillimetre = 72 / 25.4;
+// Half a point: poppler's boxes and the layout's rounding.
+constexpr double kBoxTolerance = 0.5;
+
+// Where the text of a page may go, and the band below it that holds the footer (points).
+struct PageAreas {
+    QRectF inside;
+    double bodyBottom = 0;
+};
+
+PageAreas pageAreas(const PdfPage& page) {
+    const QMarginsF margins = kGuidePageMargins * kPointsPerMillimetre;
+    const QRectF inside = QRectF(0, 0, page.width, page.height).marginsRemoved(margins);
+    return {inside, inside.bottom() - kGuideFooterHeight * 72 / kGuideResolution};
+}
+
+// The lines of a page's text above the footer.
+QList<PdfLine> bodyLines(const PdfPage& page) {
+    const double bottom = pageAreas(page).bodyBottom + kBoxTolerance;
+    QList<PdfLine> lines = pdfLines(page);
+    lines.removeIf([bottom](const PdfLine& line) { return line.yMax > bottom; });
+    return lines;
+}
+
+// "15.4 Download" and the page of its contents line, from the contents pages: those between
+// the title page and the page of the first chapter.
+QList<std::pair<QString, int>> contentsEntries() {
+    static const QRegularExpression entry(QStringLiteral("^(\\d+(?:\\.\\d+)? .+) (\\d+)$"));
+    QList<std::pair<QString, int>> entries;
+    const QList<PdfPage>& pages = guidePages();
+    for (qsizetype number = 2; number <= pages.size(); ++number) {
+        if (!entries.isEmpty() && number >= entries.first().second)
+            break;
+        for (const PdfLine& line : bodyLines(pages[number - 1])) {
+            const QRegularExpressionMatch match = entry.match(line.text);
+            if (match.hasMatch())
+                entries.append({match.captured(1), match.captured(2).toInt()});
+        }
+    }
+    return entries;
+}
+
+// The numbered headings of the source and its unnumbered ones (h3), as printed.
+QStringList sourceHeadings(const char* level) {
+    const QRegularExpression heading(QStringLiteral("<h%1>(.*?)</h%1>").arg(QLatin1String(level)),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QStringList headings;
+    for (const QRegularExpressionMatch& match : heading.globalMatch(guideSource()))
+        headings.append(QString(match.captured(1))
+                            .remove(tag)
+                            .replace(QStringLiteral("&amp;"), QStringLiteral("&"))
+                            .simplified());
+    return headings;
+}
+
+TEST(GuidePages, EveryWordLiesInsideThePageMarginsAndOnlyTheFooterBelowTheText) {
+    const QList<PdfPage>& pages = guidePages();
+    ASSERT_GT(pages.size(), 10);
+    for (qsizetype number = 1; number <= pages.size(); ++number) {
+        const PdfPage& page = pages[number - 1];
+        const PageAreas areas = pageAreas(page);
+        const QRectF allowed =
+            areas.inside.adjusted(-kBoxTolerance, -kBoxTolerance, kBoxTolerance, kBoxTolerance);
+        for (const PdfWord& word : page.words)
+            EXPECT_TRUE(allowed.contains(
+                QRectF(QPointF(word.xMin, word.yMin), QPointF(word.xMax, word.yMax))))
+                << "page " << number << ": \"" << word.text.toStdString() << "\" at " << word.xMin
+                << "," << word.yMin << " - " << word.xMax << "," << word.yMax;
+        QStringList belowText;
+        for (const PdfLine& line : pdfLines(page))
+            if (line.yMax > areas.bodyBottom + kBoxTolerance)
+                belowText.append(line.text);
+        const QString footer =
+            number == 1 ? QString()
+                        : QStringLiteral("DOC-814 Rev 1 \u2014 brix User Guide Page %1 of %2")
+                              .arg(number)
+                              .arg(pages.size());
+        EXPECT_EQ(belowText.join(QStringLiteral(" | ")).toStdString(), footer.toStdString())
+            << "page " << number;
+    }
+}
+
+TEST(GuidePages, EveryContentsEntryStartsOnItsPageAndNowhereElse) {
+    const QList<std::pair<QString, int>> entries = contentsEntries();
+    ASSERT_EQ(entries.size(), sourceHeadings("1").size() + sourceHeadings("2").size());
+    const QList<PdfPage>& pages = guidePages();
+    for (const auto& [heading, page] : entries) {
+        QList<int> printedOn;
+        for (qsizetype number = 4; number <= pages.size(); ++number)
+            for (const PdfLine& line : pdfLines(pages[number - 1]))
+                if (line.text == heading)
+                    printedOn.append(int(number));
+        EXPECT_EQ(printedOn, QList<int>{page}) << heading.toStdString();
+    }
+}
+
+TEST(GuidePages, NoHeadingEndsAPageAndNoTextIsRepeatedAcrossAPageBreak) {
+    QStringList headings = sourceHeadings("3");
+    for (const auto& entry : contentsEntries())
+        headings.append(entry.first);
+    ASSERT_GT(headings.size(), 60);
+    // A line seen at the foot of one page and again at the head of the next is a paragraph
+    // drawn on both; a few words ("Yes No") may well come twice.
+    constexpr int kLinesCompared = 4;
+    constexpr int kWordsOfAParagraphLine = 4;
+    const QList<PdfPage>& pages = guidePages();
+    for (qsizetype number = 2; number < pages.size(); ++number) {
+        const QList<PdfLine> foot = bodyLines(pages[number - 1]);
+        const QList<PdfLine> head = bodyLines(pages[number]);
+        if (foot.isEmpty() || head.isEmpty())
+            continue;
+        EXPECT_FALSE(headings.contains(foot.last().text))
+            << "page " << number << " ends on the heading \"" << foot.last().text.toStdString()
+            << "\"";
+        for (const PdfLine& footLine : foot.mid(foot.size() - kLinesCompared))
+            for (const PdfLine& headLine : head.mid(0, kLinesCompared))
+                EXPECT_FALSE(footLine.words.size() >= kWordsOfAParagraphLine &&
+                             footLine.text == headLine.text)
+                    << "pages " << number << " and " << number + 1 << " both show \""
+                    << footLine.text.toStdString() << "\"";
+    }
 }
 
 namespace {

@@ -16,9 +16,6 @@
 
 namespace {
 
-// The size at which every screen is shown in the main window: a little above the window's
-// smallest size, so that the texts stay legible at the width of a page.
-constexpr QSize kMainWindowSize(880, 560);
 // The line around each picture, which sets the window off from the page.
 const QColor kPictureEdge(0xcf, 0xd6, 0xdd);
 const QString kMainWindowForm = QStringLiteral("KORAWindow");
@@ -32,7 +29,9 @@ void giveFont(QWidget* window, const QFont& font) {
             control->setFont(font);
 }
 
-QImage grab(QWidget* window) {
+} // namespace
+
+QImage pictureOf(QWidget* window) {
     // Laid out as shown, without a window on any screen.
     window->ensurePolished();
     if (window->layout() != nullptr)
@@ -43,8 +42,6 @@ QImage grab(QWidget* window) {
     painter.drawRect(QRectF(QPointF(0, 0), picture.deviceIndependentSize()).adjusted(0, 0, -1, -1));
     return picture;
 }
-
-} // namespace
 
 std::optional<FormReference> parseFormReference(const QString& reference) {
     static const QRegularExpression shape(QStringLiteral("^([A-Za-z_][A-Za-z0-9_]*)(?:#(\\d))?$"));
@@ -107,8 +104,8 @@ QImage FormPictures::screenInMainWindow(QWidget* screen) {
     content->layout()->addWidget(screen);
     if (auto* statusBar = frame->findChild<QWidget*>(QStringLiteral("StatusBar")))
         applyFont(statusBar, smallFont_);
-    frame->resize(kMainWindowSize);
-    return grab(frame.get());
+    frame->resize(kPictureMainWindowSize);
+    return pictureOf(frame.get());
 }
 
 QImage FormPictures::picture(const QString& reference) {
@@ -135,7 +132,7 @@ QImage FormPictures::picture(const QString& reference) {
         qobject_cast<QMainWindow*>(window) != nullptr) {
         std::unique_ptr<QWidget> owned(window);
         window->resize(window->sizeHint().expandedTo(window->minimumSize()));
-        return grab(window);
+        return pictureOf(window);
     }
     return screenInMainWindow(window);
 }

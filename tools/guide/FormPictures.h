@@ -2,11 +2,19 @@
 
 #include <QFont>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <optional>
 
 class QWidget;
+
+// The size at which every screen is shown in the main window: a little above the window's
+// smallest size, so that the texts stay legible at the width of a page.
+inline constexpr QSize kPictureMainWindowSize(880, 560);
+
+// The picture of a window as laid out now, framed by a thin line that sets it off the page.
+QImage pictureOf(QWidget* window);
 
 // The window a picture shows: a form of the window-resource files and, for a form with a
 // notebook, the page that is open.

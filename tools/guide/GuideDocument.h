@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 #include <QMap>
+#include <QMarginsF>
 #include <QString>
 
 // One line of the contents: a numbered heading and the page it starts on (1 is the title page).
@@ -16,6 +17,12 @@ struct ContentsEntry {
 
     bool operator==(const ContentsEntry&) const = default;
 };
+
+// The page: A4 with these margins (millimetres). The text stops kGuideFooterHeight pixels (at
+// kGuideResolution) above the bottom margin; the footer sits in that band.
+inline const QMarginsF kGuidePageMargins(22, 20, 22, 14);
+inline constexpr int kGuideResolution = 96;
+inline constexpr qreal kGuideFooterHeight = 34;
 
 // Where the generated contents go in the guide's source.
 inline const QString kContentsMarker = QStringLiteral("<!-- contents -->");

@@ -1,18 +1,24 @@
 // brix-guide: renders the user guide's HTML source into the PDF that the program opens, with
-// pictures of the program's windows made from its own forms.
+// pictures of the program's windows made from its own forms, those that hold data shown at
+// work with a simulated unit on loopback.
 //
 //   brix-guide --resources DIR SOURCE.html OUTPUT.pdf
 //
 // DIR holds the window-resource files (the build's bin folder). Run it on the offscreen
 // platform, with QT_HASH_SEED=0 so that the same sources make the same file (the PDF writer
-// writes its fonts in the order of a hash, seeded before main runs); it exits with 1 and a
-// message on standard error when anything is missing.
+// writes its fonts in the order of a hash, seeded before main runs), and SOURCE_DATE_EPOCH
+// for the date the file carries (doc/RenderGuide.cmake does all three); it exits with 1 and
+// a message on standard error when anything is missing.
 #include "FormPictures.h"
 #include "GuideDocument.h"
+#include "GuideStage.h"
+#include "ProgramFonts.h"
+#include "StoreNames.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <cstdio>
@@ -26,19 +32,22 @@ int fail(const QString& message) {
     return 1;
 }
 
-// The time the guide's file says it was made: SOURCE_DATE_EPOCH when the build gives one, the
-// start of the epoch otherwise, never the time of the build.
-QDateTime creationStamp() {
-    return QDateTime::fromSecsSinceEpoch(qEnvironmentVariableIntValue("SOURCE_DATE_EPOCH"),
-                                         QTimeZone::utc());
+// The time the guide's file says it was made: SOURCE_DATE_EPOCH when the build gives one (the
+// last commit's time), else the time its source was last changed; never the time of the build.
+QDateTime creationStamp(const QString& sourcePath) {
+    bool given = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&given);
+    if (given && epoch > 0)
+        return QDateTime::fromSecsSinceEpoch(epoch, QTimeZone::utc());
+    return QFileInfo(sourcePath).lastModified().toUTC();
 }
 
-bool stampFile(const QString& path) {
+bool stampFile(const QString& path, const QDateTime& stamp) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
     QByteArray pdf = file.readAll();
-    if (!stampCreationDate(pdf, creationStamp()))
+    if (!stampCreationDate(pdf, stamp))
         return false;
     file.seek(0);
     return file.write(pdf) == pdf.size();
@@ -58,6 +67,9 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
     QApplication app(argc, argv);
+    // The program's faces and settings names, as it sets them at its start.
+    installProgramFontSubstitutions();
+    useApplicationStoreNames();
 
     QCommandLineParser parser;
     const QCommandLineOption resources(QStringLiteral("resources"),
@@ -80,18 +92,25 @@ int main(int argc, char** argv) {
     FormPictures forms(parser.value(resources));
     if (!forms.errorText().isEmpty())
         return fail(forms.errorText());
+    // The windows that hold data are pictured as the program shows them at work.
+    GuideStage stage;
+    if (!stage.errorText().isEmpty())
+        return fail(stage.errorText());
     QMap<QString, QImage> pictures;
     for (const QString& reference : pictureReferences(html)) {
-        const QImage picture = forms.picture(reference);
+        const bool staged = GuideStage::shows(reference);
+        const QImage picture = staged ? stage.picture(reference) : forms.picture(reference);
         if (picture.isNull())
-            return fail(forms.errorText());
+            return fail(staged ? stage.errorText() : forms.errorText());
         pictures.insert(reference, picture);
     }
+    if (!stage.errorText().isEmpty())
+        return fail(stage.errorText());
 
     GuideDocument guide(html, pictures);
     if (!guide.writePdf(outputPath, kFooterTitle))
         return fail(guide.errorText());
-    if (!stampFile(outputPath))
+    if (!stampFile(outputPath, creationStamp(sourcePath)))
         return fail(QStringLiteral("%1 cannot be given its date").arg(outputPath));
     return 0;
 }
