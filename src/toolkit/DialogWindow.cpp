@@ -8,7 +8,7 @@ DialogWindow::DialogWindow(QWidget* parent) : QDialog(parent) {}
 int DialogWindow::runModal() {
     result_ = kRejectedResult;
     adjustSize();
-    centerOnScreen(this);
+    placeWindow(this);
     exec();
     return result_;
 }

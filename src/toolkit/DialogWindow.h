@@ -12,7 +12,7 @@ class DialogWindow : public QDialog, public EventHandler {
 public:
     explicit DialogWindow(QWidget* parent = nullptr);
 
-    // Centres the dialog and runs it modally. kAcceptedResult when it was accepted,
+    // Places the dialog over its parent and runs it modally. kAcceptedResult when it was accepted,
     // otherwise the code it was ended with (kRejectedResult when simply closed).
     int runModal();
     // Ends the modal run with `result`.

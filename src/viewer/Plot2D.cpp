@@ -574,6 +574,7 @@ void Plot2D::tabulate(bool activate) {
             delete window;
             return;
         }
+        placeWindow(window);
         window->show();
     }
     if (activate) {
