@@ -233,6 +233,9 @@ void expectFits(QWidget* window, const char* what, QSize limit = kSmallScreen) {
     EXPECT_LE(smallest.height(), limit.height()) << what;
     window->resize(smallest);
     expectWhole(window, what, QStringLiteral("its smallest size"));
+    // As small as a user can make it: a smallest size set on the window wins over its layout's.
+    window->resize(QSize(1, 1));
+    expectWhole(window, what, QStringLiteral("the smallest size it allows"));
     for (const Screen& screen : kScreens) {
         window->resize(screen.area);
         expectWhole(window, what, QLatin1String(screen.name));
