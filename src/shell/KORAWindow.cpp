@@ -133,7 +133,7 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
     connection_.loadAddressFromSettings(notifier_);
 
     adjustSize();
-    centerOnScreen(this);
+    placeWindow(this);
     const StartArguments arguments = scanStartArguments(startArguments, notifier_);
     if (arguments.present)
         move(arguments.x, arguments.y);
@@ -556,7 +556,7 @@ void KORAWindow::openViewer() {
         delete viewer;
         return;
     }
-    centerOnScreen(viewer);
+    placeWindow(viewer);
     viewer->show();
     viewer->handleEvent(kOpenViewerEvent);
 }

@@ -52,6 +52,7 @@ void runMaintenanceReport(QWidget* parent, const QFont& font, Notifier& notifier
     dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
     dialog.setTextValue(aircraft.items.value(std::max(0, aircraft.selectedIndex)));
     applyFont(&dialog, font);
+    placeWindow(&dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.textValue().isEmpty())
         return;
     writeReportFor(parent, font, dialog.textValue(), notifier);

@@ -1,6 +1,7 @@
 #include "PasswordChange.h"
 
 #include "ApplicationSettings.h"
+#include "Controls.h"
 #include "Notifier.h"
 #include "PasswordDialog.h"
 
@@ -8,18 +9,21 @@
 #include <QLineEdit>
 
 void changePassword(QWidget* parent, Notifier& notifier) {
-    bool entered = false;
-    const QString current =
-        QInputDialog::getText(parent, kChangePasswordTitle, kCurrentPasswordLabel,
-                              QLineEdit::Password, QString(), &entered);
-    if (!entered)
+    QInputDialog ask(parent);
+    ask.setWindowTitle(kChangePasswordTitle);
+    ask.setLabelText(kCurrentPasswordLabel);
+    ask.setTextEchoMode(QLineEdit::Password);
+    placeWindow(&ask);
+    if (ask.exec() != QDialog::Accepted)
         return;
+    const QString current = ask.textValue();
     if (current.isEmpty() || current != storedPassword()) {
         notifier.warning(kChangePasswordTitle, kIncorrectPasswordText);
         return;
     }
 
     PasswordDialog dialog(parent);
+    placeWindow(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (dialog.password().isEmpty()) {

@@ -1,9 +1,11 @@
 #include "Controls.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +17,9 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 QObject* findControlObject(QObject* root, const QStringList& path) {
     QObject* current = root;
@@ -67,14 +72,75 @@ void applyFont(QWidget* window, const QFont& font) {
         control->setFont(font);
 }
 
-void centerOnScreen(QWidget* window) {
-    QScreen* screen = window->screen();
+int titleBarWidth(const QWidget* window) {
+    // The window's icon and its minimise, maximise and close buttons.
+    constexpr int kTitleBarControlsWidth = 160;
+    QFont font = QGuiApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(window->windowTitle()) + kTitleBarControlsWidth;
+}
+
+namespace {
+
+// The frame that the window system has put round a window; none before it has made one.
+QMargins frameMargins(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle != nullptr ? handle->frameMargins() : QMargins();
+}
+
+// The frame the window system gives the window: its own once known, otherwise that of its
+// owner or of another shown window, which are framed alike.
+QMargins expectedFrameMargins(const QWidget* window, const QWidget* owner) {
+    if (const QMargins own = frameMargins(window); !own.isNull())
+        return own;
+    if (owner != nullptr)
+        return frameMargins(owner);
+    for (const QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown != window && shown->isVisible() && !frameMargins(shown).isNull())
+            return frameMargins(shown);
+    }
+    return {};
+}
+
+} // namespace
+
+void placeWindow(QWidget* window) {
+    QWidget* owner = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    if (owner != nullptr && !owner->isVisible())
+        owner = nullptr;
+    QScreen* screen = owner != nullptr ? owner->screen() : window->screen();
     if (screen == nullptr)
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
+    const QRect available = screen->availableGeometry();
+    const QMargins margins = expectedFrameMargins(window, owner);
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    const QSize room = available.size().shrunkBy(margins);
+    const int titleWidth = std::min(titleBarWidth(window), room.width());
+    if (window->width() < titleWidth)
+        window->resize(titleWidth, window->height());
+    // A window larger than the area shrinks to it, as far as its layout and smallest size
+    // allow: never so far that its controls would cut their texts.
+    if (window->width() > room.width() || window->height() > room.height()) {
+        const QSize smallest = window->minimumSizeHint().expandedTo(window->minimumSize());
+        window->resize(window->size().boundedTo(room).expandedTo(smallest));
+    }
+
+    QRect frame(QPoint(), window->size().grownBy(margins));
+    frame.moveCenter(owner != nullptr ? owner->frameGeometry().center() : available.center());
+    // Right and bottom edges first, so that a window larger than the area keeps its title bar
+    // and left edge on the screen.
+    if (frame.right() > available.right())
+        frame.moveRight(available.right());
+    if (frame.bottom() > available.bottom())
+        frame.moveBottom(available.bottom());
+    if (frame.left() < available.left())
+        frame.moveLeft(available.left());
+    if (frame.top() < available.top())
+        frame.moveTop(available.top());
+    // A window's position is that of its frame.
     window->move(frame.topLeft());
 }
 

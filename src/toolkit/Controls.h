@@ -24,8 +24,17 @@ QString controlText(const QWidget* control);
 // enough: under the application's style sheet a control keeps the font it was polished with.
 void applyFont(QWidget* window, const QFont& font);
 
-// Places a window in the middle of the screen it is on (the primary one before it is shown).
-void centerOnScreen(QWidget* window);
+// The width a window needs for the window system to show its whole title: the title in the
+// application's font made bold, and room for the window's icon and buttons.
+int titleBarWidth(const QWidget* window);
+
+// Places a window before it is first shown: centred on the window it belongs to (on the middle
+// of its screen when it belongs to none or that one is hidden), then moved as little as needed
+// for its whole frame, title bar first, to lie inside the screen's available area. It opens at
+// least as wide as its title needs, and no larger than that area where its smallest size
+// allows. Before the window system has framed the window, its frame is taken to be as wide as
+// its owner's (or another shown window's), as Qt itself assumes for dialogs.
+void placeWindow(QWidget* window);
 
 // Shows a window and returns once the window system has exposed it and it is drawn, or
 // after `boundMs`. For a window that a wait on this thread follows: until that first

@@ -10,7 +10,7 @@ int DialogWindow::runModal() {
     result_ = kRejectedResult;
     ended_ = false;
     adjustSize();
-    centerOnScreen(this);
+    placeWindow(this);
     KeyDispatcher::discardWaitingInput();
     // A timer of the dialog's may have ended the run meanwhile; shown then, it would wait
     // for an end that has already come.

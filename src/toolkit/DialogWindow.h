@@ -12,9 +12,9 @@ class DialogWindow : public QDialog, public EventHandler {
 public:
     explicit DialogWindow(QWidget* parent = nullptr);
 
-    // Centres the dialog and runs it modally; keys and clicks typed before it was shown are
-    // thrown away. kAcceptedResult when it was accepted, otherwise the code it was ended with
-    // (kRejectedResult when simply closed).
+    // Places the dialog over its parent and runs it modally; keys and clicks typed before it
+    // was shown are thrown away. kAcceptedResult when it was accepted, otherwise the code it
+    // was ended with (kRejectedResult when simply closed).
     int runModal();
     // Ends the modal run with `result`.
     void endModal(int result);

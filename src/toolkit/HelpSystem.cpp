@@ -59,6 +59,6 @@ void HelpSystem::show(const QString& context, QWidget* parent) const {
     buttons->addWidget(close);
     layout->addLayout(buttons);
     window.resize(640, 520);
-    centerOnScreen(&window);
+    placeWindow(&window);
     window.exec();
 }

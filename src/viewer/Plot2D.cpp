@@ -41,7 +41,7 @@
 namespace {
 
 const char* const kValueProperty = "brixValue";
-constexpr int kSampleColumns = 2;
+constexpr int kSampleColumns = 5;
 constexpr int kTransientSampleButtons = 10;
 constexpr QSize kExportDialogSize(800, 480);
 const QString kImagePath = QStringLiteral(":/zelk/images/%1.svg");
@@ -574,6 +574,7 @@ void Plot2D::tabulate(bool activate) {
             delete window;
             return;
         }
+        placeWindow(window);
         window->show();
     }
     if (activate) {

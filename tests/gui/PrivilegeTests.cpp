@@ -167,12 +167,15 @@ protected:
             EXPECT_EQ(input->labelText(), QStringLiteral("Enter current password:"));
             EXPECT_EQ(input->textEchoMode(), QLineEdit::Password);
             EXPECT_TRUE(input->textValue().isEmpty());
+            // Wide enough for the window system to show the whole title.
+            EXPECT_GE(input->width(), titleBarWidth(input));
             if (current == nullptr) {
                 input->reject();
                 return;
             }
             if (QString::fromLatin1(current) == storedPassword())
                 whenModal<PasswordDialog>([=](PasswordDialog* dialog) {
+                    EXPECT_GE(dialog->width(), titleBarWidth(dialog));
                     if (entries.isEmpty()) {
                         QTest::mouseClick(
                             dialog->findChild<QPushButton*>(QStringLiteral("cancelButton")),

@@ -14,17 +14,20 @@
 #include <QDialog>
 #include <QFont>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -166,6 +169,78 @@ TEST(DialogWindow, ModalRunsAnswerAcceptedOrTheEndingCode) {
     EXPECT_EQ(dialog.runModal(), -2999);
     QTimer::singleShot(0, &dialog, [&] { dialog.reject(); });
     EXPECT_EQ(dialog.runModal(), kRejectedResult);
+}
+
+// A dialog and a window of the program open over the window they belong to, and never with
+// part of their frame, above all the title bar, off the screen: near an edge they move inward.
+TEST(PlaceWindow, OpensCentredOnItsOwnerAndInsideTheScreen) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // Where the owner's centre is, and which point of the frame is then where (the owner's
+    // centre when none is given).
+    struct Case {
+        const char* what;
+        QPoint ownerCentre;
+        QPoint (QRect::*point)() const;
+        std::optional<QPoint> expected;
+    };
+    const Case cases[] = {
+        {"owner in the middle", available.center(), &QRect::center, std::nullopt},
+        {"owner off the top left", available.topLeft(), &QRect::topLeft, available.topLeft()},
+        {"owner off the bottom right", available.bottomRight(), &QRect::bottomRight,
+         available.bottomRight()},
+    };
+    for (const Case& c : cases) {
+        QWidget owner;
+        owner.resize(300, 200);
+        QRect ownerFrame = owner.frameGeometry();
+        ownerFrame.moveCenter(c.ownerCentre);
+        owner.move(ownerFrame.topLeft());
+        owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+        const QPoint expected = c.expected.value_or(owner.frameGeometry().center());
+
+        RecordingDialog dialog;
+        dialog.setParent(&owner, Qt::Dialog);
+        dialog.setMinimumSize(200, 100);
+        QRect frame;
+        QTimer::singleShot(0, &dialog, [&] {
+            frame = dialog.frameGeometry();
+            dialog.reject();
+        });
+        dialog.runModal();
+        EXPECT_TRUE(available.contains(frame)) << c.what;
+        EXPECT_EQ((frame.*c.point)(), expected) << c.what;
+
+        QWidget window(&owner, Qt::Window);
+        window.resize(250, 150);
+        placeWindow(&window);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(available.contains(window.frameGeometry())) << c.what;
+        EXPECT_EQ((window.frameGeometry().*c.point)(), expected) << c.what;
+    }
+}
+
+// A window opens wide enough for its title; one larger than the screen shrinks to it, and one
+// that cannot keeps its title bar on it.
+TEST(PlaceWindow, FitsTheTitleAndTheScreen) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget titled(nullptr, Qt::Window);
+    titled.setWindowTitle(QStringLiteral("Change Password"));
+    titled.resize(40, 40);
+    placeWindow(&titled);
+    EXPECT_GE(titled.width(), titleBarWidth(&titled));
+
+    // Framed by the window system already, so that its frame is known.
+    QWidget large(nullptr, Qt::Window);
+    large.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&large));
+    large.resize(available.size() * 2);
+    placeWindow(&large);
+    EXPECT_TRUE(available.contains(large.frameGeometry()));
+    large.setMinimumSize(available.size() + QSize(100, 100));
+    placeWindow(&large);
+    EXPECT_EQ(large.frameGeometry().topLeft(), available.topLeft());
 }
 
 // A busy machine lets the driver's poll fall due before a shown dialog is activated; keys
