@@ -203,9 +203,9 @@ TEST(PlaceWindow, OpensCentredOnItsOwnerAndInsideTheScreen) {
         dialog.setParent(&owner, Qt::Dialog);
         dialog.setMinimumSize(200, 100);
         QRect frame;
-        QTimer::singleShot(0, &dialog, [&] {
-            frame = dialog.frameGeometry();
-            dialog.reject();
+        whenModal<QDialog>([&](QDialog* shown) {
+            frame = shown->frameGeometry();
+            shown->reject();
         });
         dialog.runModal();
         EXPECT_TRUE(available.contains(frame)) << c.what;
