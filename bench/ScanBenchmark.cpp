@@ -111,7 +111,7 @@ int minimalScan(const std::string& root) {
                 if (::read(descriptor, header, sizeof header) == Raw::kHeaderSize &&
                     ::fstat(descriptor, &status) == 0) {
                     const quint32 magic = qFromLittleEndian<quint32>(header);
-                    if (magic == kRawFileMagic || magic == kRawFileMagicWithoutAlarms) {
+                    if (Raw::isKnownMagic(magic)) {
                         for (int slot = 0; slot < Raw::kSlotCount &&
                                            Raw::kHeaderSize + qint64(slot + 1) * Raw::kRecordSize <=
                                                status.st_size;

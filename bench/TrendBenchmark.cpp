@@ -39,7 +39,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 constexpr int kFileCount = 1000;
 constexpr int kParameter = 6; // A4R

@@ -6,7 +6,7 @@
 #include "BrixAircraftSettings.h"
 #include "FlightSelection.h"
 #include "FuzzSupport.h"
-#include "RawFlightDataFile.h"
+#include "RawFlightDataLayout.h"
 #include "StoreNames.h"
 
 #include <QDir>
@@ -20,7 +20,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 // A home and a data directory of its own for the whole run.
 struct FuzzEnvironment {
@@ -53,7 +53,7 @@ int expectedSlots(const QByteArray& bytes) {
     if (bytes.size() < Raw::kHeaderSize)
         return 0;
     const quint32 magic = qFromLittleEndian<quint32>(bytes.constData());
-    if (magic != kRawFileMagic && magic != kRawFileMagicWithoutAlarms)
+    if (!Raw::isKnownMagic(magic))
         return 0;
     const qint64 complete =
         std::min<qint64>(Raw::kSlotCount, (bytes.size() - Raw::kHeaderSize) / Raw::kRecordSize);

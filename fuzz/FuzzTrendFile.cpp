@@ -5,7 +5,7 @@
 // taken whole, its flights are its occupied slots of either memory in slot order, and every
 // value it gives is finite.
 #include "FlightSelection.h"
-#include "RawFlightDataFile.h"
+#include "RawFlightDataLayout.h"
 #include "Trend.h"
 
 #include <QtEndian>
@@ -18,7 +18,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 struct VirtualFile {
     QByteArrayView start;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const quint32 magic = quint32(wordAt(bytes, Raw::kMagicOffset));
-    if ((magic != kRawFileMagic && magic != kRawFileMagicWithoutAlarms) ||
+    if (!Raw::isKnownMagic(magic) ||
         file.claimed < Raw::kHeaderSize + qint64(Raw::kSlotCount) * Raw::kRecordSize)
         std::abort();
     qsizetype next = 0;

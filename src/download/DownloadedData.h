@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlightDimensions.h"
 #include "ResponseLayout.h"
 
 #include <QByteArray>
@@ -16,7 +17,7 @@ public:
     static constexpr int kUnitHeaderOffset = 12;
     static constexpr int kUnitHeaderSize = 36;
     static constexpr int kFlightsOffset = kUnitHeaderOffset + kUnitHeaderSize;
-    static constexpr int kSlotCount = 20;
+    static constexpr int kSlotCount = FlightDimensions::kSlotCount;
     static constexpr int kFlightBlockSize = 138872;
     static constexpr qint64 kFullSize = kFlightsOffset + qint64(kSlotCount) * kFlightBlockSize;
 
@@ -25,23 +26,23 @@ public:
     static constexpr int kSlotValueOffset = 28;
     static constexpr int kMemoryOffset = 32;
     static constexpr int kBinsOffset = 36;
-    static constexpr int kBinCount = 26;
+    static constexpr int kBinCount = FlightDimensions::kBinCount;
     static constexpr int kBinSize = 2116;
     static constexpr int kBinValuesOffset = 8;
-    static constexpr int kBinValueCount = 13;
+    static constexpr int kBinValueCount = FlightDimensions::kBinValueCount;
     static constexpr int kBinSamplesOffset = 68;
     static constexpr int kPhasesOffset = 55052;
-    static constexpr int kPhaseCount = 4;
+    static constexpr int kPhaseCount = FlightDimensions::kPhaseCount;
     static constexpr int kPhaseSize = 20952;
     static constexpr int kPhaseAveragesOffset = 8;
-    static constexpr int kPhaseAverageCount = 6;
+    static constexpr int kPhaseAverageCount = FlightDimensions::kPhaseAverageCount;
     static constexpr int kTransientSamplesOffset = 32;
-    static constexpr int kTransientSampleCount = 10;
+    static constexpr int kTransientSampleCount = FlightDimensions::kTransientSampleCount;
     static constexpr int kTransientSampleSize = 2092;
     static constexpr int kTransientValuesOffset = 8;
-    static constexpr int kTransientValueCount = 7;
+    static constexpr int kTransientValueCount = FlightDimensions::kTransientValueCount;
     static constexpr int kTransientTimeOffset = 44;
-    static constexpr int kTimeRecordLength = 1024;
+    static constexpr int kTimeRecordLength = FlightDimensions::kTimeRecordLength;
 
     static_assert(kBinsOffset + kBinCount * kBinSize == kPhasesOffset);
     static_assert(kPhasesOffset + kPhaseCount * kPhaseSize + 12 == kFlightBlockSize);

@@ -2,16 +2,19 @@
 
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "ProgramVersion.h"
 #include "RegisterKeys.h"
 
+QString partNumberOfVersion(int major, int minor, int revision) {
+    return QString::asprintf("388-270-10%d-%d%02d", major, minor, revision);
+}
+
 QString programPartNumber() {
-    return QString::asprintf("388-270-10%d-%d%02d", kVersionMajor, kVersionMinor, kVersionRevision);
+    return partNumberOfVersion(kVersionMajor, kVersionMinor, kVersionRevision);
 }
 
 QString programVersion() {
-    return QStringLiteral("%1.%2.%3")
-        .arg(QString::number(kVersionMajor), QString::number(kVersionMinor),
-             QString::number(kVersionRevision));
+    return QString::fromLatin1(kProgramVersion);
 }
 
 void performSettingsMaintenance() {

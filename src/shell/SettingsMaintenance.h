@@ -45,21 +45,19 @@ inline const QString kDefaultEngineType0 = QStringLiteral("CFM56-3");
 inline const QString kDefaultEngineType1 = QStringLiteral("CFM56-7");
 
 inline const QString kVersionKey = QStringLiteral("Version");
-// The same three numbers make the end of the program's part number.
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 2;
-inline constexpr int kVersionRevision = 24;
 
 // %1 = the version, %2 = the part number.
 inline const QString kVersionLabelText = QStringLiteral("Version %1    Part number %2");
 inline const QString kCopyrightText =
     QStringLiteral("Copyright (C) 2026 Orvantis. All rights reserved.");
 
-// "1.2.24".
+// kProgramVersion, "<major>.<minor>.<revision>".
 QString programVersion();
 // "388-270-101-224": the part number ends with the three numbers of the version, the
 // revision in two digits.
 QString programPartNumber();
+// The part number of version major.minor.revision.
+QString partNumberOfVersion(int major, int minor, int revision);
 
 // Rewrites the help texts and version and puts back the defaults of "Port", "IP Address",
 // the first two engine types, "LastAircraft" and "DataDir" where they are missing or unusable.

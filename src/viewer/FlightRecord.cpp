@@ -11,7 +11,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 bool inRange(int value, int count) {
     return value >= 0 && value < count;

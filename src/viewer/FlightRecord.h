@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RawFlightDataFile.h"
+#include "RawFlightDataLayout.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -16,15 +16,15 @@ struct FlightDataElement;
 // The view does not own the bytes; keep the element or array alive while it is used.
 class FlightRecord {
 public:
-    static constexpr int kSize = RawFlightDataFile::kRecordSize;
-    static constexpr int kBinCount = RawFlightDataFile::kBinCount;                  // 26
-    static constexpr int kSteadyStateTypeCount = RawFlightDataFile::kBinValueCount; // 13
-    static constexpr int kTransientBinCount = RawFlightDataFile::kPhaseCount;       // 4
-    static constexpr int kTransientSampleCount = RawFlightDataFile::kTransientSampleCount;
+    static constexpr int kSize = RawFlightDataLayout::kRecordSize;
+    static constexpr int kBinCount = RawFlightDataLayout::kBinCount;                  // 26
+    static constexpr int kSteadyStateTypeCount = RawFlightDataLayout::kBinValueCount; // 13
+    static constexpr int kTransientBinCount = RawFlightDataLayout::kPhaseCount;       // 4
+    static constexpr int kTransientSampleCount = RawFlightDataLayout::kTransientSampleCount;
     static constexpr int kFirstTransientType = 6; // A4R: the transient blocks start here
-    static constexpr int kTransientTypeCount = RawFlightDataFile::kTransientValueCount; // 7
-    static constexpr int kAverageTypeCount = RawFlightDataFile::kPhaseAverageCount;     // 6
-    static constexpr int kTimeRecordLength = RawFlightDataFile::kTimeRecordLength;      // 1024
+    static constexpr int kTransientTypeCount = RawFlightDataLayout::kTransientValueCount; // 7
+    static constexpr int kAverageTypeCount = RawFlightDataLayout::kPhaseAverageCount;     // 6
+    static constexpr int kTimeRecordLength = RawFlightDataLayout::kTimeRecordLength;      // 1024
 
     // A 16-bit sample in G: the unit's ±100 G range over the full 16 bits.
     static constexpr double kGPerCount = 200.0 / 65535.0;

@@ -5,7 +5,7 @@
 #include "FixedText.h"
 #include "KORALib.h"
 #include "Notifier.h"
-#include "RawFlightDataFile.h"
+#include "RawFlightDataLayout.h"
 #include "RegisterKeys.h"
 #include "ViewerLogging.h"
 
@@ -23,9 +23,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
-
-static_assert(Raw::kMagic == kRawFileMagic);
+using Raw = RawFlightDataLayout;
 
 qint32 headerWord(const char* header, int offset) {
     return qFromLittleEndian<qint32>(header + offset);
@@ -48,7 +46,7 @@ bool isRecordComplete(int slot, qint64 fileSize) {
 QList<FlightListElement> slotsOfRawFileHeader(const QString& path, const char* header,
                                               qint64 fileSize) {
     const quint32 magic = qFromLittleEndian<quint32>(header + Raw::kMagicOffset);
-    if (magic != kRawFileMagic && magic != kRawFileMagicWithoutAlarms)
+    if (!Raw::isKnownMagic(magic))
         return {};
     QList<FlightListElement> found;
     const QString aircraftId = headerAircraftId(header);

@@ -78,9 +78,6 @@ inline const QString kTooManyFlightsText =
 inline const QString kFlightUnreadableText =
     QStringLiteral("Flight %1 (slot %2) can no longer be read from \"%3\" and is left out.");
 
-inline constexpr quint32 kRawFileMagic = 0xAEEAAEEB;
-inline constexpr quint32 kRawFileMagicWithoutAlarms = 0xAEEAAEEA;
-
 // Every occupied and complete slot of the raw files below the data directory: the
 // "*_data" directories, their "engine_1" and "engine_2" directories and the "*.raw" files in
 // them, each level in name order so that the listing is the same on every machine.

@@ -3,7 +3,7 @@
 #include "AircraftPaths.h"
 #include "BrixAircraftSettings.h"
 #include "FlightSelection.h"
-#include "RawFlightDataFile.h"
+#include "RawFlightDataLayout.h"
 #include "ViewerLogging.h"
 
 #include <QDateTime>
@@ -21,7 +21,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 // The steady-state parameter rows at the start of each flight record: all a trend reads.
 constexpr int kSteadyStateRowsSize = Raw::kBinTimeOffset;
@@ -137,7 +137,7 @@ TrendFile readTrendFile(qint64 fileSize, const PositionedRead& read, ParameterTy
         return file;
     }
     const quint32 magic = qFromLittleEndian<quint32>(header + Raw::kMagicOffset);
-    if (magic != kRawFileMagic && magic != kRawFileMagicWithoutAlarms) {
+    if (!Raw::isKnownMagic(magic)) {
         file.problem = TrendFileProblem::NotRawFile;
         return file;
     }

@@ -14,6 +14,7 @@
 #include "KORAWindow.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
+#include "ProgramVersion.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
 #include "RegisteredAircraft.h"
@@ -111,8 +112,8 @@ TEST_F(MainWindowTest, OpensOnTheTitleScreen) {
     EXPECT_EQ(statusText(window.get(), "PRIVILEGE_LEVEL"), QStringLiteral("Flight Line"));
     auto* version = window->currentScreen()->findChild<QLabel*>(QStringLiteral("versionLabel"));
     ASSERT_NE(version, nullptr);
-    EXPECT_TRUE(version->text().contains(QStringLiteral("1.2.24")));
-    EXPECT_TRUE(version->text().contains(QStringLiteral("388-270-101-224")));
+    EXPECT_TRUE(version->text().contains(QString::fromLatin1(kProgramVersion)));
+    EXPECT_TRUE(version->text().contains(programPartNumber()));
     // Nothing was said and nothing sent to the unit while the window was built.
     EXPECT_TRUE(notifier.messages.isEmpty());
     EXPECT_TRUE(simulator.receivedCommands().isEmpty());
@@ -139,7 +140,8 @@ TEST_F(MainWindowTest, FirstStartWritesTheDefaultsAndLeavesTheCommonStoreEmpty) 
     EXPECT_EQ(settings.value(QStringLiteral("EngineType_1")).toString(), QStringLiteral("CFM56-7"));
     EXPECT_TRUE(settings.contains(QStringLiteral("LastAircraft")));
     EXPECT_TRUE(settings.contains(QStringLiteral("DataDir")));
-    EXPECT_EQ(settings.value(QStringLiteral("Version")).toString(), QStringLiteral("1.2.24"));
+    EXPECT_EQ(settings.value(QStringLiteral("Version")).toString(),
+              QString::fromLatin1(kProgramVersion));
     EXPECT_TRUE(BrixCommonSettings().allKeys().isEmpty());
     EXPECT_TRUE(QDir(::dataDirectory() + QStringLiteral("/SW_uploads")).exists());
     EXPECT_TRUE(QDir(::dataDirectory() + QStringLiteral("/HW_config")).exists());

@@ -16,6 +16,7 @@
 #include "RegisterEditing.h"
 #include "ResourceFiles.h"
 #include "Screen.h"
+#include "SettingsMaintenance.h"
 #include "SettingsSandbox.h"
 #include "UserGuide.h"
 #include "UserPersist.h"
@@ -446,7 +447,7 @@ TEST_F(PrivilegeTest, TheAboutBoxShowsThePartNumber) {
     });
     action("PUI_HELP_ABOUT")->trigger();
     EXPECT_EQ(title, QStringLiteral(" Thalvex "));
-    EXPECT_EQ(version, QStringLiteral("BRIX - PNR: 388-270-101-224"));
+    EXPECT_EQ(version, QStringLiteral("BRIX - PNR: ") + programPartNumber());
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 

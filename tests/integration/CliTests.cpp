@@ -3,6 +3,7 @@
 #include "AircraftPaths.h"
 #include "CraftedRawFile.h"
 #include "FlightSelection.h"
+#include "ProgramVersion.h"
 #include "ShaftOrders.h"
 #include "SimulatorRawFile.h"
 #include "Trend.h"
@@ -93,7 +94,8 @@ TEST_F(BrixCli, CheckPrintsThePartNumbers) {
                                       "CMFI Table PN:            ZK4730-CF-0007  \n"));
     // The start wrote the program's defaults but kept the unit's address.
     EXPECT_EQ(readSetting(QStringLiteral("IP Address")).toString(), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(readSetting(QStringLiteral("Version")).toString(), QStringLiteral("1.2.24"));
+    EXPECT_EQ(readSetting(QStringLiteral("Version")).toString(),
+              QString::fromLatin1(kProgramVersion));
     EXPECT_TRUE(QDir(home.path() + QStringLiteral("/ZELK-data/SW_uploads")).exists());
 }
 

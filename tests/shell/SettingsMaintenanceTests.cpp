@@ -1,6 +1,7 @@
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
 #include "BrixCommonSettings.h"
+#include "ProgramVersion.h"
 #include "RegisterKeys.h"
 #include "SettingsMaintenance.h"
 #include "SettingsSandbox.h"
@@ -63,7 +64,8 @@ TEST_F(SettingsMaintenanceTest, FirstStartWritesExactlyTheDefaults) {
     EXPECT_EQ(settings.value(QStringLiteral("LastAircraft")).toString(), QString());
     EXPECT_EQ(settings.value(QStringLiteral("DataDir")).toString(),
               QDir::homePath() + QStringLiteral("/ZELK-data"));
-    EXPECT_EQ(settings.value(QStringLiteral("Version")).toString(), QStringLiteral("1.2.24"));
+    EXPECT_EQ(settings.value(QStringLiteral("Version")).toString(),
+              QString::fromLatin1(kProgramVersion));
     EXPECT_EQ(settings.value(QStringLiteral("Download")).toString(),
               QStringLiteral("Before starting the download please ensure:\r\n(1) The unit is "
                              "powered on\r\n(2) The unit front panel display is switched "
@@ -83,7 +85,20 @@ TEST_F(SettingsMaintenanceTest, HelpTextsAndVersionAreRewrittenEveryStart) {
     performSettingsMaintenance();
     EXPECT_EQ(stored(kMainWindowHelpKey).toString(), kMainWindowHelpText);
     EXPECT_EQ(stored(kOtherFunctionsHelpKey).toString(), kOtherFunctionsHelpText);
-    EXPECT_EQ(stored(kVersionKey).toString(), QStringLiteral("1.2.24"));
+    EXPECT_EQ(stored(kVersionKey).toString(), QString::fromLatin1(kProgramVersion));
+}
+
+// The last group of the part number is "10" and the major number, then the minor number and
+// the revision in two digits; the program's own follows its version.
+TEST(ProgramPartNumber, EndsWithTheNumbersOfTheVersion) {
+    EXPECT_EQ(partNumberOfVersion(1, 2, 24), QStringLiteral("388-270-101-224"));
+    EXPECT_EQ(partNumberOfVersion(1, 2, 5), QStringLiteral("388-270-101-205"));
+    EXPECT_EQ(partNumberOfVersion(2, 0, 0), QStringLiteral("388-270-102-000"));
+    EXPECT_EQ(programPartNumber(),
+              partNumberOfVersion(kVersionMajor, kVersionMinor, kVersionRevision));
+    EXPECT_EQ(
+        programVersion(),
+        QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
 }
 
 TEST_F(SettingsMaintenanceTest, CutEngineTypeListGetsItsDefaultsBack) {

@@ -7,7 +7,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 void putWord(QByteArray& bytes, int offset, quint32 value) {
     qToLittleEndian(value, bytes.data() + offset);

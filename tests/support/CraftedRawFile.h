@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RawFlightDataFile.h"
+#include "RawFlightDataLayout.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +18,8 @@ struct CraftedSlot {
     qint32 flightNumber = 0;
     qint32 memory = 0;
     // rows[p][b]: steady-state parameter type p, bin b.
-    std::array<std::array<float, RawFlightDataFile::kBinCount>, RawFlightDataFile::kBinValueCount>
+    std::array<std::array<float, RawFlightDataLayout::kBinCount>,
+               RawFlightDataLayout::kBinValueCount>
         rows{};
 
     // Every value of every row `value`.
@@ -29,9 +30,9 @@ struct CraftedRawFile {
     QString aircraftId = QStringLiteral("AC001");
     qint32 engineNumber = 1;
     quint32 creationTime = 1141568000;
-    quint32 magic = RawFlightDataFile::kMagic;
+    quint32 magic = RawFlightDataLayout::kMagic;
     QList<CraftedSlot> flightSlots;
-    qint64 size = RawFlightDataFile::kFileSize; // cut or extended to this many bytes
+    qint64 size = RawFlightDataLayout::kFileSize; // cut or extended to this many bytes
 };
 
 // Creates or replaces the file; false when it cannot be written.

@@ -18,7 +18,7 @@
 
 namespace {
 
-using Raw = RawFlightDataFile;
+using Raw = RawFlightDataLayout;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr int kA4R = 6;

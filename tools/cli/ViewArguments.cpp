@@ -40,7 +40,7 @@ std::optional<SlotName> parseSlot(const QString& word) {
     if (colon <= 0)
         return std::nullopt;
     const std::optional<int> slot =
-        integerIn(word.mid(colon + 1), 0, RawFlightDataFile::kSlotCount - 1);
+        integerIn(word.mid(colon + 1), 0, RawFlightDataLayout::kSlotCount - 1);
     if (!slot)
         return std::nullopt;
     return SlotName{word.left(colon), *slot};
