@@ -1,17 +1,11 @@
 #include "MaintenanceReport.h"
 
-#include "AircraftPaths.h"
 #include "ChartExport.h"
-#include "DownloadFileNames.h"
-#include "FixedText.h"
 #include "FlightSelection.h"
-#include "KORALib.h"
 #include "Trend.h"
 
 #include <QBuffer>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
@@ -32,139 +26,8 @@ int screenResolution() {
     return screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
 }
 
-constexpr double kChartHeightShare = 0.42;    // of the page's printable height, at most
-constexpr double kSmallestChartShare = 0.25;  // a chart made smaller to share a page
-constexpr int kPartNumberLinesRead = 20;      // the header lines searched for part numbers
-constexpr qint64 kPartNumberLineLimit = 1024; // bytes; a header line holds a few hundred
-const QString kPartNumberMark = QStringLiteral(" PN:");
-
-// The part-number lines of the newest steady-state engine data file of the aircraft. A file
-// with a header line beyond the limit is not what the conversion writes: it is skipped with a
-// warning, and the next newest is read.
-QStringList latestPartNumbers(const QString& dataDirectory, const QString& aircraftId,
-                              QStringList& warnings) {
-    QFileInfoList files;
-    for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine) {
-        const QDir directory(engineDirectory(dataDirectory, aircraftId, engine));
-        files += directory.entryInfoList(
-            {kSteadyStateFilePrefix + QStringLiteral("_*.") + kEngineDataFileExtension},
-            QDir::Files);
-    }
-    std::stable_sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        return a.lastModified() > b.lastModified();
-    });
-    for (const QFileInfo& newest : std::as_const(files)) {
-        QFile file(newest.filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines;
-        bool tooLong = false;
-        for (int i = 0; i < kPartNumberLinesRead && !file.atEnd() && !tooLong; ++i) {
-            // A line that has not ended within the limit, with more of the file after it.
-            const QByteArray read = file.readLine(kPartNumberLineLimit);
-            tooLong = !read.endsWith('\n') && !file.atEnd();
-            const QString line = QString::fromLatin1(read).trimmed();
-            if (line.contains(kPartNumberMark))
-                lines.append(line.simplified());
-        }
-        if (!tooLong)
-            return lines;
-        warnings.append(kReportLongLineText.arg(QDir::toNativeSeparators(newest.filePath()))
-                            .arg(kPartNumberLineLimit));
-    }
-    return {};
-}
-
-bool inPeriod(quint32 creationTime, const std::optional<QDate>& since) {
-    return !since || QDateTime::fromSecsSinceEpoch(creationTime).date() >= *since;
-}
-
-QList<ReportDownload> downloadsOf(const QString& directory, const std::optional<QDate>& since) {
-    QList<ReportDownload> downloads;
-    for (const QString& name : rawFileNames(directory)) {
-        const QString path = directory + QLatin1Char('/') + name;
-        const TrendFile file = readTrendFile(path, ParameterType::A4R, TrendStatistic::Maximum);
-        if (file.problem != TrendFileProblem::None || !inPeriod(file.creationTime, since))
-            continue;
-        ReportDownload download;
-        download.rawFile = name;
-        download.creationTime = file.creationTime;
-        download.flightCount = int(file.flightSlots.size());
-        const DownloadFileNames names = downloadFileNamesFor(path);
-        for (const QString& beside : {names.rawFile, names.steadyStateFile, names.transientFile})
-            if (QFileInfo::exists(beside))
-                download.files.append(QFileInfo(beside).fileName());
-        downloads.append(download);
-    }
-    std::stable_sort(downloads.begin(), downloads.end(),
-                     [](const ReportDownload& a, const ReportDownload& b) {
-                         return a.creationTime < b.creationTime;
-                     });
-    return downloads;
-}
-
-ReportEngine collectEngine(const QString& dataDirectory, const ReportRequest& request,
-                           const AircraftRecord& record, int engine) {
-    ReportEngine result;
-    result.number = engine;
-    const EngineRecord& fields = record.engines[engine - 1];
-    result.engineType = readFixedText(fields.engineType);
-    result.serialNumber = readFixedText(fields.serialNumber);
-    result.installDate = readFixedText(fields.installDate);
-    result.downloads =
-        downloadsOf(engineDirectory(dataDirectory, request.aircraftId, engine), request.since);
-
-    TrendRequest trendRequest;
-    trendRequest.aircraftId = request.aircraftId;
-    trendRequest.engineNumber = engine;
-    TrendResult trend = computeTrend(dataDirectory, trendRequest);
-    result.skippedNote = trendSkippedNote(trend);
-    trend.points.removeIf(
-        [&](const TrendPoint& point) { return !inPeriod(point.creationTime, request.since); });
-    result.trend = buildTrendView(trend, trendRequest, readTrendAlertLevel(ParameterType::A4R));
-    result.trendSelection.parameterType = ParameterType::A4R;
-
-    const TrendPoint* latest = nullptr;
-    std::optional<FlightDataElement> latestFlight;
-    for (const TrendPoint& point : std::as_const(trend.points)) {
-        FlightListElement slot;
-        slot.filePath = point.filePath;
-        slot.aircraftId = request.aircraftId;
-        slot.engineNumber = engine;
-        slot.flightNumber = point.flightNumber;
-        slot.memoryType = point.memoryType;
-        slot.slot = point.slot;
-        ReportFlight flight;
-        flight.flightNumber = point.flightNumber;
-        flight.memoryType = point.memoryType;
-        flight.creationTime = point.creationTime;
-        flight.a4rMaximum = point.value;
-        flight.steadyState = point.status;
-        std::optional<FlightDataElement> loaded = loadFlightSlot(slot);
-        if (loaded) {
-            flight.steadyState = steadyStateStatus(*loaded);
-            flight.transient = transientStatus(*loaded);
-        }
-        result.flights.append(flight);
-        const bool newer = latest == nullptr || point.creationTime > latest->creationTime ||
-                           (point.creationTime == latest->creationTime &&
-                            point.flightNumber > latest->flightNumber);
-        if (loaded && newer) {
-            latest = &point;
-            latestFlight = std::move(loaded);
-        }
-    }
-    if (latest != nullptr) {
-        PlotSelection& selection = result.waterfallSelection;
-        selection.plotType = PlotType::SteadyState;
-        selection.parameterType = ParameterType::Waterfall;
-        selection.flightNumber = latest->flightNumber;
-        selection.flightCreationTime = latest->creationTime;
-        selection.memoryType = latest->memoryType;
-        result.waterfall = buildPlotView(selection, {*latestFlight});
-    }
-    return result;
-}
+constexpr double kChartHeightShare = 0.42;   // of the page's printable height, at most
+constexpr double kSmallestChartShare = 0.25; // a chart made smaller to share a page
 
 QString dateText(quint32 creationTime) {
     return trendDateText(creationTime);
@@ -372,19 +235,6 @@ QList<QList<PlacedPiece>> layOutPages(QList<Piece>& pieces, const PageBody& body
 }
 
 } // namespace
-
-ReportContent collectReport(const QString& dataDirectory, const ReportRequest& request) {
-    ReportContent content;
-    content.aircraftId = request.aircraftId;
-    content.date = QDate::currentDate();
-    content.since = request.since;
-    content.partNumbers = latestPartNumbers(dataDirectory, request.aircraftId, content.warnings);
-    const AircraftRecord record = KORALibReadAircraft(request.aircraftId);
-    for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine)
-        if (!request.engineNumber || *request.engineNumber == engine)
-            content.engines.append(collectEngine(dataDirectory, request, record, engine));
-    return content;
-}
 
 QPageSize reportPageSize(const QLocale& locale) {
     return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ||

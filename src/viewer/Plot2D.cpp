@@ -131,31 +131,14 @@ Plot2D::Plot2D(UserPersist& persist, const QFont& font, Notifier& notifier, QWid
 Plot2D::~Plot2D() = default;
 
 void Plot2D::readSettings() {
-    BrixAircraftSettings settings;
-    // A number that names no type (a damaged store, a later build) starts with the default.
-    selection_.plotType =
-        plotTypeFromValue(settings.value(kPlotTypeKey, 0).toInt()).value_or(PlotType::SteadyState);
-    selection_.parameterType =
-        parameterTypeFromValue(
-            settings.value(kParameterTypeKey, valueOf(ParameterType::A4R)).toInt())
-            .value_or(ParameterType::A4R);
-    selection_.transientBin = settings.value(kTransientBinKey, 0).toInt();
-    selection_.flightNumber = settings.value(kLastFlightKey, -1).toInt();
-    selection_.sample = settings.value(kLastSampleKey, -1).toInt();
-    xGrid_ = settings.value(kXGridKey, false).toBool();
-    yGrid_ = settings.value(kYGridKey, false).toBool();
-    selection_.windowType = settings.value(kWindowTypeKey, 0).toInt();
-    trend_ = settings.value(kTrendShownKey, false).toBool();
-    trendRequest_.statistic = settings.value(kTrendStatisticKey, 0).toInt() == 1
-                                  ? TrendStatistic::Mean
-                                  : TrendStatistic::Maximum;
-    orders_ = settings.value(kPlotOrdersKey, kPlotOrdersDefault).toBool();
-    decibels_ = settings.value(kPlotDecibelsKey, kPlotDecibelsDefault).toBool();
-}
-
-void Plot2D::storeSetting(const QString& key, const QVariant& value) {
-    BrixAircraftSettings settings;
-    settings.setValue(key, value);
+    const ViewerSettings settings = readViewerSettings();
+    selection_ = settings.selection;
+    xGrid_ = settings.xGrid;
+    yGrid_ = settings.yGrid;
+    trend_ = settings.trend;
+    trendRequest_.statistic = settings.trendStatistic;
+    orders_ = settings.orders;
+    decibels_ = settings.decibels;
 }
 
 bool Plot2D::runFlightSelection() {
@@ -368,10 +351,10 @@ void Plot2D::chooseSample(QAbstractButton* button) {
     selectSampleButton(button);
     if (selection_.parameterType == ParameterType::Waterfall) {
         selection_.flightNumber = buttonValue(button);
-        storeSetting(kLastFlightKey, selection_.flightNumber);
+        storeViewerSetting(kLastFlightKey, selection_.flightNumber);
     } else {
         selection_.sample = buttonValue(button);
-        storeSetting(kLastSampleKey, selection_.sample);
+        storeViewerSetting(kLastSampleKey, selection_.sample);
     }
 }
 
@@ -428,18 +411,18 @@ void Plot2D::setPlotType(int plotType) {
         return;
     if (trend != trend_) {
         trend_ = trend;
-        storeSetting(kTrendShownKey, trend_);
+        storeViewerSetting(kTrendShownKey, trend_);
     }
     if (trend) {
         // The records have no trend: the trend starts with A4R.
         if (!isTrendParameter(valueOf(selection_.parameterType))) {
             selection_.parameterType = ParameterType::A4R;
-            storeSetting(kParameterTypeKey, valueOf(selection_.parameterType));
+            storeViewerSetting(kParameterTypeKey, valueOf(selection_.parameterType));
         }
         computeEngineTrend();
     } else {
         selection_.plotType = static_cast<PlotType>(plotType);
-        storeSetting(kPlotTypeKey, plotType);
+        storeViewerSetting(kPlotTypeKey, plotType);
     }
     updateSampleSelector();
     updateMenus();
@@ -507,7 +490,7 @@ void Plot2D::setAlertLevel(std::optional<double> level) {
 
 void Plot2D::setParameterType(int parameterType) {
     selection_.parameterType = static_cast<ParameterType>(parameterType);
-    storeSetting(kParameterTypeKey, parameterType);
+    storeViewerSetting(kParameterTypeKey, parameterType);
     if (trend_)
         computeEngineTrend();
     updateMenus();
@@ -690,7 +673,7 @@ int Plot2D::handleEvent(int code) {
     case kTransientBinEvent:
         if (auto* item = qobject_cast<QAction*>(source)) {
             selection_.transientBin = item->data().toInt();
-            storeSetting(kTransientBinKey, selection_.transientBin);
+            storeViewerSetting(kTransientBinKey, selection_.transientBin);
             updateMenus();
             replot();
         }
@@ -727,17 +710,17 @@ int Plot2D::handleEvent(int code) {
         xGrid_ = eventValue_ != 0;
         if (plotWindow_ != nullptr)
             plotWindow_->setXGrid(xGrid_);
-        storeSetting(kXGridKey, xGrid_);
+        storeViewerSetting(kXGridKey, xGrid_);
         break;
     case kYGridEvent:
         yGrid_ = eventValue_ != 0;
         if (plotWindow_ != nullptr)
             plotWindow_->setYGrid(yGrid_);
-        storeSetting(kYGridKey, yGrid_);
+        storeViewerSetting(kYGridKey, yGrid_);
         break;
     case kWindowTypeEvent:
         selection_.windowType = int(eventValue_);
-        storeSetting(kWindowTypeKey, selection_.windowType);
+        storeViewerSetting(kWindowTypeKey, selection_.windowType);
         replot();
         break;
     case kPrintEvent:
@@ -753,19 +736,19 @@ int Plot2D::handleEvent(int code) {
         break;
     case kOrdersEvent:
         orders_ = eventValue_ != 0;
-        storeSetting(kPlotOrdersKey, orders_);
+        storeViewerSetting(kPlotOrdersKey, orders_);
         updateOrderMarkers();
         if (tabulateWindow() != nullptr)
             tabulate(false);
         break;
     case kDecibelsEvent:
         decibels_ = eventValue_ != 0;
-        storeSetting(kPlotDecibelsKey, decibels_);
+        storeViewerSetting(kPlotDecibelsKey, decibels_);
         replot();
         break;
     case kTrendStatisticEvent:
         trendRequest_.statistic = eventValue_ == 1 ? TrendStatistic::Mean : TrendStatistic::Maximum;
-        storeSetting(kTrendStatisticKey, eventValue_ == 1 ? 1 : 0);
+        storeViewerSetting(kTrendStatisticKey, eventValue_ == 1 ? 1 : 0);
         if (trend_) {
             computeEngineTrend();
             replot();

@@ -6,6 +6,7 @@
 #include "PlotSeries.h"
 #include "ShaftOrders.h"
 #include "Trend.h"
+#include "ViewerSettings.h"
 
 #include <QFont>
 #include <QList>
@@ -27,20 +28,6 @@ class TabulateInfoWindow;
 class UserPersist;
 
 inline const QString kPlotForm = QStringLiteral("Plot2D");
-
-// The viewer's settings (application store): what was shown last.
-inline const QString kPlotTypeKey = QStringLiteral("Plot2D_PlotType");
-inline const QString kParameterTypeKey = QStringLiteral("Plot2D_ParmType");
-inline const QString kTransientBinKey = QStringLiteral("Plot2D_TransientBinType");
-inline const QString kLastFlightKey = QStringLiteral("Plot2D_LastFlight");
-inline const QString kLastSampleKey = QStringLiteral("Plot2D_LastSample");
-inline const QString kXGridKey = QStringLiteral("Plot2D_XGrid");
-inline const QString kYGridKey = QStringLiteral("Plot2D_YGrid");
-inline const QString kWindowTypeKey = QStringLiteral("Plot2D_FFT_WINDOW_TYPE");
-// The trend view has keys of its own: "Plot2D_PlotType" keeps the record view (0 steady
-// state, 1 transient) that the other buttons return to, and stays readable by any build.
-inline const QString kTrendShownKey = QStringLiteral("Plot2D_Trend");
-inline const QString kTrendStatisticKey = QStringLiteral("Plot2D_TrendStatistic"); // 0 max, 1 mean
 
 inline const QString kNoDataText = QStringLiteral("No data exists for plotting");
 // The sample selector's captions.
@@ -100,7 +87,6 @@ public:
 
 private:
     void readSettings();
-    void storeSetting(const QString& key, const QVariant& value);
     void setUpToolBar();
     void addShortcut(QAbstractButton* button, const QKeySequence& key);
     void setUpMenus();

@@ -6,6 +6,7 @@
 #include "FixedText.h"
 #include "KORALib.h"
 #include "KORAWindow.h"
+#include "MainWindowCodes.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
@@ -274,7 +275,7 @@ TEST_F(AircraftInfoScreenTest, AnImportUnderTheScreenShowsTheRegisterAsItIsNow) 
             QTest::keyClicks(name, QStringLiteral("fleet.csv"));
             QTest::keyClick(name, Qt::Key_Return);
         });
-        window->handleEvent(10014);
+        window->handleEvent(kImportAircraftCode);
     };
 
     // Another aircraft changes and one is added: the shown one keeps its edits.

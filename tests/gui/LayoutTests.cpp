@@ -17,6 +17,7 @@
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
+#include "MainWindowCodes.h"
 #include "ModalDriver.h"
 #include "PasswordDialog.h"
 #include "Plot2D.h"
@@ -267,12 +268,12 @@ TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
                           {QStringLiteral("-x0"), QStringLiteral("-y0"), QStringLiteral("-l1"),
                            QStringLiteral("-pqzpvx")});
         expectFits(&window, "title screen", kMainWindowSmallest);
-        window.handleEvent(10000);
+        window.handleEvent(kShowMainMenuCode);
         expectFits(&window, "main menu at the administrator level", kMainWindowSmallest);
-        window.handleEvent(10005);
+        window.handleEvent(kAircraftInformationCode);
         ASSERT_EQ(window.currentScreen()->objectName(), QStringLiteral("AircraftInfo"));
         expectFits(&window, "aircraft information", kMainWindowSmallest);
-        window.handleEvent(10007);
+        window.handleEvent(kUtilitiesCode);
         auto* notebook =
             window.currentScreen()->findChild<QTabWidget*>(QStringLiteral("UTILITIES_NOTEBOOK"));
         ASSERT_NE(notebook, nullptr);
@@ -283,9 +284,9 @@ TEST_F(LayoutTest, TheMainWindowFitsOnEveryScreen) {
         }
     }
     KORAWindow window(persist, notifier, {});
-    window.handleEvent(10000);
+    window.handleEvent(kShowMainMenuCode);
     expectFits(&window, "main menu at flight line", kMainWindowSmallest);
-    window.handleEvent(10006);
+    window.handleEvent(kMemoryEraseCode);
     expectFits(&window, "clear memory screen", kMainWindowSmallest);
 }
 

@@ -12,6 +12,7 @@
 #include "KORAGroup.h"
 #include "KORALib.h"
 #include "KORAWindow.h"
+#include "MainWindowCodes.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
 #include "ProgramVersion.h"
@@ -275,12 +276,12 @@ TEST_F(MainWindowTest, TheChoiceToggleSelectsAndClearsAllFour) {
     auto* toggle = new QPushButton(QStringLiteral("Select ALL"), group);
     layout->addWidget(toggle);
 
-    window->handleEvent(10009);
+    window->handleEvent(kSelectAllCode);
     EXPECT_EQ(toggle->text(), QStringLiteral("Clear ALL"));
     for (QCheckBox* box : boxes)
         EXPECT_TRUE(box->isChecked());
     boxes[1]->setChecked(false);
-    window->handleEvent(10009);
+    window->handleEvent(kSelectAllCode);
     EXPECT_EQ(toggle->text(), QStringLiteral("Select ALL"));
     for (QCheckBox* box : boxes)
         EXPECT_FALSE(box->isChecked());

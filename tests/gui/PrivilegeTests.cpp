@@ -9,6 +9,7 @@
 #include "HelpAboutDialog.h"
 #include "KORAButton.h"
 #include "KORAWindow.h"
+#include "MainWindowCodes.h"
 #include "ModalDriver.h"
 #include "PasswordDialog.h"
 #include "PrivilegeLevel.h"
@@ -218,7 +219,7 @@ TEST_F(PrivilegeTest, LoginTakesTheStoredPasswordExactlyAndOpensTheAdministrator
     EXPECT_EQ(screenName(), QStringLiteral("MenuWindow"));
     EXPECT_TRUE(utilitiesButtonShown());
     EXPECT_TRUE(aircraftMenuEnabled());
-    window->handleEvent(10007);
+    window->handleEvent(kUtilitiesCode);
     EXPECT_EQ(screenName(), QStringLiteral("Utilities"));
 
     // Back to flight line: the main menu without utilities, and F9 does nothing there.
@@ -255,8 +256,8 @@ TEST_F(PrivilegeTest, AdministratorAgainOrFromTheMakersLevelNeedsNoLogin) {
     ASSERT_TRUE(addAircraft(QStringLiteral("F-GZLK"), notifier));
     notifier.messages.clear();
     openAsAdministrator();
-    window->handleEvent(10000);
-    window->handleEvent(10006);
+    window->handleEvent(kShowMainMenuCode);
+    window->handleEvent(kMemoryEraseCode);
     ASSERT_EQ(screenName(), QStringLiteral("ClearData"));
     ASSERT_FALSE(aircraftMenuEnabled());
     expectNoModal([&] { action("PUI_PRIV_ADMINISTRATOR")->trigger(); });
@@ -349,14 +350,14 @@ TEST_F(PrivilegeTest, InactivityFallsBackToFlightLineOnceTheTimeOutHasPassed) {
         setInactivityTimeout(timeout);
         notifier.messages.clear();
         openAsAdministrator();
-        window->handleEvent(10000);
+        window->handleEvent(kShowMainMenuCode);
         now += timeout;
-        window->handleEvent(10002);
+        window->handleEvent(kTimerTickCode);
         EXPECT_TRUE(notifier.messages.isEmpty()) << timeout;
         EXPECT_EQ(privilegeLevel(), kAdministratorLevel) << timeout;
 
         now += 1;
-        window->handleEvent(10002);
+        window->handleEvent(kTimerTickCode);
         EXPECT_EQ(notifier.messages, QList<Message>({kRevertMessage})) << timeout;
         expectLevel(kFlightLineLevel);
         EXPECT_EQ(screenName(), QStringLiteral("MenuWindow"));
@@ -380,21 +381,21 @@ TEST_F(PrivilegeTest, KeysAndClicksCountAsInputThePointerAloneDoesNot) {
         now += 1;
         input();
         now += 1;
-        window->handleEvent(10002);
+        window->handleEvent(kTimerTickCode);
         EXPECT_TRUE(notifier.messages.isEmpty());
     }
     now += 1;
     QTest::mouseMove(back);
     QTest::mouseMove(window->currentScreen());
     now += 1;
-    window->handleEvent(10002);
+    window->handleEvent(kTimerTickCode);
     EXPECT_EQ(notifier.messages, QList<Message>({kRevertMessage}));
     EXPECT_EQ(privilegeLevel(), kFlightLineLevel);
 
     // At flight line nothing is watched, however long it stays quiet.
     notifier.messages.clear();
     now += 100000;
-    window->handleEvent(10002);
+    window->handleEvent(kTimerTickCode);
     QTest::qWait(250);
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
@@ -407,7 +408,7 @@ TEST_F(PrivilegeTest, AModalDialogHoldsTheWatchUntilItCloses) {
     whenModal<HelpAboutDialog>([&](HelpAboutDialog* about) {
         now += 10;
         QTest::keyClick(about, Qt::Key_A);
-        window->handleEvent(10002);
+        window->handleEvent(kTimerTickCode);
         QTest::qWait(250);
         EXPECT_TRUE(notifier.messages.isEmpty());
         EXPECT_EQ(privilegeLevel(), kAdministratorLevel);
@@ -422,19 +423,19 @@ TEST_F(PrivilegeTest, AModalDialogHoldsTheWatchUntilItCloses) {
 TEST_F(PrivilegeTest, AnUploadIsNotCutShortByTheWatch) {
     setInactivityTimeout(1);
     openAsAdministrator();
-    window->handleEvent(10000);
-    window->handleEvent(10007);
+    window->handleEvent(kShowMainMenuCode);
+    window->handleEvent(kUtilitiesCode);
     auto* utilities = qobject_cast<UtilitiesScreen*>(window->currentScreen());
     ASSERT_NE(utilities, nullptr);
     emit utilities->uploadRunning(true);
     now += 60;
-    window->handleEvent(10002);
+    window->handleEvent(kTimerTickCode);
     EXPECT_TRUE(notifier.messages.isEmpty());
     EXPECT_EQ(screenName(), QStringLiteral("Utilities"));
 
     emit utilities->uploadRunning(false);
     now += 1;
-    window->handleEvent(10002);
+    window->handleEvent(kTimerTickCode);
     EXPECT_EQ(notifier.messages, QList<Message>({kRevertMessage}));
     EXPECT_EQ(privilegeLevel(), kFlightLineLevel);
 }

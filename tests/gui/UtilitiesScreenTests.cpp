@@ -7,6 +7,7 @@
 #include "DisplayFonts.h"
 #include "KORALib.h"
 #include "KORAWindow.h"
+#include "MainWindowCodes.h"
 #include "ModalDriver.h"
 #include "PrivilegeLevel.h"
 #include "RecordingNotifier.h"
@@ -314,7 +315,7 @@ TEST_F(UtilitiesScreenTest, FlightLineHasNoUtilities) {
     press(Qt::Key_F5);
     press(Qt::Key_F9);
     EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
-    window->handleEvent(10007);
+    window->handleEvent(kUtilitiesCode);
     EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
 }
 

@@ -8,6 +8,7 @@
 #include "FlightSelection.h"
 #include "KORAButton.h"
 #include "KORAWindow.h"
+#include "MainWindowCodes.h"
 #include "ModalDriver.h"
 #include "Plot2D.h"
 #include "PlotWindow.h"
@@ -334,8 +335,10 @@ TEST(SetupDialogTest, FiveFlightButtonsToARowAndEachChangeIsSentAtOnce) {
     QTest::mouseClick(setup.flightButtons()[2], Qt::LeftButton);
     setup.findChild<QAbstractButton*>(QStringLiteral("B_YGRID"))->click();
     setup.findChild<QAbstractButton*>(QStringLiteral("B_WINDOW_HANN"))->click();
-    EXPECT_EQ(sent, (QList<std::pair<int, quint32>>{
-                        {13007, 2u | 0x80000000u}, {13007, 2u}, {13010, 0u}, {13017, 1u}}));
+    EXPECT_EQ(sent, (QList<std::pair<int, quint32>>{{kShowSeriesEvent, 2u | kHideSeriesFlag},
+                                                    {kShowSeriesEvent, 2u},
+                                                    {kYGridEvent, 0u},
+                                                    {kWindowTypeEvent, 1u}}));
 
     SetupDialog waterfall(
         {QList<bool>(7, true), false, false, 1, true}, flights, [](int, quint32) {}, QFont(),
@@ -564,7 +567,7 @@ TEST_F(ViewerTest, F8AndB4OfTheMainMenuOpenTheViewerAndF1AndEscServeIt) {
     writeViewerRawFile(data, flightNumbers(2));
     KORAWindow window(persist, notifier, {});
     window.show();
-    window.handleEvent(10000);
+    window.handleEvent(kShowMainMenuCode);
     auto* b4 = window.currentScreen()->findChild<KORAButton*>(QStringLiteral("B4"));
     ASSERT_TRUE(b4 != nullptr && b4->isEnabled());
     whenModal<SelectDialog>([](SelectDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
