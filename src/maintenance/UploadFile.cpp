@@ -135,8 +135,10 @@ public:
             result_.line = 0;
             result_.wordText.clear();
         }
+        // A refused file keeps no words, nor the memory they took: assigning an empty list
+        // frees it, where clear() would keep it for words that never come.
         if (result_.problem != UploadFileReading::Problem::None)
-            result_.words.clear();
+            result_.words = {};
     }
 
 private:
@@ -265,7 +267,7 @@ UploadFileReading readUploadWords(QIODevice& device) {
         const qint64 count = device.read(chunk.data(), kReadChunk);
         if (count < 0) {
             result.problem = UploadFileReading::Problem::Unreadable;
-            result.words.clear();
+            result.words = {};
             return result;
         }
         if (count == 0)

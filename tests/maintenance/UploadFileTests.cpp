@@ -93,6 +93,9 @@ TEST_P(ReadingUploadText, GivesTheWordsOrTheProblem) {
     const UploadFileReading reading = readText(c.text);
     EXPECT_EQ(reading.problem, c.problem);
     EXPECT_EQ(reading.words, c.words);
+    if (c.problem != Problem::None) {
+        EXPECT_EQ(reading.words.capacity(), 0) << "a refused file keeps the words' memory";
+    }
     EXPECT_EQ(reading.line, c.line);
     EXPECT_EQ(reading.wordText, c.wordText);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ReceivedCommand.h"
 #include "SimulatorFault.h"
+#include "UnitModel.h"
 #include "UnitSimulatorConfig.h"
 
 #include <QByteArray>
@@ -11,33 +13,10 @@
 #include <memory>
 #include <optional>
 
-// The three memories of an engine that the erase commands 101, 102 and 103 clear.
-enum class UnitMemory { Bearing4Data, Bearing4History, AccelHistory };
-
-// One command packet as the simulated unit read it. A packet that was cut short or carried
-// an impossible length is recorded too, with whatever arrived.
-struct ReceivedCommand {
-    quint32 length = 0; // the packet's own length word
-    quint32 code = 0;
-    QList<quint32> payload;
-    QByteArray packet; // the bytes as received
-    quint32 ack = 0;   // what the unit made of it, before any fault
-};
-
-// A ZELK unit on loopback: serves the command protocol to one client at a time on a
-// thread of its own, and misbehaves on request through a table of faults. Binds
-// 127.0.0.1 only.
-//
-// Uploads (240 main software, 242 DSP software, 243 DSP configuration): a packet is taken
-// when its payload is exactly 1280 words; anything else is refused with ack 2. The unit
-// keeps one image per kind. A run of packets of one kind is one image: the first packet of
-// a kind after any other command starts the image afresh, and each packet taken appends
-// its words. There is no last-packet marker on the wire, so the image counts as complete
-// whenever a packet has been taken: the kind's part number (main software, DSP software,
-// configuration) becomes the image's first 16 bytes, its first four words as they travel
-// (big-endian), NULs included. A file that starts with the words 5A4B3437 33302D43
-// 462D3030 30390000 thus reads back as "ZK4730-CF-0009". A refused or unanswered packet
-// changes nothing.
+// A ZELK unit on loopback: the unit's model (UnitModel) behind a socket server of its own
+// (UnitServer), misbehaving on request through a table of faults (FaultInjector). Serves
+// one client at a time on a thread of its own and binds 127.0.0.1 only. The upload rules
+// are UnitModel's.
 class UnitSimulator {
 public:
     explicit UnitSimulator(UnitSimulatorConfig config = {});
