@@ -157,10 +157,12 @@ protected:
         item(QStringLiteral("PUI_DISPLAY"))->trigger();
     }
     // A key in the viewer, made the active window first (a tabulation or a dialog may have
-    // taken that).
+    // taken that). A closed dialog hands the keys back to the window that was active before
+    // it, the tabulation perhaps, and a tabulation shares the viewer's activation: only the
+    // application's active window tells which of the two has the keys.
     void keyClick(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         viewer->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == viewer; }));
         QTest::keyClick(viewer, key, modifiers);
     }
     static void clickIn(SetupDialog* setup, const char* name) {
