@@ -2,6 +2,7 @@
 
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
+#include "DownloadFileNames.h"
 #include "FixedText.h"
 #include "KORALib.h"
 #include "Notifier.h"
@@ -102,8 +103,7 @@ int leadingNumber(QStringView text) {
 // match on the technician's PC), in code-unit order whatever the locale and the file
 // system's own order. Matched by hand: a name filter costs a regular expression per
 // directory, which is most of a scan's time.
-QStringList sortedEntries(const QString& directory, QLatin1StringView suffix,
-                          QDir::Filters filters) {
+QStringList sortedEntries(const QString& directory, const QString& suffix, QDir::Filters filters) {
     QStringList names;
     QDirIterator entries(directory, filters);
     while (entries.hasNext()) {
@@ -119,7 +119,7 @@ QStringList sortedEntries(const QString& directory, QLatin1StringView suffix,
 } // namespace
 
 QStringList rawFileNames(const QString& engineDirectory) {
-    return sortedEntries(engineDirectory, kRawFileSuffix, QDir::Files);
+    return sortedEntries(engineDirectory, QLatin1Char('.') + kRawFileExtension, QDir::Files);
 }
 
 QList<FlightListElement> listRawFlightDataFile(const QString& path) {

@@ -63,9 +63,8 @@ struct FlightEntry {
 // Settings and texts of the flight selection.
 inline const QString kPlotMemoryTypeKey = QStringLiteral("Plot2D_MemType");
 inline const QString kPlotNewestOnlyKey = QStringLiteral("Plot2D_NewestOnly");
-// The scanned names: "*_data" directories, "*.raw" files.
-inline constexpr QLatin1StringView kAircraftDataSuffix("_data");
-inline constexpr QLatin1StringView kRawFileSuffix(".raw");
+// The scanned aircraft directories: "*_data" (the raw files are the download's "*.raw").
+inline const QString kAircraftDataSuffix = QStringLiteral("_data");
 inline const QString kEngineDirectoryPattern = QStringLiteral("engine_%1");
 // printf format: flight number, day, month text, year, hour, minute.
 inline constexpr char kFlightEntryFormat[] = "Flight: %04d   Date: %02d-%s-%d (%02d:%02d)";
