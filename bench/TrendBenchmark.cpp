@@ -12,6 +12,7 @@
 // bench_trend [FOLDER [ROUNDS]]: the files go to a new folder below FOLDER (default: the
 // temporary folder) and are removed at the end.
 #include "AircraftPaths.h"
+#include "BenchMeasures.h"
 #include "CraftedRawFile.h"
 #include "FlightSelection.h"
 #include "OwnHome.h"
@@ -114,11 +115,6 @@ bool dropPageCache() {
     const bool dropped = ::write(descriptor, "3", 1) == 1;
     ::close(descriptor);
     return dropped;
-}
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // Alternating runs, the cache dropped before each when `cold`.

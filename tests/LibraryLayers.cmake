@@ -74,6 +74,11 @@ endfunction()
 # Looking at stored flight data needs no socket: the flight data files, the viewer and the
 # health code never reach the unit link or the maintenance code.
 keep_apart("^(flightdata|viewer|health)_(core|ui)$" "^(link|maintenance)_(core|ui)$")
+# The index is a cache below the viewer: it never reaches the viewer or the windows above it.
+keep_apart("^health_core$" "^(viewer|shell)_(core|ui)$")
+# Signal arithmetic stands on its own: the viewer, the health code, the simulator and the
+# benchmarks all use it, so it uses none of them, nor Qt.
+keep_apart("^signal_core$" "^(Qt6::(Core|Gui|Widgets|Sql)|toolkit|(common|link|aircraft|maintenance|flightdata|download|health|viewer|shell)_(core|ui))$")
 # What needs no window links QtCore only, so that brix-cli's commands, the tests and the
 # benchmarks run without a display.
 keep_apart("^([a-z]+_core|cli_commands)$" "^(Qt6::(Gui|Widgets|PrintSupport|Svg|UiTools)|toolkit|[a-z]+_ui)$")

@@ -215,6 +215,8 @@ bool KORALibRemoveEngineType(const QString& type) {
     }
     if (!matched)
         return false;
+    settings.remove(engineBearingGroup(type));
+    settings.remove(engineLimitsGroup(type));
     settings.remove(engineTypeKey(index));
     for (; settings.contains(engineTypeKey(index + 1)); ++index) {
         settings.setValue(engineTypeKey(index), settings.value(engineTypeKey(index + 1)));

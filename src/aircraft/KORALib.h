@@ -50,8 +50,9 @@ int downloadedFileCount(const QString& id);
 QStringList KORALibListEngineTypes();
 // Every top-level "EngineType_..." key, gaps or not.
 int KORALibCountEngineTypes();
-// Removes the first entry equal to the type (case-sensitive) and closes the gap. False when
-// no entry matched; nothing is changed then.
+// Removes the first entry equal to the type (case-sensitive) and closes the gap, and the
+// type's bearing geometry and health limits with it. False when no entry matched; nothing is
+// changed then.
 bool KORALibRemoveEngineType(const QString& type);
 
 // Imports the aircraft of a comma-separated file (see AircraftImportParser.h); each imported

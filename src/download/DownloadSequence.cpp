@@ -1,6 +1,7 @@
 #include "DownloadSequence.h"
 
 #include "AircraftPaths.h"
+#include "BackgroundConversion.h"
 #include "DownloadLogging.h"
 #include "DownloadView.h"
 #include "FixedText.h"
@@ -82,15 +83,21 @@ DownloadSequence::DownloadSequence(UnitLink& link, const PartNumberRecord& partN
 DownloadSequence::DownloadSequence(UnitLink& link, const PartNumberRecord& partNumbers,
                                    const AircraftRecord& record, DownloadView& view,
                                    Notifier& notifier, Options options)
-    : link_(link), cancelRequested_(std::move(options.cancelRequested)), partNumbers_(partNumbers),
-      record_(record), view_(view), notifier_(notifier),
+    : link_(link), cancelRequested_(std::move(options.cancelRequested)),
+      rawFileSaved_(std::move(options.rawFileSaved)),
+      closingLines_(std::move(options.closingLines)), partNumbers_(partNumbers), record_(record),
+      view_(view), notifier_(notifier),
       dataDirectory_(options.dataDirectory.isEmpty() ? registerDataDirectory()
                                                      : options.dataDirectory),
-      steps_(buildSteps(record, options)), erase_(link) {
+      steps_(buildSteps(record, options)), erase_(link),
+      background_(options.convertOnOwnThread ? std::make_unique<BackgroundConversion>(notifier)
+                                             : nullptr) {
     for (int engine = 0; engine < AircraftRecord::kEngineCount; ++engine)
         for (int kind = 0; kind < kStepsPerEngine; ++kind)
             lines_[engine][kind] = lineText(DownloadStepKind(kind));
 }
+
+DownloadSequence::~DownloadSequence() = default;
 
 std::array<DownloadStep, DownloadSequence::kStepCount>
 DownloadSequence::buildSteps(const AircraftRecord& record, const Options& options) {
@@ -178,7 +185,8 @@ void DownloadSequence::startCurrentStep() {
                 return;
             break;
         case DownloadStepKind::PostProcess:
-            postProcess(step);
+            if (postProcess(step))
+                return;
             break;
         default:
             if (startErase(step))
@@ -247,21 +255,39 @@ void DownloadSequence::tickDownload(const DownloadStep& step) {
 
 // A failed download is converted all the same: the conversion then tells the technician
 // that no data came, which says more than a bare "Failed".
-void DownloadSequence::postProcess(const DownloadStep& step) {
+bool DownloadSequence::postProcess(const DownloadStep& step) {
     const int engine = step.engineIndex;
     view_.setActivity(kPostProcessingText.arg(engine + 1));
     percentDisplay_ = true;
     view_.showPercent(0);
 
     postProcessing_ = true;
-    QElapsedTimer conversion;
-    conversion.start();
+    conversionTimer_.start();
     const QDateTime now = QDateTime::currentDateTime();
-    const ReformatResult result = ReformatData(
-        responseFiles_[engine], engine, record_, dataDirectory_, partNumbers_, notifier_,
-        [this](int percent) { view_.showPercent(percent); }, true, now,
-        keptResponseName(readFixedText(record_.aircraftId), engine, now));
-    conversionMs_ += conversion.elapsed();
+    BackgroundConversion::Work convert =
+        [response = responseFiles_[engine], engine, record = record_,
+         dataDirectory = dataDirectory_, partNumbers = partNumbers_, now,
+         keepAs = keptResponseName(readFixedText(record_.aircraftId), engine, now)](
+            Notifier& notifier, const std::function<void(int)>& progress) {
+            return ReformatData(response, engine, record, dataDirectory, partNumbers, notifier,
+                                progress, true, now, keepAs);
+        };
+    const auto progress = [this](int percent) { view_.showPercent(percent); };
+    if (background_ == nullptr) {
+        endPostProcess(step, convert(notifier_, progress));
+        return false;
+    }
+    background_->start(std::move(convert), progress, [this, &step](const ReformatResult& result) {
+        endPostProcess(step, result);
+        if (state_ == State::Running)
+            advance();
+    });
+    return true;
+}
+
+void DownloadSequence::endPostProcess(const DownloadStep& step, const ReformatResult& result) {
+    const int engine = step.engineIndex;
+    conversionMs_ += conversionTimer_.elapsed();
     postProcessing_ = false;
 
     if (result.responseFileKept && result.keptResponsePath == responseFilePath())
@@ -272,8 +298,10 @@ void DownloadSequence::postProcess(const DownloadStep& step) {
     dataSaved_[engine] = downloaded_[engine] && result.complete();
     qCDebug(lcDownload) << "conversion of engine" << engine + 1 << "raw file saved"
                         << result.rawFileSaved << "slots" << result.slotsReceived;
+    if (result.rawFileSaved && rawFileSaved_)
+        rawFileSaved_(dataDirectory_, result.rawFilePath);
     if (state_ != State::Running)
-        return; // cancelled from within the conversion
+        return; // cancelled during the conversion
     endStep(step, dataSaved_[engine] ? DownloadOutcome::Completed : DownloadOutcome::Failed);
 }
 
@@ -354,6 +382,9 @@ void DownloadSequence::finish() {
     const int requested = requestedStepCount();
     if (requested == 0)
         view_.showNotice(kNothingRequestedText.arg(readFixedText(record_.aircraftId)));
+    if (closingLines_)
+        for (const QString& line : closingLines_())
+            view_.showNotice(line);
     const int failed = failedStepCount();
     const QString finalText = failed == 0
                                   ? kProcessingCompleteText

@@ -2,19 +2,23 @@
 
 #include "AircraftRecord.h"
 #include "EraseCommand.h"
+#include "PartNumberRecord.h"
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
+class BackgroundConversion;
 class DownloadView;
 class Notifier;
-class PartNumberRecord;
 class UnitLink;
+struct ReformatResult;
 
 enum class DownloadStepKind : int {
     DownloadData = 0,
@@ -74,8 +78,9 @@ inline const QString kDoneButtonText = QStringLiteral("Done (F5)");
 
 // The automatic download's step sequence: download, post-process and the three erases of
 // engine 1, then of engine 2, as the aircraft's record asks. The progress dialog's 100-ms
-// timer and brix-cli call tick(); the sequence polls the link and never blocks, except
-// that post-processing runs to its end within one tick.
+// timer and brix-cli call tick(); the sequence polls the link and never blocks. Post-
+// processing runs to its end within one tick, or, with `convertOnOwnThread`, on a thread of
+// its own while the ticks pass by; the next step starts only once it has ended.
 class DownloadSequence {
 public:
     static constexpr int kStepCount = 11;
@@ -91,6 +96,15 @@ public:
         // Asked before every step and before the end; true cancels the run there. For a
         // caller whose cancel cannot reach the sequence while it converts (a signal handler).
         std::function<bool()> cancelRequested;
+        // Converts each engine's data on a thread of its own, for a window that must go on
+        // painting; the thread that ticks the sequence runs an event loop then.
+        bool convertOnOwnThread = false;
+        // Called with the data directory and the raw flight data file as soon as an engine's
+        // download is on disk, so that the caller can index it.
+        std::function<void(const QString& dataDirectory, const QString& rawFilePath)> rawFileSaved;
+        // Asked once when the run reaches its end (never after a cancel): lines shown below the
+        // status lines, before the final text (the verdict on each engine that got new flights).
+        std::function<QStringList()> closingLines;
     };
 
     enum class State { NotStarted, Running, Done, Cancelled };
@@ -102,6 +116,8 @@ public:
                      Options options);
     DownloadSequence(UnitLink& link, const PartNumberRecord& partNumbers,
                      const AircraftRecord& record, DownloadView& view, Notifier& notifier);
+    // Waits for a conversion under way, so that its files are written whole.
+    ~DownloadSequence();
     DownloadSequence(const DownloadSequence&) = delete;
     DownloadSequence& operator=(const DownloadSequence&) = delete;
 
@@ -129,6 +145,9 @@ public:
 
     State state() const { return state_; }
     bool isRunning() const { return state_ == State::Running; }
+    // A conversion is under way (on its own thread), also after a cancel, until its files
+    // are written.
+    bool isConverting() const { return postProcessing_; }
     // "Cancel (F5)" until the end, then "Done (F5)".
     QString buttonText() const;
     const std::array<DownloadStep, kStepCount>& steps() const { return steps_; }
@@ -149,7 +168,9 @@ public:
 private:
     void startCurrentStep();
     bool startDownload(const DownloadStep& step);
-    void postProcess(const DownloadStep& step);
+    // True while the conversion goes on on its own thread.
+    bool postProcess(const DownloadStep& step);
+    void endPostProcess(const DownloadStep& step, const ReformatResult& result);
     bool startErase(const DownloadStep& step);
     void tickDownload(const DownloadStep& step);
     void tickErase(const DownloadStep& step);
@@ -162,7 +183,10 @@ private:
 
     UnitLink& link_;
     std::function<bool()> cancelRequested_;
-    const PartNumberRecord& partNumbers_;
+    std::function<void(const QString&, const QString&)> rawFileSaved_;
+    std::function<QStringList()> closingLines_;
+    // A copy: a conversion on its own thread reads it.
+    const PartNumberRecord partNumbers_;
     AircraftRecord record_;
     DownloadView& view_;
     Notifier& notifier_;
@@ -193,6 +217,10 @@ private:
     bool responseStuck_ = false;
 
     QElapsedTimer transferTimer_;
+    QElapsedTimer conversionTimer_;
     qint64 transferMs_ = 0;
     qint64 conversionMs_ = 0;
+
+    // Last, so that a conversion under way ends before anything it reports to goes.
+    std::unique_ptr<BackgroundConversion> background_;
 };

@@ -20,7 +20,8 @@ public:
     virtual void showSeconds(int value, int maximum) = 0;
     // A step has its outcome; `statusLine` is the line's final text.
     virtual void stepEnded(int engineIndex, DownloadStepKind kind, const QString& statusLine) = 0;
-    // A notice under the status lines: nothing was set to be done.
+    // A line under the status lines, after those before it: that nothing was set to be done,
+    // or the verdict on an engine that got new flights.
     virtual void showNotice(const QString& text) = 0;
     // The run reached its end (not called after a cancel); the button now reads "Done (F5)"
     // and `finalText`, also shown as the activity, says whether any step failed.

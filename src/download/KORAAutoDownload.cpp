@@ -6,7 +6,6 @@
 #include "UserPersist.h"
 
 #include <QBoxLayout>
-#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QProgressBar>
@@ -30,13 +29,21 @@ QFont statusLineFont() {
     return font;
 }
 
+// The window converts on a thread of its own, so that it goes on painting and its Cancel
+// acts at once.
+DownloadSequence::Options convertingOnOwnThread(DownloadSequence::Options options) {
+    options.convertOnOwnThread = true;
+    return options;
+}
+
 } // namespace
 
 KORAAutoDownload::KORAAutoDownload(UnitLink& link, const PartNumberRecord& partNumbers,
                                    const AircraftRecord& record, const QFont& normalFont,
                                    const QFont& midFont, UserPersist& persist, Notifier& notifier,
                                    QWidget* parent, DownloadSequence::Options options)
-    : DialogWindow(parent), sequence_(link, partNumbers, record, *this, notifier, options),
+    : DialogWindow(parent), sequence_(link, partNumbers, record, *this, notifier,
+                                      convertingOnOwnThread(std::move(options))),
       aircraftId_(readFixedText(record.aircraftId)) {
     setHelpContext(kHelpContext);
     keyMap().map(Qt::Key_F5, kButtonEvent);
@@ -92,7 +99,10 @@ KORAAutoDownload::~KORAAutoDownload() {
 int KORAAutoDownload::handleEvent(int code) {
     switch (code) {
     case kTickEvent:
-        tick();
+        if (!closing_)
+            sequence_.tick();
+        else if (!sequence_.isConverting())
+            endModal(kRejectedResult);
         break;
     case kReportEvent:
         if (reportButton_ != nullptr && !reportButton_->isHidden())
@@ -101,11 +111,18 @@ int KORAAutoDownload::handleEvent(int code) {
     case kButtonEvent:
         if (sequence_.state() == DownloadSequence::State::Done) {
             endModal(kAcceptedResult);
-        } else {
+        } else if (!closing_) {
             // Whatever the link still delivers for the dropped command is cleaned up by the
-            // owner of the link; waiting for it here would freeze the window.
+            // owner of the link; waiting for it here would freeze the window. A conversion
+            // under way is let finish its files first: the lines say "cancelled" at once,
+            // and the window closes once the files are on disk.
             cancelRun();
-            endModal(kRejectedResult);
+            if (sequence_.isConverting()) {
+                closing_ = true;
+                timer_->start();
+            } else {
+                endModal(kRejectedResult);
+            }
         }
         break;
     default:
@@ -116,15 +133,6 @@ int KORAAutoDownload::handleEvent(int code) {
 
 void KORAAutoDownload::reject() {
     handleEvent(kButtonEvent);
-}
-
-void KORAAutoDownload::tick() {
-    // The conversion keeps the window alive from within a tick, which lets the timer in again.
-    if (ticking_)
-        return;
-    ticking_ = true;
-    sequence_.tick();
-    ticking_ = false;
 }
 
 void KORAAutoDownload::cancelRun() {
@@ -159,13 +167,6 @@ void KORAAutoDownload::setBar(int value, int maximum, ProgressText text) {
 
 void KORAAutoDownload::showPercent(int value) {
     setBar(std::clamp(value, 0, 100), 100, ProgressText::Percent);
-    // Called again and again while a conversion runs within one tick: the window has to keep
-    // painting and the button has to keep working meanwhile. Once the run is cancelled the
-    // window is gone; the rest of the conversion takes no input, so that nothing new starts
-    // on top of the unfinished tick.
-    if (ticking_)
-        QCoreApplication::processEvents(sequence_.isRunning() ? QEventLoop::AllEvents
-                                                              : QEventLoop::ExcludeUserInputEvents);
 }
 
 void KORAAutoDownload::showSeconds(int value, int maximum) {
@@ -178,7 +179,7 @@ void KORAAutoDownload::stepEnded(int, DownloadStepKind, const QString&) {}
 void KORAAutoDownload::showNotice(const QString& text) {
     if (notice_ == nullptr)
         return;
-    notice_->setText(text);
+    notice_->setText(notice_->isHidden() ? text : notice_->text() + QLatin1Char('\n') + text);
     notice_->show();
 }
 

@@ -64,14 +64,14 @@ private:
     void showNotice(const QString& text) override;
     void finished(const QString& finalText) override;
 
-    void tick();
     void setBar(int value, int maximum, ProgressText text);
     void cancelRun();
     bool downloadedData() const;
 
     DownloadSequence sequence_;
     bool built_ = false;
-    bool ticking_ = false;
+    // Cancelled during a conversion: the window closes once the conversion has ended.
+    bool closing_ = false;
     QTimer* timer_ = nullptr;
 
     QLabel* lines_[AircraftRecord::kEngineCount][DownloadSequence::kStepsPerEngine] = {};

@@ -1,6 +1,7 @@
 #include "LeftoverFiles.h"
 
 #include "AircraftIdentifier.h"
+#include "DownloadFileNames.h"
 #include "DownloadLogging.h"
 
 #include <QCoreApplication>
@@ -93,8 +94,12 @@ int removeLeftoversOfEndedRuns(const QString& home, const QString& dataDirectory
     // Links inside the data directory are not followed: nothing outside it is touched.
     QDirIterator files(dataDirectory, {QStringLiteral(".*.part")},
                        QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    const QString indexFolder =
+        QDir(dataDirectory).absoluteFilePath(kIndexFolderName) + QLatin1Char('/');
     while (files.hasNext()) {
-        const QString path = files.next();
+        const QString path = QFileInfo(files.next()).absoluteFilePath();
+        if (path.startsWith(indexFolder))
+            continue; // the program's own folder holds no download
         if (belongsToEndedProcess(kPartPattern.match(files.fileName())) && removeLeftover(path))
             ++removed;
     }

@@ -13,6 +13,10 @@ struct DownloadFileNames {
     QString transientFile;   // n4ts_DDMMMYYYY_HHMM.dat
 };
 
+// The program's own folder in the data directory (the index of every flight): no scan of
+// downloaded files enters it, and the archive leaves it out.
+inline const QString kIndexFolderName = QStringLiteral(".brix");
+
 inline const QString kRawFilePrefix = QStringLiteral("n4orig");
 inline const QString kRawFileExtension = QStringLiteral("raw");
 inline const QString kSteadyStateFilePrefix = QStringLiteral("n4ss");

@@ -2,8 +2,67 @@
 
 #include "ApplicationSettings.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
 #include <chrono>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Keys and clicks that reach the program while a wait's own event loop runs. The window
+// system's are held back by the loop itself (it excludes user input), but one that the
+// program posts or sends to itself in the meantime (a queued call that types a key, a
+// replayed click) would be handled in the middle of the step: a second F5 on the main menu
+// would start another check inside the first. They are taken here and posted again, in
+// their order, once the wait is over. A window opened inside the wait (it runs a loop of
+// its own, one level deeper) takes its input as usual.
+class HeldInput : public QObject {
+public:
+    HeldInput() : level_(QThread::currentThread()->loopLevel() + 1) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~HeldInput() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        for (auto& [receiver, event] : held_)
+            if (receiver != nullptr)
+                QCoreApplication::postEvent(receiver, event.release());
+    }
+    HeldInput(const HeldInput&) = delete;
+    HeldInput& operator=(const HeldInput&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (QThread::currentThread()->loopLevel() != level_)
+            return false;
+        switch (event->type()) {
+        case QEvent::ShortcutOverride: // accepted, so that no shortcut acts during the wait
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            held_.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
+            event->accept();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    const int level_;
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
+};
+
+} // namespace
 
 UnitLink::UnitLink() : host_(kDefaultIpAddress), port_(kDefaultPort) {
     commandBuffer_.fill(0xFF);
@@ -116,20 +175,75 @@ bool UnitLink::abortRequestedFor(quint64 sequence) const {
 }
 
 bool UnitLink::waitForCompletion(quint64 sequence, int timeoutMs) {
+    const auto done = [this, sequence] {
+        std::lock_guard lock(mutex_);
+        return completedSequence_ >= sequence && statusCode_ != LinkStatusWorking;
+    };
+    if (waitsOnEvents(timeoutMs))
+        return waitOnEvents(done, timeoutMs);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (completedSequence_ >= sequence && statusCode_ != LinkStatusWorking)
-                return true;
-        }
+        if (done())
+            return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !doneEvent.wait(int(left.count()))) {
-            std::lock_guard lock(mutex_);
-            return completedSequence_ >= sequence && statusCode_ != LinkStatusWorking;
+        if (left.count() <= 0 || !doneEvent.wait(int(left.count())))
+            return done();
+    }
+}
+
+bool UnitLink::waitForReport(int timeoutMs) {
+    if (waitsOnEvents(timeoutMs))
+        return waitOnEvents([this] { return doneEvent.wait(0); }, timeoutMs);
+    return doneEvent.wait(timeoutMs);
+}
+
+bool UnitLink::waitsOnEvents(int timeoutMs) {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return timeoutMs > 0 && application != nullptr &&
+           QThread::currentThread() == application->thread();
+}
+
+bool UnitLink::waitOnEvents(const std::function<bool()>& done, int timeoutMs) {
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    // The time-outs are the unit's, to the millisecond, not a coarse timer's.
+    timeout.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // A wait begun within another (from a timer of the enclosing wait's loop) wakes both.
+    std::function<void()> enclosing;
+    {
+        std::lock_guard lock(waiterMutex_);
+        enclosing = wakeWaiter_;
+        // Queued by name: the event carries no object of ours from the worker's thread to
+        // this one, so nothing of ours is shared beyond what waiterMutex_ guards.
+        wakeWaiter_ = [&loop, enclosing] {
+            QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+            if (enclosing)
+                enclosing();
+        };
+    }
+    timeout.start(timeoutMs);
+    bool result = done();
+    {
+        const HeldInput held;
+        while (!result && timeout.isActive()) {
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+            result = done();
         }
     }
+    {
+        std::lock_guard lock(waiterMutex_);
+        wakeWaiter_ = std::move(enclosing);
+    }
+    return result;
+}
+
+void UnitLink::wakeWaiter() {
+    std::lock_guard lock(waiterMutex_);
+    if (wakeWaiter_)
+        wakeWaiter_();
 }
 
 UnitLink::Command UnitLink::takeCommand() const {
@@ -154,6 +268,7 @@ void UnitLink::complete(quint64 sequence, int code, const QString& text, const Q
     if (stale && !file.isEmpty())
         QFile::remove(file);
     doneEvent.set();
+    wakeWaiter();
 }
 
 void UnitLink::publishStatus(int code, const QString& text) {
@@ -165,6 +280,7 @@ void UnitLink::publishStatus(int code, const QString& text) {
         answerOfAnotherCommand_ = false;
     }
     doneEvent.set();
+    wakeWaiter();
 }
 
 void UnitLink::publishWorkerEnd(int code, const QString& text) {
@@ -176,4 +292,5 @@ void UnitLink::publishWorkerEnd(int code, const QString& text) {
         statusText_ = text;
     }
     doneEvent.set();
+    wakeWaiter();
 }

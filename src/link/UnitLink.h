@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 enum LinkStatusCode : int {
@@ -87,8 +88,14 @@ public:
     bool abortRequestedFor(quint64 sequence) const;
 
     // Waits up to `timeoutMs` (0 polls) for the outcome of command `sequence`. True once
-    // the worker has reported it; statusCode() then holds that outcome.
+    // the worker has reported it; statusCode() then holds that outcome. On the application's
+    // thread the wait runs a local event loop that the worker's report ends: windows go on
+    // painting and timers go on running, while keys and clicks are held until the wait is
+    // over (none is lost, none acts in the middle of the step). Elsewhere it blocks.
     bool waitForCompletion(quint64 sequence, int timeoutMs);
+    // Waits in the same way up to `timeoutMs` for the worker's next report (its connection,
+    // its end, a command's outcome). True when one came; it is taken, as doneEvent.wait does.
+    bool waitForReport(int timeoutMs);
 
     // For the worker ------------------------------------------------------------------
     struct Command {
@@ -110,7 +117,18 @@ public:
     void publishWorkerEnd(int code, const QString& text);
 
 private:
+    // True when a wait of `timeoutMs` runs an event loop: on the application's thread.
+    static bool waitsOnEvents(int timeoutMs);
+    // Runs a local event loop until `done` holds or `timeoutMs` passes; the worker's
+    // reports wake it to look again.
+    bool waitOnEvents(const std::function<bool()>& done, int timeoutMs);
+    // Tells a waiting event loop that the worker has reported; called from the worker.
+    void wakeWaiter();
+
     mutable std::mutex mutex_;
+    // Ends the wait of the event loop that waits for the worker, from any thread.
+    std::mutex waiterMutex_;
+    std::function<void()> wakeWaiter_;
     QString host_;
     int port_;
     std::array<unsigned char, kCommandBufferSize> commandBuffer_;

@@ -136,7 +136,7 @@ bool UnitConnection::startWorker(CommunicationView& view) {
     link_->resetStatus();
     worker_.start(link_);
     view.setWaitCursor(true);
-    const bool signalled = link_->doneEvent.wait(kConnectWaitMs);
+    const bool signalled = link_->waitForReport(kConnectWaitMs);
     view.setWaitCursor(false);
     return signalled && link_->statusCode() == LinkStatusThreadInitialised;
 }

@@ -1,5 +1,6 @@
 #include "ArchiveExport.h"
 
+#include "DownloadFileNames.h"
 #include "Notifier.h"
 
 #include <QCoreApplication>
@@ -212,16 +213,25 @@ ArchiveResult exportArchive(const QString& dataDirectory, const QString& chosenT
     // begins with "-" from being read as an option. Through a link, tar would store the link
     // alone: it is entered instead, and its content named after it.
     QStringList tarArguments{QStringLiteral("cf"), archive, QStringLiteral("-C")};
+    // The program's own folder holds only what can be built again from the raw files; only
+    // the one at the top is left out, matched as the exact name whatever characters it holds.
+    const auto leaveOut = [](const QString& topName) {
+        return QStringList{QStringLiteral("--anchored"), QStringLiteral("--no-wildcards"),
+                           QStringLiteral("--exclude=") + topName + QLatin1Char('/') +
+                               kIndexFolderName};
+    };
     if (data.isSymLink()) {
         QString name = data.fileName();
         name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
         name.replace(QLatin1Char('&'), QStringLiteral("\\&"));
         // A name holds no "/": it delimits the expression. "S" leaves link targets alone.
         tarArguments << data.absoluteFilePath()
-                     << QStringLiteral("--transform=s/^\\./%1/S").arg(name) << QStringLiteral("--")
+                     << QStringLiteral("--transform=s/^\\./%1/S").arg(name)
+                     << leaveOut(QStringLiteral(".")) << QStringLiteral("--")
                      << QStringLiteral(".");
     } else {
-        tarArguments << data.absolutePath() << QStringLiteral("--") << data.fileName();
+        tarArguments << data.absolutePath() << leaveOut(data.fileName()) << QStringLiteral("--")
+                     << data.fileName();
     }
     if (!work.isValid()) {
         notifier.critical(kErrorTitle,

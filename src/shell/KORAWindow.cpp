@@ -10,15 +10,22 @@
 #include "Controls.h"
 #include "DataDirectoryPreparation.h"
 #include "DataFolder.h"
+#include "DownloadVerdicts.h"
 #include "EngineTypeMirroring.h"
 #include "EventCodes.h"
+#include "FixedText.h"
+#include "FleetHealthLaunch.h"
+#include "FleetHealthWindow.h"
+#include "FlightIndex.h"
 #include "HelpAboutDialog.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
+#include "KORABearingDialog.h"
 #include "KORAGroup.h"
 #include "KORALib.h"
+#include "KORALimitsDialog.h"
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "MainMenuScreen.h"
@@ -29,6 +36,7 @@
 #include "Plot2D.h"
 #include "PrivilegeLevel.h"
 #include "ResourceFiles.h"
+#include "SelectDialog.h"
 #include "SettingsMaintenance.h"
 #include "StartArguments.h"
 #include "StartOfRun.h"
@@ -71,6 +79,7 @@ constexpr MenuItem kMenuItems[] = {
     {"PUI_FILE_COMPRESS", kCompressCode, true},
     {"PUI_FILE_OPEN_DATA_FOLDER", kOpenDataFolderCode, true},
     {"PUI_FILE_REPORT", kMaintenanceReportCode, true},
+    {"PUI_FILE_FLEET_HEALTH", kFleetHealthCode, true},
     {"PUI_FILE_EXIT", kExitCode, true},
     {"PUI_PRIV_ADMINISTRATOR", kPrivilegeChangeCode, true},
     {"PUI_PRIV_FLIGHTLINE", kPrivilegeChangeCode, true},
@@ -80,6 +89,8 @@ constexpr MenuItem kMenuItems[] = {
     {"PUI_AI_IMPORT", kImportAircraftCode, true},
     {"PUI_AI_ADD_ENGINE_TYPE", kAddEngineTypeCode, true},
     {"PUI_AI_REMOVE_ENGINE_TYPE", kRemoveEngineTypeCode, true},
+    {"PUI_AI_BEARING", kBearingCode, true},
+    {"PUI_AI_LIMITS", kLimitsCode, true},
     {"PUI_HELP_USER_GUIDE", kUserGuideCode, true},
     {"PUI_HELP_ABOUT", kAboutCode, true},
 };
@@ -109,14 +120,6 @@ KORAWindow::KORAWindow(UserPersist& persist, Notifier& notifier, const QStringLi
     date_ = findControl<QLabel>(this, {QStringLiteral("StatusBar"), QStringLiteral("DATE")});
     refreshDate();
     statusView_ = std::make_unique<StatusBarView>(this, persist_, fonts_.normal);
-
-    importDialog_ = new QFileDialog(this, kImportDialogTitle.arg(kProgramTitle),
-                                    registerDataDirectory(), kImportFileFilter);
-    importDialog_->setOption(QFileDialog::DontUseNativeDialog);
-    importDialog_->setFileMode(QFileDialog::ExistingFile);
-    // Room for whole names and dates on a laptop screen.
-    importDialog_->resize(kImportDialogSize);
-    applyFont(importDialog_, fonts_.normal);
 
     setBackButton(kExitButtonText, kExitCode);
     if (auto* check = findControl<QAbstractButton>(
@@ -258,6 +261,7 @@ void KORAWindow::showMainMenu() {
     keyMap().map(Qt::Key_F7, kMemoryEraseCode);
     keyMap().map(Qt::Key_F8, kPlotCode);
     keyMap().map(Qt::Key_F9, kUtilitiesCode);
+    keyMap().map(Qt::Key_F10, kFleetHealthCode);
     showScreenHelpText(kMainWindowHelpKey);
 }
 
@@ -402,10 +406,16 @@ int KORAWindow::handleEvent(int code) {
         runRegisterDialog<KORAAddEngineTypeDialog>();
         return 0;
     case kRemoveEngineTypeCode:
-        if (KORALibCountEngineTypes() > 0)
-            runRegisterDialog<KORARemoveEngineTypeDialog>();
-        else
-            notifier_.warning(kProgramTitle, kNoEngineFoundText);
+        runEngineTypeDialog<KORARemoveEngineTypeDialog>();
+        return 0;
+    case kBearingCode:
+        runEngineTypeDialog<KORABearingDialog>();
+        return 0;
+    case kLimitsCode:
+        runEngineTypeDialog<KORALimitsDialog>();
+        return 0;
+    case kFleetHealthCode:
+        showFleetHealth();
         return 0;
     case kCheckCommunicationCode:
         if (checkCommunication())
@@ -445,12 +455,24 @@ void KORAWindow::runDownload() {
     KORAAircraftInfoDialog aircraftDialog(fonts_.normal, record, persist_, notifier_, this);
     aircraftDialog.setWindowTitle(kDownloadDialogTitle.arg(kProgramTitle));
     if (aircraftDialog.runModal() == kAcceptedResult) {
+        DownloadVerdicts verdicts(notifier_);
+        DownloadSequence::Options options;
+        options.rawFileSaved = [&verdicts](const QString& dataDirectory,
+                                           const QString& rawFilePath) {
+            verdicts.rawFileSaved(dataDirectory, rawFilePath);
+        };
+        options.closingLines = [&verdicts] { return verdicts.lines(); };
         KORAAutoDownload download(connection_.link(), connection_.partNumbers(), record,
-                                  fonts_.normal, fonts_.mid, persist_, notifier_, this);
+                                  fonts_.normal, fonts_.mid, persist_, notifier_, this, options);
         download.setReportAction([this](QWidget* parent, const QString& aircraftId) {
             writeReportFor(parent, fonts_.normal, aircraftId, notifier_);
         });
         download.runModal();
+        if (const std::optional<HealthState> worst = verdicts.worstState())
+            statusView_->setStatus(aircraftHealthStatus(readFixedText(record.aircraftId), *worst));
+        // The download may have changed any engine's state.
+        if (!fleetHealth_.isNull())
+            fleetHealth_->refresh();
         if (const QString responseFile = connection_.link().responseFile(); !responseFile.isEmpty())
             QFile::remove(responseFile);
     }
@@ -463,16 +485,40 @@ void KORAWindow::runRegisterDialog() {
     Dialog dialog(fonts_.normal, persist_, notifier_, this);
     if (!dialog.isBuilt())
         return;
-    // Its help is the main window's, which describes the aircraft menu.
-    dialog.setHelpContext(kMainHelpContext);
+    // Without a page of its own, its help is the main window's, which describes the aircraft
+    // menu.
+    if (dialog.helpContext().isEmpty())
+        dialog.setHelpContext(kMainHelpContext);
     dialog.runModal();
     registerChanged();
 }
 
+template <typename Dialog>
+void KORAWindow::runEngineTypeDialog() {
+    if (KORALibCountEngineTypes() > 0)
+        runRegisterDialog<Dialog>();
+    else
+        notifier_.warning(kProgramTitle, kNoEngineFoundText);
+}
+
+QFileDialog* KORAWindow::importDialog() {
+    if (importDialog_ != nullptr)
+        return importDialog_;
+    importDialog_ = new QFileDialog(this, kImportDialogTitle.arg(kProgramTitle),
+                                    registerDataDirectory(), kImportFileFilter);
+    importDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    importDialog_->setFileMode(QFileDialog::ExistingFile);
+    // Room for whole names and dates on a laptop screen.
+    importDialog_->resize(kImportDialogSize);
+    applyFont(importDialog_, fonts_.normal);
+    return importDialog_;
+}
+
 void KORAWindow::importAircraft() {
-    if (importDialog_->exec() != QDialog::Accepted || importDialog_->selectedFiles().isEmpty())
+    QFileDialog* dialog = importDialog();
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
-    KORALibImportAircraft(importDialog_->selectedFiles().constFirst(), notifier_);
+    KORALibImportAircraft(dialog->selectedFiles().constFirst(), notifier_);
     registerChanged();
 }
 
@@ -548,11 +594,26 @@ void KORAWindow::showAboutBox() {
         about.runModal();
 }
 
-// The viewer is a window of its own beside the main window, which it closes with. It runs
-// its flight selection while it is built; without loaded flights it is never shown.
+// One Fleet Health window at a time: asked for again, the open one comes to the front.
+void KORAWindow::showFleetHealth() {
+    if (fleetHealth_.isNull()) {
+        fleetHealth_ = openFleetHealth(this, fonts_.normal, persist_, notifier_);
+        return;
+    }
+    fleetHealth_->show();
+    fleetHealth_->raise();
+    fleetHealth_->activateWindow();
+}
+
+// The viewer is a window of its own beside the main window, which it closes with. It is
+// built only on the flights that its flight selection loaded.
 void KORAWindow::openViewer() {
-    auto* viewer = new Plot2D(persist_, fonts_.normal, notifier_, this);
-    if (!viewer->hasFlights()) {
+    QList<FlightDataElement> flights =
+        SelectDialog::chooseFlights(fonts_.normal, persist_, notifier_, this);
+    if (flights.isEmpty())
+        return;
+    auto* viewer = new Plot2D(std::move(flights), persist_, fonts_.normal, notifier_, this);
+    if (!viewer->isBuilt()) {
         delete viewer;
         return;
     }

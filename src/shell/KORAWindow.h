@@ -2,6 +2,7 @@
 
 #include "DisplayFonts.h"
 #include "EventHandler.h"
+#include "FleetHealthWindow.h"
 #include "InactivityWatch.h"
 #include "Screen.h"
 #include "UnitConnection.h"
@@ -59,6 +60,8 @@ public:
     UnitConnection& connection() { return connection_; }
     Screen* currentScreen() const { return screen_; }
     InactivityWatch& inactivityWatch() { return inactivityWatch_; }
+    // The open Fleet Health window, or nullptr.
+    FleetHealthWindow* fleetHealthWindow() const { return fleetHealth_; }
     // The folder whose sibling "doc" holds the user guide: the program's own by default.
     void setProgramDirectory(const QString& directory) { programDirectory_ = directory; }
 
@@ -84,6 +87,12 @@ private:
     // Runs one of the register's dialogs modally in the normal font and destroys it.
     template <typename Dialog>
     void runRegisterDialog();
+    // The same for a dialog that chooses among the engine types; says so when there is none.
+    template <typename Dialog>
+    void runEngineTypeDialog();
+    // The import file dialog, built by the first import: most runs import nothing, and the
+    // dialog costs more than the rest of the window to build.
+    QFileDialog* importDialog();
     void importAircraft();
     void registerChanged();
     void showClearMemory();
@@ -92,6 +101,7 @@ private:
     void revertForInactivity();
     void showAboutBox();
     void openViewer();
+    void showFleetHealth();
 
     UserPersist& persist_;
     Notifier& notifier_;
@@ -102,9 +112,11 @@ private:
     std::unique_ptr<StatusBarView> statusView_;
     QWidget* infoWindow_ = nullptr;
     QLabel* date_ = nullptr;
-    // Kept for the window's life, so that it opens where the user last picked a file.
+    // Kept for the window's life once built, so that it opens where the user last picked a
+    // file.
     QFileDialog* importDialog_ = nullptr;
     QPointer<Screen> screen_;
+    QPointer<FleetHealthWindow> fleetHealth_;
     UtilitiesMemory utilities_;
     QTimer timer_;
     InactivityWatch inactivityWatch_{[this] { revertForInactivity(); }};

@@ -30,6 +30,7 @@ MainMenuScreen::MainMenuScreen(UserPersist& persist, EventHandler& mainWindow,
         {"B3", kMemoryEraseCode, kClearButtonHelpFile},
         {"B4", kPlotCode, kOtherFunctionsButtonHelpFile},
         {"B5", kUtilitiesCode, kUtilitiesButtonHelpFile},
+        {"B6", kFleetHealthCode, kFleetHealthButtonHelpFile},
     };
     for (const MenuButton& entry : buttons) {
         auto* button = findChild<KORAButton*>(QLatin1String(entry.name));

@@ -14,6 +14,7 @@ inline const QString kAircraftInfoButtonHelpFile = QStringLiteral("KORA_Aircraft
 inline const QString kClearButtonHelpFile = QStringLiteral("KORA_ClearHelp.txt");
 inline const QString kOtherFunctionsButtonHelpFile = QStringLiteral("KORA_OtherFunctionsHelp.txt");
 inline const QString kUtilitiesButtonHelpFile = QStringLiteral("KORA_UtilitiesHelp.txt");
+inline const QString kFleetHealthButtonHelpFile = QStringLiteral("KORA_FleetHealthHelp.txt");
 
 // The main menu: one button per function, each with its help file shown beside it.
 class MainMenuScreen : public Screen {

@@ -39,4 +39,7 @@ enum MainWindowCode : int {
     kChangePasswordCode = 10037,
     kOpenDataFolderCode = 10038,
     kMaintenanceReportCode = 10039,
+    kBearingCode = 10040,
+    kLimitsCode = 10041,
+    kFleetHealthCode = 10042,
 };

@@ -18,8 +18,9 @@
 
 namespace {
 
-// The first link check blocks this thread for up to seven seconds: the window is drawn
-// first, or it would stay a black frame all that time.
+// The first link check waits up to seven seconds for the unit, holding back the
+// technician's keys meanwhile: the window is drawn first, so that the check's steps show
+// on a finished window.
 constexpr int kFirstDrawBoundMs = 2000;
 
 // The three files, each opened under its root and closed again at the end, in reverse.

@@ -48,7 +48,7 @@ QString readoutText(const PlotView& view, const PlotSelection& selection, int se
         return QString::asprintf("%s: Flight %.0f (%s)  Y = %8.5g", name.constData(), x,
                                  note.constData(), y);
     }
-    if (selection.parameterType == ParameterType::Fft)
+    if (isRecordSpectrum(selection.parameterType))
         return QString::asprintf("%s: %8.2f (Hz)  %8.3f (%s)", name.constData(), x, y, yUnit(view));
     if (selection.parameterType == ParameterType::Waterfall)
         return QString::asprintf("Frequency : %8.6g (Hz)", x);
@@ -72,7 +72,7 @@ QString deltaReadoutText(const PlotView& view, const PlotSelection& selection, i
     const double dy = xy->second - reference->second;
     if (selection.parameterType == ParameterType::Waterfall)
         return readout + QString::asprintf("  dF = %.2f (Hz)", dx);
-    if (selection.parameterType == ParameterType::Fft)
+    if (isRecordSpectrum(selection.parameterType))
         return readout + QString::asprintf("  dF = %.2f (Hz)  dY = %.3f (%s)", dx, dy, yUnit(view));
     if (selection.parameterType == ParameterType::TimeHistory)
         return readout + QString::asprintf("  dX = %.4g (ms)  dY = %.5g", dx, dy);

@@ -12,7 +12,7 @@ double amplitudeToDecibels(double amplitudeG) {
 }
 
 PlotView decibelView(const PlotView& view, const PlotSelection& selection) {
-    const bool spectrum = selection.parameterType == ParameterType::Fft;
+    const bool spectrum = isRecordSpectrum(selection.parameterType);
     if (view.decibels || (!spectrum && selection.parameterType != ParameterType::Waterfall))
         return view;
     PlotView converted = view;
@@ -28,7 +28,9 @@ PlotView decibelView(const PlotView& view, const PlotSelection& selection) {
         }
     }
     if (spectrum)
-        converted.yAxisTitle = kDecibelAxisTitle;
+        converted.yAxisTitle = selection.parameterType == ParameterType::EnvelopeFft
+                                   ? kEnvelopeDecibelAxisTitle
+                                   : kDecibelAxisTitle;
     converted.yAxisMinimum = std::isfinite(minimum) ? minimum : kDecibelFloor;
     return converted;
 }

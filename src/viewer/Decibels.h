@@ -11,6 +11,7 @@ inline const QString kPlotDecibelsKey = QStringLiteral("Plot2D_dB");
 inline constexpr bool kPlotDecibelsDefault = false;
 
 inline const QString kDecibelAxisTitle = QStringLiteral("Magnitude (dB re 1 G)");
+inline const QString kEnvelopeDecibelAxisTitle = QStringLiteral("Envelope Magnitude (dB re 1 G)");
 // What an amplitude of 0 G shows (and a negative or NaN one, which no spectrum gives but a
 // damaged record might): 1 microG, below anything the unit measures.
 inline constexpr double kDecibelFloor = -120.0;
@@ -23,8 +24,9 @@ inline constexpr double kWaterfallDecibelSpacing = 20.0;
 // NaN or infinity.
 double amplitudeToDecibels(double amplitudeG);
 
-// The view of a spectrum (FFT) or waterfall with its Y values in dB and its Y-axis minimum
-// the smallest of them. The spectrum's Y-axis title becomes kDecibelAxisTitle; the waterfall
+// The view of a spectrum (FFT or Envelope FFT) or waterfall with its Y values in dB and its
+// Y-axis minimum the smallest of them. The spectrum's Y-axis title becomes kDecibelAxisTitle
+// (the envelope's kEnvelopeDecibelAxisTitle); the waterfall
 // keeps its title ("Bin": its Y axis still stacks traces) and its traces move from the level
 // j + 1 G to j times kWaterfallDecibelSpacing. Any other view, or one already in dB, is returned
 // as it is. `selection` is the one the view was built from.

@@ -2,7 +2,6 @@
 
 #include "ApplicationSettings.h"
 #include "BrixAircraftSettings.h"
-#include "DownloadFileNames.h"
 #include "FixedText.h"
 #include "KORALib.h"
 #include "Notifier.h"
@@ -11,81 +10,21 @@
 #include "ViewerLogging.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <map>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
 using Raw = RawFlightDataLayout;
 
-qint32 headerWord(const char* header, int offset) {
-    return qFromLittleEndian<qint32>(header + offset);
-}
-
-// The identifier stops at its terminator; a damaged header without one gives the field's
-// first 16 bytes, the longest identifier the register can hold.
-QString headerAircraftId(const char* header) {
-    const char* begin = header + Raw::kAircraftIdOffset;
-    const char* end = std::find(begin, begin + Raw::kTextFieldSize - 1, '\0');
-    return QString::fromLatin1(begin, end - begin);
-}
-
-bool isRecordComplete(int slot, qint64 fileSize) {
-    return Raw::kHeaderSize + qint64(slot + 1) * Raw::kRecordSize <= fileSize;
-}
-
-} // namespace
-
-QList<FlightListElement> slotsOfRawFileHeader(const QString& path, const char* header,
-                                              qint64 fileSize) {
-    const quint32 magic = qFromLittleEndian<quint32>(header + Raw::kMagicOffset);
-    if (!Raw::isKnownMagic(magic))
-        return {};
-    QList<FlightListElement> found;
-    const QString aircraftId = headerAircraftId(header);
-    const qint32 engineNumber = headerWord(header, Raw::kEngineNumberOffset);
-    const quint32 creationTime = quint32(headerWord(header, Raw::kCreationTimeOffset));
-    for (int slot = 0; slot < Raw::kSlotCount && isRecordComplete(slot, fileSize); ++slot) {
-        const qint32 flightNumber = headerWord(header, Raw::kFlightNumbersOffset + 4 * slot);
-        if (flightNumber == 0)
-            continue;
-        found.append({path, aircraftId, engineNumber, flightNumber,
-                      static_cast<MemoryType>(headerWord(header, Raw::kMemoriesOffset + 4 * slot)),
-                      slot, creationTime});
-    }
-    return found;
-}
-
-namespace {
-
 // Unbuffered, so that a header read asks the system for its 304 bytes and no more.
 bool readHeader(QFile& file, char* header) {
     return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
            file.read(header, Raw::kHeaderSize) == Raw::kHeaderSize;
-}
-
-// The header and the file's size with the least the system can do: open, one read, one
-// fstat, close (non-blocking, so that a pipe put in place of a file cannot hang the scan).
-// QFile asks for the file's status three times per file, which alone makes a
-// scan half as slow again; this is the only hot path of the listing.
-std::optional<qint64> readHeaderAndSize(const QString& path, char* header) {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
-        return std::nullopt;
-    struct stat status;
-    const bool complete = ::read(descriptor, header, Raw::kHeaderSize) == Raw::kHeaderSize &&
-                          ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    ::close(descriptor);
-    return complete ? std::optional<qint64>(status.st_size) : std::nullopt;
 }
 
 // The decimal digits at the start of the text; 0 when there are none.
@@ -99,49 +38,13 @@ int leadingNumber(QStringView text) {
     return value;
 }
 
-// Names in the directory that end with `suffix` in any letter case (as "*_data" and "*.raw"
-// match on the technician's PC), in code-unit order whatever the locale and the file
-// system's own order. Matched by hand: a name filter costs a regular expression per
-// directory, which is most of a scan's time.
-QStringList sortedEntries(const QString& directory, const QString& suffix, QDir::Filters filters) {
-    QStringList names;
-    QDirIterator entries(directory, filters);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString name = entries.fileName();
-        if (name.endsWith(suffix, Qt::CaseInsensitive))
-            names.append(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
-
-QStringList rawFileNames(const QString& engineDirectory) {
-    return sortedEntries(engineDirectory, QLatin1Char('.') + kRawFileExtension, QDir::Files);
-}
-
-QList<FlightListElement> listRawFlightDataFile(const QString& path) {
-    char header[Raw::kHeaderSize];
-    const std::optional<qint64> size = readHeaderAndSize(path, header);
-    return size ? slotsOfRawFileHeader(path, header, *size) : QList<FlightListElement>();
-}
 
 QList<FlightListElement> scanFlightSlots(const QString& dataDirectory) {
     QList<FlightListElement> found;
-    const QString data = QDir(dataDirectory).absolutePath();
-    for (const QString& aircraftName :
-         sortedEntries(data, kAircraftDataSuffix, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        for (int engine = 1; engine <= 2; ++engine) {
-            // A missing engine directory simply lists nothing.
-            const QString engineDirectory = data + QLatin1Char('/') + aircraftName +
-                                            QLatin1Char('/') + kEngineDirectoryPattern.arg(engine);
-            for (const QString& fileName : rawFileNames(engineDirectory))
-                found.append(listRawFlightDataFile(engineDirectory + QLatin1Char('/') + fileName));
-        }
-    }
-    qCDebug(lcViewer) << "listed" << found.size() << "flight slots below" << data;
+    for (const QString& path : rawFilePaths(dataDirectory))
+        found.append(listRawFlightDataFile(path));
+    qCDebug(lcViewer) << "listed" << found.size() << "flight slots below" << dataDirectory;
     return found;
 }
 

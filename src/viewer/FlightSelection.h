@@ -2,6 +2,7 @@
 
 #include "AircraftRecord.h"
 #include "FlightDataElement.h"
+#include "RawFileSlots.h"
 #include "ViewerTypes.h"
 
 #include <QList>
@@ -14,31 +15,6 @@
 #include <optional>
 
 class Notifier;
-
-// One occupied flight slot of one raw flight data file, as found while scanning.
-struct FlightListElement {
-    QString filePath; // absolute
-    QString aircraftId;
-    qint32 engineNumber = 0;
-    qint32 flightNumber = 0;
-    MemoryType memoryType = MemoryType::PreDefect;
-    // The slot itself (0..19): a file may hold one flight number in two slots, and loading
-    // must take the slot that was listed.
-    int slot = -1;
-    quint32 creationTime = 0; // the download: the file header's creation time (UTC seconds)
-};
-
-// Which of two downloads of one flight is the newer: the later header creation time, and of
-// equal times the later file name (a second download in the same minute is named "..._2").
-// The trend and the flight selection's "Newest download only" choose by this rule.
-struct DownloadOrder {
-    quint32 creationTime = 0;
-    QString fileName;
-    bool isNewerThan(const DownloadOrder& other) const {
-        return creationTime != other.creationTime ? creationTime > other.creationTime
-                                                  : fileName > other.fileName;
-    }
-};
 
 // A copy of one register record; only its engine fields are shown.
 struct AircraftInfoElement {
@@ -63,9 +39,6 @@ struct FlightEntry {
 // Settings and texts of the flight selection.
 inline const QString kPlotMemoryTypeKey = QStringLiteral("Plot2D_MemType");
 inline const QString kPlotNewestOnlyKey = QStringLiteral("Plot2D_NewestOnly");
-// The scanned aircraft directories: "*_data" (the raw files are the download's "*.raw").
-inline const QString kAircraftDataSuffix = QStringLiteral("_data");
-inline const QString kEngineDirectoryPattern = QStringLiteral("engine_%1");
 // printf format: flight number, day, month text, year, hour, minute.
 inline constexpr char kFlightEntryFormat[] = "Flight: %04d   Date: %02d-%s-%d (%02d:%02d)";
 inline const QString kNoFlightSelectedText = QStringLiteral("Select at least one flight");
@@ -81,20 +54,6 @@ inline const QString kFlightUnreadableText =
 // "*_data" directories, their "engine_1" and "engine_2" directories and the "*.raw" files in
 // them, each level in name order so that the listing is the same on every machine.
 QList<FlightListElement> scanFlightSlots(const QString& dataDirectory);
-
-// The "*.raw" files of one engine directory (any letter case), in name order; nothing when
-// the directory does not exist.
-QStringList rawFileNames(const QString& engineDirectory);
-
-// The occupied slots that `header` (kHeaderSize bytes of the file at `path`) lists and whose
-// record lies wholly within `fileSize` bytes; nothing when its first word is wrong.
-QList<FlightListElement> slotsOfRawFileHeader(const QString& path, const char* header,
-                                              qint64 fileSize);
-
-// The occupied slots of one raw file whose record lies wholly within the file; nothing when
-// the file cannot be opened, its header is short or its first word is wrong. The file's
-// size decides which records are complete; no record is read.
-QList<FlightListElement> listRawFlightDataFile(const QString& path);
 
 // "Flight: 0042   Date: 05-MAR-2006 (14:32)": the flight number and the date and time in
 // the file name after its first "_". Only what the name holds is read.

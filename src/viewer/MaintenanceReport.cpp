@@ -1,6 +1,7 @@
 #include "MaintenanceReport.h"
 
 #include "ChartExport.h"
+#include "FlightIndicators.h"
 #include "FlightSelection.h"
 #include "Trend.h"
 
@@ -48,6 +49,17 @@ QString suspectRow(const ReportFlight& flight) {
     return kReportSuspectRowText.arg(flightNumberText(flight), dateText(flight.creationTime),
                                      memoryTypeHeader(flight.memoryType),
                                      suspectReason(flight.steadyState, flight.transient));
+}
+
+// "kurtosis: Warning, latest 4.2, warning 4, alarm 6, critical change 0.5".
+QString indicatorHealthRow(const IndicatorHealth& health) {
+    QString row = kReportIndicatorHealthText.arg(
+        indicatorName(int(health.indicator)), healthStateWord(health.state),
+        health.latest ? healthNumberText(*health.latest) : kReportNoReadingText,
+        healthNumberText(health.limits.warning), healthNumberText(health.limits.alarm));
+    if (health.limits.change)
+        row += kReportCriticalChangeText.arg(healthNumberText(*health.limits.change));
+    return row;
 }
 
 // One line of the report: a heading, a line of text or a chart.
@@ -106,6 +118,24 @@ QList<Block> blocksOf(const ReportContent& content) {
         if (engine.waterfall) {
             add(Block::Heading, kReportWaterfallTitle);
             blocks.append({Block::Chart, {}, &*engine.waterfall, &engine.waterfallSelection});
+        }
+        // After the two charts that share a page, so that the indicators' pair shares the next.
+        for (const ReportIndicatorTrend& trend : engine.indicatorTrends) {
+            add(Block::Heading,
+                kReportIndicatorTrendTitle.arg(indicatorName(int(trend.indicator))));
+            blocks.append({Block::Chart, {}, &trend.view, &trend.selection});
+        }
+        add(Block::Heading, kReportHealthTitle);
+        add(Block::Line, engineHealthVerdict(engine.number, engine.health));
+        if (engine.health.state == HealthState::NoLimits)
+            add(Block::Line, kReportNoLimitsText.arg(engine.engineType));
+        if (engine.health.flightsToAlarm)
+            add(Block::Line, kReportFlightsToAlarmText.arg(*engine.health.flightsToAlarm));
+        for (const IndicatorHealth& indicator : engine.health.indicators)
+            add(Block::Line, indicatorHealthRow(indicator));
+        if (const std::optional<ReportIndicatorTrend>& trend = engine.drivingTrend) {
+            add(Block::Heading, kReportDrivingTrendTitle.arg(indicatorName(int(trend->indicator))));
+            blocks.append({Block::Chart, {}, &trend->view, &trend->selection});
         }
     }
     return blocks;

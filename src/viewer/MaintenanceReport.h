@@ -38,8 +38,22 @@ inline const QString kReportFlightsTitle = QStringLiteral("Flights");
 inline const QString kReportFlightRowText =
     QStringLiteral("Flight %1  %2  %3  A4R max %4  steady state %5  transient %6");
 inline const QString kReportTrendTitle = QStringLiteral("Trend of A4R (maximum per flight)");
+// %1 = the indicator's name.
+inline const QString kReportIndicatorTrendTitle =
+    QStringLiteral("Trend of %1 (maximum per flight)");
 inline const QString kReportWaterfallTitle =
     QStringLiteral("Steady-state waterfall of the latest flight");
+inline const QString kReportHealthTitle = QStringLiteral("Health");
+// %1 = the engine type.
+inline const QString kReportNoLimitsText = QStringLiteral("No limits are set for engine type %1.");
+inline const QString kReportFlightsToAlarmText = QStringLiteral("Flights to alarm: %1");
+// %1 = indicator, %2 = its state, %3 = the latest flight's value, %4 = warning, %5 = alarm.
+inline const QString kReportIndicatorHealthText =
+    QStringLiteral("%1: %2, latest %3, warning %4, alarm %5");
+inline const QString kReportNoReadingText = QStringLiteral("none");
+inline const QString kReportCriticalChangeText = QStringLiteral(", critical change %1");
+// %1 = the driving indicator.
+inline const QString kReportDrivingTrendTitle = QStringLiteral("Trend of %1 with its limits");
 inline const QString kReportSuspectTitle = QStringLiteral("Suspect flights");
 // %1 = flight number, %2 = date, %3 = memory, %4 = why it is suspect.
 inline const QString kReportSuspectRowText = QStringLiteral("Flight %1  %2  %3  %4");

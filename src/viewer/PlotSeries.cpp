@@ -2,6 +2,7 @@
 
 #include "Decibels.h"
 #include "DownloadFileNames.h"
+#include "EnvelopeSpectrum.h"
 #include "FlightDataElement.h"
 #include "FlightRecord.h"
 #include "Spectrum.h"
@@ -36,6 +37,7 @@ constexpr std::array<ParameterText, kParameterTypeCount> kParameterTexts = {{
     {"Time History", "Amplitude (G)"},
     {"FFT", "Magnitude (G)"},
     {"Waterfall FFT", "Bin"},
+    {"Envelope FFT", "Envelope Magnitude (G)"},
 }};
 
 struct TransientBinText {
@@ -150,14 +152,18 @@ void buildSteadyState(PlotView& view, const PlotSelection& selection,
                         });
         view.xAxisTitle = kTimeHistoryAxisTitle;
         view.footer = kBinNumberFooter.arg(bin + 1);
-    } else if (selection.parameterType == ParameterType::Fft) {
+    } else if (isRecordSpectrum(selection.parameterType)) {
+        const bool envelope = selection.parameterType == ParameterType::EnvelopeFft;
         QList<double> timeRecord(FlightRecord::kTimeRecordLength);
         addFlightSeries(view, flights, XRule::Frequency, kSpectrumPoints,
                         [&](const FlightRecord& record, double* y) {
                             record.steadyStateTimeRecord(bin, FlightRecord::kTimeRecordLength,
                                                          timeRecord.data());
-                            recordSpectrum(timeRecord.constData(), selection.windowType,
-                                           SpectrumView::SteadyState, y);
+                            if (envelope)
+                                envelopeSpectrum(timeRecord.constData(), selection.windowType, y);
+                            else
+                                recordSpectrum(timeRecord.constData(), selection.windowType,
+                                               SpectrumView::SteadyState, y);
                         });
         view.xAxisTitle = kFrequencyAxisTitle;
         view.footer = kBinNumberFooter.arg(bin + 1);
@@ -181,9 +187,8 @@ void buildTransient(PlotView& view, const PlotSelection& selection,
     const int type = valueOf(selection.parameterType);
     const int bin = selection.transientBin;
     const int sample = selection.sample;
-    // The transient view has no plot of these two averages.
-    if (selection.parameterType == ParameterType::TR4RAverage ||
-        selection.parameterType == ParameterType::TR4RDeviation) {
+    // The transient view has no plot of these two averages, nor an envelope spectrum.
+    if (!offeredInView(PlotType::Transient, selection.parameterType)) {
         view.footer = parameterMenuText(selection.parameterType);
     } else if (type <= kLastAverageType) {
         addFlightSeries(view, flights, XRule::Bins, FlightRecord::kTransientBinCount,
@@ -255,6 +260,16 @@ QString parameterMenuText(ParameterType parameterType) {
 QString parameterAxisTitle(ParameterType parameterType) {
     const ParameterText* entry = tableEntry(kParameterTexts, valueOf(parameterType));
     return entry ? QString::fromLatin1(entry->axisTitle) : QString();
+}
+
+bool isRecordSpectrum(ParameterType parameterType) {
+    return parameterType == ParameterType::Fft || parameterType == ParameterType::EnvelopeFft;
+}
+
+bool offeredInView(PlotType plotType, ParameterType parameterType) {
+    return plotType != PlotType::Transient || (parameterType != ParameterType::TR4RAverage &&
+                                               parameterType != ParameterType::TR4RDeviation &&
+                                               parameterType != ParameterType::EnvelopeFft);
 }
 
 QString transientBinMenuText(int transientBin) {

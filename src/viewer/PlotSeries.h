@@ -21,6 +21,13 @@ inline constexpr double kSampleIntervalMs = 0.1024;
 // number names no entry (cast from a stored number) has empty texts.
 QString parameterMenuText(ParameterType parameterType);
 QString parameterAxisTitle(ParameterType parameterType);
+// Whether `parameterType` shows one spectrum per flight (FFT or Envelope FFT): its points are
+// the spectral lines of one record, read, tabulated and marked alike.
+bool isRecordSpectrum(ParameterType parameterType);
+// Whether the view `plotType` offers `parameterType`: the transient view has no series of
+// TR4R_avg and TR4R_std, and no envelope spectrum (its band is chosen for the steady state's
+// bearing impacts).
+bool offeredInView(PlotType plotType, ParameterType parameterType);
 // Transient bins 0..3: the menu text ("TOC (Top Of Climb)") and the axis label ("TOC");
 // empty outside.
 QString transientBinMenuText(int transientBin);
@@ -101,6 +108,9 @@ struct PlotView {
     bool trend = false;
     // A horizontal line at this Y (the trend's alert level).
     std::optional<double> alertLevel;
+    // Two more: an indicator trend's warning and alarm limits.
+    std::optional<double> warningLimit;
+    std::optional<double> alarmLimit;
     // Y in dB re 1 G (a spectrum converted by decibelView()).
     bool decibels = false;
 };

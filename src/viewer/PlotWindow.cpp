@@ -58,6 +58,10 @@ constexpr double kReferenceWidth = 1.5;
 // The trend's alert line and its label.
 const QColor kAlertColour(200, 40, 40);
 constexpr double kAlertWidth = 1.5;
+// An indicator's limits: the warning dashed in amber, the alarm solid in a dark red.
+const QColor kWarningColour(190, 120, 0);
+const QColor kAlarmColour(160, 20, 20);
+constexpr double kLimitWidth = 1.5;
 // Suspect trend points: hollow, a little larger than the filled ones, with a firmer outline.
 constexpr double kHollowMarkerSize = 9;
 constexpr double kHollowMarkerWidth = 1.5;
@@ -65,6 +69,7 @@ constexpr double kHollowMarkerWidth = 1.5;
 // (pixels) from their lines and from each other.
 const QColor kN1OrderColour(20, 110, 90);
 const QColor kN2OrderColour(110, 70, 160);
+const QColor kBearingMarkerColour(190, 90, 20);
 constexpr double kOrderLabelGap = 4;
 const QColor kLabelBackground(255, 255, 255, 220);
 
@@ -113,7 +118,6 @@ QSizeF textBoxSize(const QCPItemText& item) {
 PlotWindow::PlotWindow(QWidget* parent)
     : ChartView(parent), readout_(new QCPItemText(chart())),
       marker_(new QCPItemStraightLine(chart())), reference_(new QCPItemStraightLine(chart())),
-      alertLine_(new QCPItemStraightLine(chart())), alertLabel_(new QCPItemText(chart())),
       legendColumn_(new QCPLayoutGrid), numberTicker_(new QCPAxisTicker),
       labelTicker_(new QCPAxisTickerText) {
     QCustomPlot* plot = chart();
@@ -155,16 +159,9 @@ PlotWindow::PlotWindow(QWidget* parent)
     reference_->setLayer(kOverlayLayer);
     reference_->setPen(QPen(kReferenceColour, kReferenceWidth));
     reference_->setVisible(false);
-    alertLine_->setPen(QPen(kAlertColour, kAlertWidth, Qt::DashDotLine));
-    alertLine_->setVisible(false);
-    // The level's label sits on the line at the right end of the axis.
-    alertLabel_->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
-    alertLabel_->position->setTypeY(QCPItemPosition::ptPlotCoords);
-    alertLabel_->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
-    alertLabel_->setFont(readoutFont());
-    alertLabel_->setColor(kAlertColour);
-    alertLabel_->setPadding(QMargins(3, 1, 3, 2));
-    alertLabel_->setVisible(false);
+    alertLine_ = makeLevelLine(kAlertColour, kAlertWidth, Qt::DashDotLine);
+    warningLine_ = makeLevelLine(kWarningColour, kLimitWidth, Qt::DashLine);
+    alarmLine_ = makeLevelLine(kAlarmColour, kLimitWidth, Qt::SolidLine);
 
     connect(plot->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
         if (!loading_)
@@ -241,16 +238,9 @@ void PlotWindow::loadView(const PlotView& view, const PlotSelection& selection) 
             }
         }
     }
-    if (view.alertLevel && std::isfinite(*view.alertLevel)) {
-        yUpper = std::max(yUpper, *view.alertLevel);
-        yLower = std::min(yLower, *view.alertLevel);
-        alertLine_->point1->setCoords(0, *view.alertLevel);
-        alertLine_->point2->setCoords(1, *view.alertLevel);
-        alertLabel_->position->setCoords(0.995, *view.alertLevel);
-        alertLabel_->setText(kAlertLineText.arg(QString::asprintf("%g", *view.alertLevel)));
-    }
-    alertLine_->setVisible(view.alertLevel && std::isfinite(*view.alertLevel));
-    alertLabel_->setVisible(alertLine_->visible());
+    showLevelLine(alertLine_, view.alertLevel, kAlertLineText, yLower, yUpper);
+    showLevelLine(warningLine_, view.warningLimit, kWarningLineText, yLower, yUpper);
+    showLevelLine(alarmLine_, view.alarmLimit, kAlarmLineText, yLower, yUpper);
     if (!(xLower < xUpper)) {
         xLower = std::isfinite(xLower) ? xLower - kMarkerMargin : 0;
         xUpper = xLower + 2 * kMarkerMargin;
@@ -554,7 +544,9 @@ void PlotWindow::setOrderMarkers(const QList<ShaftOrder>& orders) {
     for (const ShaftOrder& order : orders) {
         if (order.state != ShaftOrderState::Marked)
             continue;
-        const QColor colour = order.shaft == QLatin1String("N1") ? kN1OrderColour : kN2OrderColour;
+        const QColor colour = order.bearing                        ? kBearingMarkerColour
+                              : order.shaft == QLatin1String("N1") ? kN1OrderColour
+                                                                   : kN2OrderColour;
         auto* line = new QCPItemStraightLine(plot);
         line->setPen(QPen(colour, 1, Qt::DotLine));
         line->point1->setCoords(order.frequencyHz, 0);
@@ -605,9 +597,52 @@ QList<PlotWindow::Marker> PlotWindow::orderMarkers() const {
     return orderMarkers_;
 }
 
+PlotWindow::LevelLine PlotWindow::makeLevelLine(const QColor& colour, double width,
+                                                Qt::PenStyle style) {
+    LevelLine level{new QCPItemStraightLine(chart()), new QCPItemText(chart())};
+    level.line->setPen(QPen(colour, width, style));
+    level.line->setVisible(false);
+    // The level's label sits on the line at the right end of the axis.
+    level.label->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    level.label->position->setTypeY(QCPItemPosition::ptPlotCoords);
+    level.label->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+    level.label->setFont(readoutFont());
+    level.label->setColor(colour);
+    level.label->setPadding(QMargins(3, 1, 3, 2));
+    level.label->setVisible(false);
+    return level;
+}
+
+void PlotWindow::showLevelLine(const LevelLine& line, std::optional<double> level,
+                               const QString& text, double& yLower, double& yUpper) {
+    const bool shown = level && std::isfinite(*level);
+    if (shown) {
+        yUpper = std::max(yUpper, *level);
+        yLower = std::min(yLower, *level);
+        line.line->point1->setCoords(0, *level);
+        line.line->point2->setCoords(1, *level);
+        line.label->position->setCoords(0.995, *level);
+        line.label->setText(text.arg(QString::asprintf("%g", *level)));
+    }
+    line.line->setVisible(shown);
+    line.label->setVisible(shown);
+}
+
+double PlotWindow::levelLineY(const LevelLine& line) {
+    return line.line->visible() ? line.line->point1->coords().y()
+                                : std::numeric_limits<double>::quiet_NaN();
+}
+
 double PlotWindow::alertLineY() const {
-    return alertLine_->visible() ? alertLine_->point1->coords().y()
-                                 : std::numeric_limits<double>::quiet_NaN();
+    return levelLineY(alertLine_);
+}
+
+double PlotWindow::warningLineY() const {
+    return levelLineY(warningLine_);
+}
+
+double PlotWindow::alarmLineY() const {
+    return levelLineY(alarmLine_);
 }
 
 int PlotWindow::hollowPointCount(int series) const {

@@ -28,6 +28,9 @@ class QPrinter;
 inline const QString kSuspectFlightLegendText = QStringLiteral("Suspect flight");
 // The label of the trend's alert line, %1 the level.
 inline const QString kAlertLineText = QStringLiteral("Alert level %1");
+// The labels of an indicator trend's limit lines, %1 the limit.
+inline const QString kWarningLineText = QStringLiteral("Warning %1");
+inline const QString kAlarmLineText = QStringLiteral("Alarm %1");
 
 // The viewer's chart: the series of a PlotView with their styles, axis titles, value labels
 // and Y-axis minimum, and the read-out of the current series' point nearest the mouse.
@@ -41,7 +44,9 @@ inline const QString kAlertLineText = QStringLiteral("Alert level %1");
 // that point again removes it.
 //
 // A trend view draws its suspect points hollow, with a legend entry "Suspect flight" below the
-// series, and its alert level as a horizontal line;
+// series, its alert level as a horizontal line, and an indicator's warning and alarm limits as
+// two more, each with its own colour and dash pattern and labelled, so that they are told apart
+// in grey-scale print too;
 // shaft-order markers are vertical lines with their labels.
 //
 // Hidden series stay in the legend, greyed, so that they can be found and shown again.
@@ -104,6 +109,8 @@ public:
     QList<Marker> orderMarkers() const;
     // The trend's alert line (NaN when none) and the points drawn hollow per series.
     double alertLineY() const;
+    double warningLineY() const;
+    double alarmLineY() const;
     int hollowPointCount(int series) const;
 
 signals:
@@ -154,8 +161,21 @@ private:
     QCPItemText* readout_;
     QCPItemStraightLine* marker_;
     QCPItemStraightLine* reference_;
-    QCPItemStraightLine* alertLine_;
-    QCPItemText* alertLabel_;
+    // A horizontal line across the plot with its label at the right end.
+    struct LevelLine {
+        QCPItemStraightLine* line = nullptr;
+        QCPItemText* label = nullptr;
+    };
+    LevelLine makeLevelLine(const QColor& colour, double width, Qt::PenStyle style);
+    // Shows the line at `level` with its label `text` (%1 the level), or hides it when there
+    // is no finite level; the Y range then takes the level in.
+    static void showLevelLine(const LevelLine& line, std::optional<double> level,
+                              const QString& text, double& yLower, double& yUpper);
+    static double levelLineY(const LevelLine& line);
+
+    LevelLine alertLine_;
+    LevelLine warningLine_;
+    LevelLine alarmLine_;
     int referenceSeries_ = -1;
     int referencePoint_ = -1;
     // Per series the companion graph of its hollow points (null where it has none).

@@ -3,8 +3,11 @@
 #include "AircraftPaths.h"
 #include "DownloadFileNames.h"
 #include "FixedText.h"
+#include "FlightIndex.h"
 #include "FlightSelection.h"
+#include "HealthLimits.h"
 #include "KORALib.h"
+#include "Notifier.h"
 #include "PartNumberLines.h"
 #include "Trend.h"
 
@@ -15,6 +18,21 @@
 #include <algorithm>
 
 namespace {
+
+// Keeps what the flight index says for the caller of collectReport to tell.
+class CollectingNotifier : public Notifier {
+public:
+    explicit CollectingNotifier(QStringList& texts) : texts_(texts) {}
+    void critical(const QString&, const QString& text) override { texts_.append(text); }
+    void warning(const QString&, const QString& text) override { texts_.append(text); }
+    void information(const QString&, const QString& text) override { texts_.append(text); }
+    bool question(const QString&, const QString&, DefaultAnswer answer) override {
+        return answer == DefaultAnswer::Yes;
+    }
+
+private:
+    QStringList& texts_;
+};
 
 bool inPeriod(quint32 creationTime, const std::optional<QDate>& since) {
     return !since || QDateTime::fromSecsSinceEpoch(creationTime).date() >= *since;
@@ -44,8 +62,19 @@ QList<ReportDownload> downloadsOf(const QString& directory, const std::optional<
     return downloads;
 }
 
+// The trend of `indicator` over the engine's indexed flights of the period, drawn as the A4R
+// trend is: a series per memory, suspect flights hollow; flights without a value left out.
+ReportIndicatorTrend reportIndicatorTrend(const QList<IndexedFlight>& flights, TrendRequest request,
+                                          Indicator indicator) {
+    request.indicator = indicator;
+    ReportIndicatorTrend trend;
+    trend.indicator = indicator;
+    trend.view = buildTrendView(indicatorTrend(flights, indicator), request, std::nullopt);
+    return trend;
+}
+
 ReportEngine collectEngine(const QString& dataDirectory, const ReportRequest& request,
-                           const AircraftRecord& record, int engine) {
+                           const AircraftRecord& record, int engine, const FlightIndex& index) {
     ReportEngine result;
     result.number = engine;
     const EngineRecord& fields = record.engines[engine - 1];
@@ -64,6 +93,21 @@ ReportEngine collectEngine(const QString& dataDirectory, const ReportRequest& re
         [&](const TrendPoint& point) { return !inPeriod(point.creationTime, request.since); });
     result.trend = buildTrendView(trend, trendRequest, readTrendAlertLevel(ParameterType::A4R));
     result.trendSelection.parameterType = ParameterType::A4R;
+
+    QList<IndexedFlight> indexed = index.flights(request.aircraftId, engine, std::nullopt);
+    const EngineTypeLimits limits = readEngineTypeLimits(result.engineType);
+    result.health = evaluateEngineHealth(indexed, limits);
+    indexed.removeIf(
+        [&](const IndexedFlight& flight) { return !inPeriod(flight.creationTime, request.since); });
+    for (const Indicator indicator : kReportTrendIndicators)
+        result.indicatorTrends.append(reportIndicatorTrend(indexed, trendRequest, indicator));
+    if (const std::optional<Indicator> driving = result.health.driving) {
+        ReportIndicatorTrend trend = reportIndicatorTrend(indexed, trendRequest, *driving);
+        const IndicatorLimits& drivingLimits = limits.at(*driving);
+        trend.view.warningLimit = drivingLimits.warning;
+        trend.view.alarmLimit = drivingLimits.alarm;
+        result.drivingTrend = std::move(trend);
+    }
 
     const TrendPoint* latest = nullptr;
     std::optional<FlightDataElement> latestFlight;
@@ -120,8 +164,10 @@ ReportContent collectReport(const QString& dataDirectory, const ReportRequest& r
         content.warnings.append(
             kReportLongLineText.arg(QDir::toNativeSeparators(skipped)).arg(kPartNumberLineLimit));
     const AircraftRecord record = KORALibReadAircraft(request.aircraftId);
+    CollectingNotifier indexNotifier(content.warnings);
+    const FlightIndex index(dataDirectory, registerIndexInputs(), indexNotifier);
     for (int engine = 1; engine <= AircraftRecord::kEngineCount; ++engine)
         if (!request.engineNumber || *request.engineNumber == engine)
-            content.engines.append(collectEngine(dataDirectory, request, record, engine));
+            content.engines.append(collectEngine(dataDirectory, request, record, engine, index));
     return content;
 }

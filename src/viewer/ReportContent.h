@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConditionIndicators.h"
+#include "EngineHealth.h"
 #include "FlightRecord.h"
 #include "PlotSeries.h"
 
@@ -9,13 +11,17 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <array>
 #include <optional>
 
 // The maintenance report: one PDF per aircraft for a work order. A cover (the aircraft, its
 // engines with type, serial number and installation date, the unit's part numbers and the
 // date), then per engine: the downloads in the period with their files and flight counts, the
 // flights with their data status, the trend of A4R (maximum per flight) with the alert line
-// when one is set, the latest flight's steady-state waterfall and the suspect flights. Every
+// when one is set, the trends of kurtosis and of the outer-race band (bpfo) from the flight
+// index, the latest flight's steady-state waterfall, the suspect flights and the engine's
+// health: its state on the limits of its type, each indicator with limits, and the trend of the
+// driving indicator with its warning and alarm limits. Every
 // page carries the aircraft identifier in its header and "Page n of N" in its footer.
 //
 // A download is one raw flight data file of the engine directory; its date is the header's
@@ -47,6 +53,18 @@ struct ReportFlight {
     }
 };
 
+// The trend of one condition indicator over the engine's flights in the period, as the flight
+// index holds them (a flight kept in several downloads once, from the newest).
+struct ReportIndicatorTrend {
+    Indicator indicator = Indicator::Kurtosis;
+    PlotView view;
+    PlotSelection selection;
+};
+
+// The indicators whose trends every engine's section shows.
+inline constexpr std::array<Indicator, 2> kReportTrendIndicators = {Indicator::Kurtosis,
+                                                                    Indicator::Bpfo};
+
 struct ReportEngine {
     int number = 1;
     QString engineType;
@@ -57,6 +75,11 @@ struct ReportEngine {
     QString skippedNote;         // the files and flights left out, empty when none
     PlotView trend;
     PlotSelection trendSelection;
+    QList<ReportIndicatorTrend> indicatorTrends; // in the order of kReportTrendIndicators
+    // Judged on every indexed flight (not only the period's): the engine's state now.
+    EngineHealth health;
+    // The driving indicator's trend in the period with its limits; none without one.
+    std::optional<ReportIndicatorTrend> drivingTrend;
     std::optional<PlotView> waterfall; // nothing without flights
     PlotSelection waterfallSelection;
 };
@@ -70,7 +93,8 @@ struct ReportContent {
     QStringList warnings; // what was left out while reading, for the caller to tell
 };
 
-// Reads everything the report shows from the data directory and the register.
+// Reads everything the report shows from the data directory, its flight index (brought up to
+// date first) and the register.
 ReportContent collectReport(const QString& dataDirectory, const ReportRequest& request);
 
 // %1 = the engine data file, %2 = the longest header line read, in bytes.

@@ -7,6 +7,7 @@
 #include "ViewerEvents.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
@@ -33,6 +34,21 @@ bool isChecked(const QList<QAbstractButton*>& buttons, int index) {
 }
 
 } // namespace
+
+QList<FlightDataElement> SelectDialog::chooseFlights(const QFont& font, UserPersist& persist,
+                                                     Notifier& notifier, QWidget* parent) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    FlightSelection selection;
+    QApplication::restoreOverrideCursor();
+    if (!selection.hasFlights()) {
+        notifier.critical(kErrorTitle, kNoDataText);
+        return {};
+    }
+    SelectDialog dialog(selection, font, persist, notifier, parent);
+    if (!dialog.isBuilt() || dialog.runModal() != kAcceptedResult)
+        return {};
+    return dialog.loadedFlights();
+}
 
 SelectDialog::SelectDialog(FlightSelection& selection, const QFont& font, UserPersist& persist,
                            Notifier& notifier, QWidget* parent)

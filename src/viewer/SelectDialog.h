@@ -16,6 +16,7 @@ class QListWidget;
 class UserPersist;
 
 inline const QString kSelectDialogForm = QStringLiteral("SelectDialog");
+inline const QString kNoDataText = QStringLiteral("No data exists for plotting");
 
 // The flight selection's window: it shows the state of a FlightSelection, passes the
 // user's choices to it and, on OK, keeps the flights it loaded.
@@ -32,6 +33,12 @@ public:
 
     SelectDialog(FlightSelection& selection, const QFont& font, UserPersist& persist,
                  Notifier& notifier, QWidget* parent = nullptr);
+
+    // The viewer's way in, run before its window is built: scans the stored flights (saying
+    // so when there are none) and lets the user choose among them. The flights loaded, or
+    // nothing when none is stored or the choice was cancelled.
+    static QList<FlightDataElement> chooseFlights(const QFont& font, UserPersist& persist,
+                                                  Notifier& notifier, QWidget* parent = nullptr);
 
     int handleEvent(int code) override;
 

@@ -76,11 +76,14 @@ void SetupDialog::findOptionButtons(const SetupState& state) {
         findControl<QAbstractButton>(this, {QStringLiteral("G_GRID"), QStringLiteral("B_YGRID")});
     auto* orders = findControl<QAbstractButton>(
         this, {QStringLiteral("G_SPECTRUM"), QStringLiteral("B_ORDERS")});
+    auto* bearing = findControl<QAbstractButton>(
+        this, {QStringLiteral("G_SPECTRUM"), QStringLiteral("B_BEARING")});
     auto* decibels = findControl<QAbstractButton>(
         this, {QStringLiteral("G_SPECTRUM"), QStringLiteral("B_DECIBELS")});
     for (auto [button, on, code] : {std::tuple{xGrid_, state.xGrid, int(kXGridEvent)},
                                     std::tuple{yGrid_, state.yGrid, int(kYGridEvent)},
                                     std::tuple{orders, state.orders, int(kOrdersEvent)},
+                                    std::tuple{bearing, state.bearing, int(kBearingEvent)},
                                     std::tuple{decibels, state.decibels, int(kDecibelsEvent)}}) {
         if (button == nullptr)
             continue;
@@ -101,6 +104,7 @@ void SetupDialog::setUpTrend(const SetupState& state) {
     for (const char* name : {"B_TREND_MAXIMUM", "B_TREND_MEAN"}) {
         if (auto* button = findControl<QAbstractButton>(this, {group, QLatin1String(name)})) {
             button->setChecked(statisticButtons_.size() == state.trendStatistic);
+            button->setEnabled(state.statisticApplies);
             bindCode(button, this, kTrendStatisticEvent);
             statisticButtons_.append(button);
         }
@@ -137,6 +141,7 @@ int SetupDialog::handleEvent(int code) {
     case kXGridEvent:
     case kYGridEvent:
     case kOrdersEvent:
+    case kBearingEvent:
     case kDecibelsEvent:
         if (source != nullptr)
             forward_(code, source->isChecked() ? 1 : 0);

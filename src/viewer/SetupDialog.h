@@ -22,11 +22,13 @@ struct SetupState {
     bool xGrid = false;
     bool yGrid = false;
     int windowType = 0;
-    bool waterfall = false; // the flights' buttons do not apply to the waterfall's traces
-    bool trend = false;     // nor to the trend's memory types
-    bool orders = false;    // shaft-order markers on spectra and waterfalls
-    bool decibels = false;  // spectra and waterfalls in dB
-    int trendStatistic = 0; // 0 maximum, 1 mean over the 26 bins
+    bool waterfall = false;       // the flights' buttons do not apply to the waterfall's traces
+    bool trend = false;           // nor to the trend's memory types
+    bool orders = false;          // shaft-order markers on spectra and waterfalls
+    bool bearing = false;         // bearing defect-frequency markers on spectra and waterfalls
+    bool decibels = false;        // spectra and waterfalls in dB
+    int trendStatistic = 0;       // 0 maximum, 1 mean over the 26 bins
+    bool statisticApplies = true; // not to an indicator, whose flight value is the maximum
     // The alert level of the current parameter type, named by its menu text; the field is
     // off for a type that has no trend.
     std::optional<double> alertLevel = std::nullopt;

@@ -1,7 +1,10 @@
 #include "ShaftOrders.h"
 
+#include "BearingFrequencies.h"
+#include "BearingGeometryStore.h"
 #include "FlightDataElement.h"
 #include "FlightRecord.h"
+#include "FlightSelection.h"
 #include "Spectrum.h"
 
 #include <array>
@@ -25,6 +28,42 @@ constexpr std::array<OrderDefinition, 4> kOrders = {{
     {"2xN2", "N2", 2, true},
 }};
 
+// A marker of `speedRpm` (on `shaft`) at the frequency that `frequencyAt` gives for that
+// shaft's frequency in Hz: at the nearest line of the spectrum, or none without a speed or
+// beyond the spectrum.
+template <typename FrequencyAt>
+ShaftOrder markedOrder(const QString& name, const QString& shaft, double speedRpm,
+                       FrequencyAt frequencyAt, const QList<double>& amplitudes) {
+    // The last line's interval ends half a spacing above it.
+    constexpr double kHighestFrequency = (kSpectrumPoints - 0.5) * kSpectrumSpacingHz;
+    ShaftOrder order;
+    order.name = name;
+    order.shaft = shaft;
+    order.speedRpm = speedRpm;
+    // NaN fails the comparison too.
+    if (!(speedRpm > 0))
+        return order;
+    order.frequencyHz = frequencyAt(speedRpm / kSecondsPerMinute);
+    if (!(order.frequencyHz < kHighestFrequency)) {
+        order.state = ShaftOrderState::AboveSpectrum;
+        return order;
+    }
+    order.state = ShaftOrderState::Marked;
+    order.line = int(std::lround(order.frequencyHz / kSpectrumSpacingHz));
+    order.lineFrequencyHz = order.line * kSpectrumSpacingHz;
+    order.amplitude = order.line < amplitudes.size() ? amplitudes[order.line] : 0.0;
+    return order;
+}
+
+// The series' flight: for a spectrum the series' own, for a waterfall the waterfall's.
+const FlightDataElement* seriesFlight(const PlotSelection& selection,
+                                      const QList<FlightDataElement>& flights, int seriesIndex) {
+    if (isRecordSpectrum(selection.parameterType))
+        return seriesIndex < flights.size() ? &flights[seriesIndex] : nullptr;
+    return findLoadedFlight(flights,
+                            FlightKey{selection.flightNumber, selection.flightCreationTime});
+}
+
 } // namespace
 
 ShaftSpeeds recordShaftSpeeds(const FlightRecord& record, PlotType plotType, int transientBin,
@@ -42,55 +81,67 @@ QString ShaftOrder::markerLabel() const {
 }
 
 QList<ShaftOrder> shaftOrders(const ShaftSpeeds& speeds, const QList<double>& amplitudes) {
-    // The last line's interval ends half a spacing above it.
-    constexpr double kHighestFrequency = (kSpectrumPoints - 0.5) * kSpectrumSpacingHz;
     QList<ShaftOrder> orders;
     for (const OrderDefinition& definition : kOrders) {
-        ShaftOrder order;
-        order.name = QString::fromLatin1(definition.name);
-        order.shaft = QString::fromLatin1(definition.shaft);
-        order.speedRpm = definition.n2 ? speeds.n2Rpm : speeds.n1Rpm;
-        // NaN fails the comparison too.
-        if (!(order.speedRpm > 0)) {
-            orders.append(order);
-            continue;
-        }
-        order.frequencyHz = definition.multiple * order.speedRpm / kSecondsPerMinute;
-        if (!(order.frequencyHz < kHighestFrequency)) {
-            order.state = ShaftOrderState::AboveSpectrum;
-            orders.append(order);
-            continue;
-        }
-        order.state = ShaftOrderState::Marked;
-        order.line = int(std::lround(order.frequencyHz / kSpectrumSpacingHz));
-        order.lineFrequencyHz = order.line * kSpectrumSpacingHz;
-        order.amplitude = order.line < amplitudes.size() ? amplitudes[order.line] : 0.0;
-        orders.append(order);
+        orders.append(markedOrder(
+            QString::fromLatin1(definition.name), QString::fromLatin1(definition.shaft),
+            definition.n2 ? speeds.n2Rpm : speeds.n1Rpm,
+            [&](double shaftHz) { return definition.multiple * shaftHz; }, amplitudes));
     }
     return orders;
 }
 
+QList<ShaftOrder> bearingMarkers(const BearingGeometry& geometry, const ShaftSpeeds& speeds,
+                                 const QList<double>& amplitudes) {
+    using Frequency = double BearingFrequencies::*;
+    static const std::array<std::pair<const char*, Frequency>, 4> kDefects = {{
+        {"BPFO", &BearingFrequencies::outerRace},
+        {"BPFI", &BearingFrequencies::innerRace},
+        {"BSF", &BearingFrequencies::rollingElement},
+        {"FTF", &BearingFrequencies::cage},
+    }};
+    const bool n1 = geometry.shaft == BearingShaft::N1;
+    QList<ShaftOrder> markers;
+    for (const auto& [name, frequency] : kDefects) {
+        ShaftOrder marker = markedOrder(
+            QString::fromLatin1(name), bearingShaftName(geometry.shaft),
+            n1 ? speeds.n1Rpm : speeds.n2Rpm,
+            [&](double shaftHz) { return bearingFrequencies(geometry, shaftHz).*frequency; },
+            amplitudes);
+        marker.bearing = true;
+        markers.append(marker);
+    }
+    return markers;
+}
+
 QList<ShaftOrder> viewShaftOrders(const PlotView& view, const PlotSelection& selection,
-                                  const QList<FlightDataElement>& flights, int seriesIndex) {
+                                  const QList<FlightDataElement>& flights, int seriesIndex,
+                                  MarkerChoice choice) {
     if (seriesIndex < 0 || seriesIndex >= view.series.size())
         return {};
-    const PlotSeries& series = view.series[seriesIndex];
-    if (selection.parameterType == ParameterType::Fft) {
-        if (seriesIndex >= flights.size())
-            return {};
-        const ShaftSpeeds speeds =
-            recordShaftSpeeds(FlightRecord(flights[seriesIndex]), selection.plotType,
-                              selection.transientBin, selection.sample);
-        return shaftOrders(speeds, series.y);
-    }
-    if (selection.parameterType != ParameterType::Waterfall)
+    const bool waterfall = selection.parameterType == ParameterType::Waterfall;
+    if (!isRecordSpectrum(selection.parameterType) && !waterfall)
         return {};
-    const FlightRecord record = loadedFlightRecord(
-        flights, FlightKey{selection.flightNumber, selection.flightCreationTime});
-    // The traces are the steady-state bins, or the samples of the selected transient bin.
-    const ShaftSpeeds speeds =
-        recordShaftSpeeds(record, selection.plotType, selection.transientBin, seriesIndex);
-    return shaftOrders(speeds, withoutWaterfallOffset(view, series.y, seriesIndex));
+    const FlightDataElement* flight = seriesFlight(selection, flights, seriesIndex);
+    // A spectrum's series is its flight's; a waterfall's are the steady-state bins, or the
+    // samples of the selected transient bin, of its one flight.
+    if (flight == nullptr && !waterfall)
+        return {};
+    const FlightRecord record = flight != nullptr ? FlightRecord(*flight) : FlightRecord();
+    const ShaftSpeeds speeds = recordShaftSpeeds(record, selection.plotType, selection.transientBin,
+                                                 waterfall ? seriesIndex : selection.sample);
+    const QList<double> amplitudes =
+        waterfall ? withoutWaterfallOffset(view, view.series[seriesIndex].y, seriesIndex)
+                  : view.series[seriesIndex].y;
+    QList<ShaftOrder> markers;
+    if (choice.shaftOrders)
+        markers = shaftOrders(speeds, amplitudes);
+    if (choice.bearing && flight != nullptr) {
+        if (const std::optional<BearingGeometry> geometry =
+                readBearingGeometry(flightEngineType(*flight)))
+            markers += bearingMarkers(*geometry, speeds, amplitudes);
+    }
+    return markers;
 }
 
 QString shaftOrderLine(const ShaftOrder& order, bool decibels) {

@@ -14,7 +14,7 @@ const QString kTwoColumns = QStringLiteral("%1  %2");
 
 QString rowText(const PlotView& view, const PlotSelection& selection, int point, double x,
                 double y) {
-    if (selection.parameterType == ParameterType::Fft)
+    if (isRecordSpectrum(selection.parameterType))
         return view.decibels ? QString::asprintf("%5d  %8.2f (Hz)  %8.3f (dB)", point, x, y)
                              : QString::asprintf("%5d  %8.2f (Hz)  %8.3f (G)", point, x, y);
     // The title is put in front rather than formatted, so that no text of ours is ever read

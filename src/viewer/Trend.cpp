@@ -2,6 +2,7 @@
 
 #include "AircraftPaths.h"
 #include "BrixAircraftSettings.h"
+#include "FlightIndex.h"
 #include "FlightSelection.h"
 #include "RawFlightDataLayout.h"
 #include "ViewerLogging.h"
@@ -260,6 +261,38 @@ TrendResult computeTrend(const QString& dataDirectory, const TrendRequest& reque
     return result;
 }
 
+TrendResult engineTrend(const QString& dataDirectory, const TrendRequest& request,
+                        Notifier& notifier) {
+    if (!request.indicator)
+        return computeTrend(dataDirectory, request);
+    const FlightIndex index(dataDirectory, registerIndexInputs(), notifier);
+    return indicatorTrend(index.indicatorTrend(request.aircraftId, request.engineNumber,
+                                               request.memoryType, *request.indicator),
+                          *request.indicator);
+}
+
+TrendResult indicatorTrend(const QList<IndexedFlight>& flights, Indicator indicator) {
+    TrendResult result;
+    result.points.reserve(flights.size());
+    for (const IndexedFlight& flight : flights) {
+        const std::optional<double>& value = flight.indicators[indicator];
+        if (!value) {
+            ++result.flightsWithoutValue;
+            continue;
+        }
+        result.points.append({flight.flightNumber, flight.memoryType, flight.creationTime, *value,
+                              flight.status, QString(), -1});
+    }
+    return result;
+}
+
+QString indicatorAxisTitle(Indicator indicator) {
+    const QString name = indicatorName(valueOf(indicator));
+    return indicator == Indicator::Crest || indicator == Indicator::Kurtosis
+               ? name
+               : name + kGravityUnitSuffix;
+}
+
 QString trendDateText(quint32 creationTime) {
     return QDateTime::fromSecsSinceEpoch(qint64(creationTime)).toString(kTrendDateFormat);
 }
@@ -321,14 +354,21 @@ PlotView buildTrendView(const TrendResult& result, const TrendRequest& request,
         view.series.append(std::move(series));
     }
     view.xAxisTitle = kFlightNumberAxisTitle;
-    view.yAxisTitle = parameterAxisTitle(request.parameterType);
-    view.yAxisMinimum = yAxisMinimumOf(view, request.parameterType);
+    if (request.indicator) {
+        // Every indicator is 0 or more.
+        view.yAxisTitle = indicatorAxisTitle(*request.indicator);
+        view.yAxisMinimum = 0;
+    } else {
+        view.yAxisTitle = parameterAxisTitle(request.parameterType);
+        view.yAxisMinimum = yAxisMinimumOf(view, request.parameterType);
+    }
     // One call: the identifier is the register's text and may hold "%1" itself.
     view.headerLine1 = kTrendHeader.arg(request.aircraftId, QString::number(request.engineNumber));
     view.headerLine2 =
         request.memoryType ? memoryTypeHeader(*request.memoryType) : kBothMemoriesHeader;
-    view.footer =
-        request.statistic == TrendStatistic::Maximum ? kTrendMaximumFooter : kTrendMeanFooter;
+    view.footer = request.statistic == TrendStatistic::Maximum || request.indicator
+                      ? kTrendMaximumFooter
+                      : kTrendMeanFooter;
     return view;
 }
 

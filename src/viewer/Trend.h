@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConditionIndicators.h"
 #include "FlightRecord.h"
 #include "PlotSeries.h"
 #include "ViewerTypes.h"
@@ -11,6 +12,9 @@
 
 #include <functional>
 #include <optional>
+
+class Notifier;
+struct IndexedFlight;
 
 // The engine trend: one value per stored flight of one engine, over every raw flight data
 // file of its engine directory, read without the time records: per file its header and, per
@@ -38,6 +42,9 @@ struct TrendRequest {
     ParameterType parameterType = ParameterType::A4R;
     TrendStatistic statistic = TrendStatistic::Maximum;
     std::optional<MemoryType> memoryType; // nothing: both memories
+    // A condition indicator in place of the parameter type: its flight values, kept in the
+    // index of the data directory (the statistic does not apply).
+    std::optional<Indicator> indicator = std::nullopt;
 };
 
 struct TrendPoint {
@@ -111,6 +118,15 @@ std::optional<double> rowStatistic(const double* row, int count, TrendStatistic 
 // below `dataDirectory`. The parameter type must be a trend parameter (else nothing is read).
 TrendResult computeTrend(const QString& dataDirectory, const TrendRequest& request);
 
+// The trend that `request` asks for: of a parameter type computeTrend's; of an indicator, the
+// flight values that the index of `dataDirectory` holds (brought up to date first, reporting
+// through `notifier`), each flight once from its newest download, a flight whose value is
+// empty counted among the flights without a value.
+TrendResult engineTrend(const QString& dataDirectory, const TrendRequest& request,
+                        Notifier& notifier);
+// The trend of one indicator from flights read out of the index.
+TrendResult indicatorTrend(const QList<IndexedFlight>& flights, Indicator indicator);
+
 // The download date of a point, local time: "yyyy-MM-dd hh:mm".
 QString trendDateText(quint32 creationTime);
 inline const QString kTrendDateFormat = QStringLiteral("yyyy-MM-dd hh:mm");
@@ -132,9 +148,11 @@ inline const QString kTrendNoValueText = QStringLiteral("%1 flights without a fi
 
 // The trend's chart: one series per memory type asked for (named "Pre-Defect" and
 // "Post-Defect"), X = flight numbers, markers, suspect points hollow, each point's note its
-// download date; X-axis title "Flight Number", Y-axis title the parameter's, header lines
+// download date; X-axis title "Flight Number", Y-axis title the parameter's or the
+// indicator's (indicatorAxisTitle), header lines
 // "Trend: %1: Engine %2" and the memory ("Pre-Defect", "Post-Defect" or both), footer
-// "Maximum over 26 bins" or "Mean over 26 bins"; the alert level as given.
+// "Maximum over 26 bins" or "Mean over 26 bins" (an indicator's flight value is the maximum);
+// the alert level as given.
 PlotView buildTrendView(const TrendResult& result, const TrendRequest& request,
                         std::optional<double> alertLevel);
 
@@ -143,6 +161,11 @@ inline const QString kBothMemoriesHeader = QStringLiteral("Pre-Defect and Post-D
 inline const QString kFlightNumberAxisTitle = QStringLiteral("Flight Number");
 inline const QString kTrendMaximumFooter = QStringLiteral("Maximum over 26 bins");
 inline const QString kTrendMeanFooter = QStringLiteral("Mean over 26 bins");
+
+// An indicator's Y-axis title: its name, with " (G)" for those measured in G (all but crest
+// and kurtosis).
+QString indicatorAxisTitle(Indicator indicator);
+inline const QString kGravityUnitSuffix = QStringLiteral(" (G)");
 
 // The alert level of a parameter type, in the settings (application store) under
 // "Plot2D_Alert_%1", %1 the type's number. Nothing when none is set or the stored value is

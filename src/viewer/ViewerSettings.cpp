@@ -2,6 +2,7 @@
 
 #include "BrixAircraftSettings.h"
 #include "Decibels.h"
+#include "FlightIndicators.h"
 #include "ShaftOrders.h"
 
 ViewerSettings readViewerSettings() {
@@ -24,7 +25,11 @@ ViewerSettings readViewerSettings() {
     read.trendStatistic = settings.value(kTrendStatisticKey, 0).toInt() == 1
                               ? TrendStatistic::Mean
                               : TrendStatistic::Maximum;
+    if (const std::optional<int> indicator =
+            indicatorIndex(settings.value(kTrendIndicatorKey).toString()))
+        read.trendIndicator = static_cast<Indicator>(*indicator);
     read.orders = settings.value(kPlotOrdersKey, kPlotOrdersDefault).toBool();
+    read.bearing = settings.value(kPlotBearingKey, kPlotBearingDefault).toBool();
     read.decibels = settings.value(kPlotDecibelsKey, kPlotDecibelsDefault).toBool();
     return read;
 }

@@ -20,8 +20,12 @@ inline const QString kWindowTypeKey = QStringLiteral("Plot2D_FFT_WINDOW_TYPE");
 // state, 1 transient) that the other buttons return to, and stays readable by any build.
 inline const QString kTrendShownKey = QStringLiteral("Plot2D_Trend");
 inline const QString kTrendStatisticKey = QStringLiteral("Plot2D_TrendStatistic"); // 0 max, 1 mean
+// The condition indicator whose trend is shown in place of a parameter type's, by its name
+// (rms, kurtosis, ...); absent or empty when none.
+inline const QString kTrendIndicatorKey = QStringLiteral("Plot2D_TrendIndicator");
 
-// What the viewer opens with: the twelve settings it keeps (with the orders' and the decibels'
+// What the viewer opens with: the thirteen settings it keeps (with the orders', the bearing's
+// and the decibels'
 // keys of the spectrum code), each read back to a value the viewer can show.
 struct ViewerSettings {
     // Plot type, parameter type, transient bin, last flight and sample, spectrum window.
@@ -30,7 +34,9 @@ struct ViewerSettings {
     bool yGrid = false;
     bool trend = false;
     TrendStatistic trendStatistic = TrendStatistic::Maximum;
+    std::optional<Indicator> trendIndicator;
     bool orders = false;
+    bool bearing = false;
     bool decibels = false;
 };
 

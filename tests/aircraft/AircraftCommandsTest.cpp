@@ -1,5 +1,6 @@
 #include "AircraftCommands.h"
 #include "AircraftPaths.h"
+#include "BearingGeometryStore.h"
 #include "KORALib.h"
 #include "RegisterFixture.h"
 
@@ -183,6 +184,71 @@ TEST_F(AircraftCommandsTest, ImportRefusesAnythingButARegularFile) {
                   Messages{error(echo + " is not a regular file; nothing was imported.")});
     }
     EXPECT_EQ(KORALibCountAircraft(), 0);
+}
+
+// The bearing of an engine type: set with all five values, shown a line each, cleared, and
+// removed with its type; a refused or incomplete command stores nothing.
+TEST_F(AircraftCommandsTest, BearingIsShownSetClearedAndRefused) {
+    ASSERT_EQ(run({"add-type", "CFM56-7"}), 0);
+    const QStringList set = {"bearing",         "CFM56-7", "--elements",       "16",
+                             "--ball-diameter", "7.9",     "--pitch-diameter", "46",
+                             "--contact-angle", "-15",     "--shaft",          "n1"};
+    ASSERT_EQ(run(set), 0);
+    EXPECT_EQ(output, QString());
+    ASSERT_EQ(run({"bearing", "CFM56-7"}), 0);
+    EXPECT_EQ(output, QStringLiteral("elements: 16\n"
+                                     "ball-diameter: 7.9\n"
+                                     "pitch-diameter: 46\n"
+                                     "contact-angle: -15\n"
+                                     "shaft: n1\n"));
+
+    struct Refusal {
+        QStringList arguments;
+        int exitCode;
+        QString message; // the first line
+    };
+    const auto with = [&set](int index, const QString& value) {
+        QStringList arguments = set;
+        arguments[index] = value;
+        return arguments;
+    };
+    const Refusal refusals[] = {
+        {with(3, "0"), 1, "The number of rolling elements must be at least 1"},
+        {with(5, "-2"), 1, "The ball diameter must be a number above 0"},
+        {with(7, "7.9"), 1, "The pitch diameter must be a number above the ball diameter"},
+        {with(9, "90"), 1, "The contact angle must be a number between -90 and 90 degrees"},
+        {with(1, "CFM56-3"), 1, "Engine Type \"CFM56-3\" not found"},
+        {with(11, "n3"), 2, "--shaft takes n1 or n2, not \"n3\""},
+        {set.mid(0, 10), 2,
+         "A bearing needs all of --elements, --ball-diameter, --pitch-diameter, "
+         "--contact-angle and --shaft"},
+        {set + QStringList{"--clear"}, 2, "--clear takes no other option"},
+        {set + QStringList{"--bogus"}, 2, "Unknown option \"--bogus\""},
+        {{"bearing"}, 2, "Wrong arguments for \"bearing\""},
+        {{"bearing", "CFM56-3"}, 1, "Engine Type \"CFM56-3\" not found"},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.arguments.join(' ').toStdString());
+        notifier.messages.clear();
+        EXPECT_EQ(run(refusal.arguments), refusal.exitCode);
+        ASSERT_EQ(notifier.messages.size(), 1);
+        EXPECT_EQ(notifier.messages[0].title, QStringLiteral("Error"));
+        EXPECT_EQ(notifier.messages[0].text.section('\n', 0, 0), refusal.message);
+        const std::optional<BearingGeometry> kept = readBearingGeometry(QStringLiteral("CFM56-7"));
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->elements, 16);
+        EXPECT_EQ(kept->contactAngleDegrees, -15.0);
+    }
+
+    ASSERT_EQ(run({"bearing", "CFM56-7", "--clear"}), 0);
+    ASSERT_EQ(run({"bearing", "CFM56-7"}), 0);
+    EXPECT_EQ(output, QStringLiteral("Engine type \"CFM56-7\" has no bearing geometry\n"));
+    ASSERT_EQ(run(with(11, "N2")), 0);
+    EXPECT_EQ(readBearingGeometry(QStringLiteral("CFM56-7"))->shaft, BearingShaft::N2);
+    ASSERT_EQ(run({"remove-type", "CFM56-7"}), 0);
+    ASSERT_EQ(run({"add-type", "CFM56-7"}), 0);
+    ASSERT_EQ(run({"bearing", "CFM56-7"}), 0);
+    EXPECT_EQ(output, QStringLiteral("Engine type \"CFM56-7\" has no bearing geometry\n"));
 }
 
 } // namespace

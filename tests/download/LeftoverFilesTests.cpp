@@ -37,6 +37,8 @@ TEST(LeftoverFiles, OnlyFilesOfEndedProcessesGo) {
     ASSERT_TRUE(QDir().mkpath(engine));
     const QString outside = home + QStringLiteral("/outside");
     ASSERT_TRUE(QDir().mkpath(outside));
+    const QString index = data + QStringLiteral("/.brix");
+    ASSERT_TRUE(QDir().mkpath(index));
     const QDateTime time(QDate(2026, 12, 7), QTime(10, 58, 12, 7));
     const QString deadLink = home + QStringLiteral("/ZELK-%1").arg(dead);
 
@@ -54,6 +56,8 @@ TEST(LeftoverFiles, OnlyFilesOfEndedProcessesGo) {
         engine + QStringLiteral("/n4orig_07DEC2026_1058.raw"),
         home + QStringLiteral("/ZELK-notes"),
         temporaryFileName(outside, QStringLiteral("other.raw"), dead, 0x01010101),
+        // The program's index folder is no download's.
+        temporaryFileName(index, QStringLiteral("n4orig_07DEC2026_1058.raw"), dead, 0x02020202),
     };
     for (const QString& path : gone + stay)
         touch(path);

@@ -268,12 +268,10 @@ TEST_F(AircraftInfoScreenTest, AnImportUnderTheScreenShowsTheRegisterAsItIsNow) 
         ASSERT_TRUE(csv.open(QIODevice::WriteOnly | QIODevice::Truncate));
         csv.write(lines);
         csv.close();
+        // The window keeps its dialog, and the dialog the name last chosen: the field is
+        // emptied first.
         whenModal<QFileDialog>([](QFileDialog* dialog) {
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            ASSERT_NE(name, nullptr);
-            name->clear(); // the window keeps its dialog, and the dialog the name last chosen
-            QTest::keyClicks(name, QStringLiteral("fleet.csv"));
-            QTest::keyClick(name, Qt::Key_Return);
+            typeFileNameAndReturn(dialog, QStringLiteral("fleet.csv"));
         });
         window->handleEvent(kImportAircraftCode);
     };

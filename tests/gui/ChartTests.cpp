@@ -647,8 +647,9 @@ TEST(Chart, ASpectrumShowsOrderMarkersAndMeasuresFromTheReferenceCursor) {
     chart.window.setOrderMarkers(shaftOrders({5052, 0}, view.series[0].y));
     ASSERT_EQ(chart.window.orderMarkers().size(), 2);
     EXPECT_EQ(chart.window.orderMarkers()[1].label, QStringLiteral("2xN1 168.4 Hz"));
-    // Besides the read-out, its marker, the reference cursor and the alert line with its label.
-    EXPECT_EQ(chart.plot()->itemCount(), 5 + 4);
+    // Besides the read-out, its marker, the reference cursor, and the alert line and the two
+    // limit lines with their labels.
+    EXPECT_EQ(chart.plot()->itemCount(), 9 + 4);
 
     QSignalSpy clicks(&chart.window, &PlotWindow::plotAreaClicked);
     QTest::mouseClick(chart.plot(), Qt::LeftButton, Qt::ShiftModifier, chart.pixelOf(0, 9));
@@ -675,7 +676,7 @@ TEST(Chart, ASpectrumShowsOrderMarkersAndMeasuresFromTheReferenceCursor) {
     chart.load(selection(PlotType::SteadyState, ParameterType::Fft));
     EXPECT_FALSE(chart.window.hasReference());
     EXPECT_TRUE(chart.window.orderMarkers().isEmpty());
-    EXPECT_EQ(chart.plot()->itemCount(), 5);
+    EXPECT_EQ(chart.plot()->itemCount(), 9);
 }
 
 // Close orders: labels apart from each other, inside the plot area. Zoomed so that 2xN1 lies

@@ -7,6 +7,7 @@
 #include "KORAEraseProgress.h"
 #include "KORAWindow.h"
 #include "ModalDriver.h"
+#include "PaintCounter.h"
 #include "PrivilegeLevel.h"
 #include "Protocol.h"
 #include "RecordingNotifier.h"
@@ -20,6 +21,7 @@
 #include "UserPersist.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -207,6 +209,30 @@ TEST_F(EraseProgressWindow, ClosingDuringAnEraseFreesTheLink) {
     QuietView view;
     EXPECT_TRUE(connection.checkCommunication(view, notifier))
         << "the worker still waits for the erase's answer";
+}
+
+// The window paints while a silent unit keeps it waiting, and Esc closes it at once.
+TEST_F(EraseProgressWindow, TheWindowPaintsWhileTheUnitIsSilentAndEscActsAtOnce) {
+    simulator.addFault({EraseBearing4Command, FaultKind::NoAnswer, 0, {}, 1});
+    auto dialog = open(EraseRequests{true});
+    KORAEraseProgress* target = dialog.get();
+    const PaintCounter counter(
+        target, [target] { return target->sequence().state() == EraseSequence::State::Running; });
+    ASSERT_TRUE(simulator.waitForCommands(1, kRunBoundMs));
+    QTest::qWait(500);
+    EXPECT_GT(counter.paints(), 0);
+
+    QElapsedTimer due;
+    qint64 escLateMs = -1;
+    due.start();
+    QTimer::singleShot(0, target, [&] {
+        escLateMs = due.elapsed();
+        QTest::keyClick(target, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return escLateMs >= 0; }, kRunBoundMs));
+    EXPECT_LT(escLateMs, 200);
+    EXPECT_FALSE(target->isVisible());
+    EXPECT_EQ(target->sequence().state(), EraseSequence::State::Cancelled);
 }
 
 // The screen in the main window -----------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "KORAAutoDownload.h"
 #include "KORALib.h"
 #include "ModalDriver.h"
+#include "PaintCounter.h"
 #include "Protocol.h"
 #include "RecordingNotifier.h"
 #include "RegisterEditing.h"
@@ -28,6 +29,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -385,7 +387,9 @@ protected:
                 if (observed.erasingBars.isEmpty() || observed.erasingBars.last() != shown)
                     observed.erasingBars.append(shown);
             }
-            if (react)
+            // The technician acts only on a window that is shown: the run starts when the
+            // window is made, and may turn a while before it shows.
+            if (react && activity->window()->isVisible())
                 react();
         });
         poll.start();
@@ -426,6 +430,11 @@ protected:
 };
 
 TEST_F(ProgressWindow, FullRunOfBothEnginesShowsEveryStepAndSavesTheFiles) {
+    // Each erase takes a moment, as the unit's do, so that the window turns while it waits
+    // even on a busy machine; an instant answer could end the step before the watch sees it.
+    for (const quint32 erase :
+         {EraseBearing4Command, EraseBearing4HistoryCommand, EraseAccelHistoryCommand})
+        simulator.addFault({erase, FaultKind::Delay, 150, {}, SimulatorFault::kAlways});
     auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
     EXPECT_EQ(window->windowTitle(), QStringLiteral(" Thalvex  - Download"));
     observe();
@@ -517,6 +526,9 @@ TEST_F(ProgressWindow, F5DuringTheDownloadCancelsItAndDropsTheTransfer) {
 }
 
 TEST_F(ProgressWindow, ClosingTheWindowDuringAConversionKeepsTheDataAndErasesNothing) {
+    // Engine 1's data comes once the window is surely shown, so that its conversion is the
+    // one closed.
+    simulator.addFault({DownloadBearing4Command, FaultKind::Delay, 500, {}, 1});
     auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
     KORAAutoDownload* target = window.get();
     bool closed = false;
@@ -548,6 +560,54 @@ TEST_F(ProgressWindow, ClosingTheWindowDuringAConversionKeepsTheDataAndErasesNot
     EXPECT_EQ(lineText(window.get(), 1, 0), line(0, QStringLiteral("Completed")));
     EXPECT_EQ(lineText(window.get(), 1, 2), line(2, QStringLiteral("Not performed - cancelled")));
     expectConvertedFiles(1);
+}
+
+// The window paints while engine 1's data is converted, and a Cancel during engine 2's
+// conversion says so at once; the window closes once that conversion's files are on disk.
+TEST_F(ProgressWindow, TheWindowPaintsDuringAConversionAndItsCancelActsAtOnce) {
+    // Engine 1's data comes once the window is surely shown, so that it can paint.
+    simulator.addFault({DownloadBearing4Command, FaultKind::Delay, 500, {}, 1});
+    auto window = openWindow(registerEngines(kAircraft, kAllOn, kAllOn));
+    KORAAutoDownload* target = window.get();
+    const PaintCounter counter(target, [target] {
+        return target->sequence().isConverting() &&
+               target->sequence().currentStepIndex() < DownloadSequence::kStepsPerEngine;
+    });
+    const QString engine2 = QStringLiteral("Post-processing Bearing 4 Data for Engine 2");
+    bool cancelScheduled = false;
+    qint64 cancelLateMs = -1;
+    bool convertingAtCancel = false;
+    QString lineAtCancel;
+    QElapsedTimer due;
+    observe([&] {
+        if (cancelScheduled || activity->text() != engine2)
+            return;
+        cancelScheduled = true;
+        due.start();
+        QTimer::singleShot(0, target, [&] {
+            cancelLateMs = due.elapsed();
+            convertingAtCancel = target->sequence().isConverting();
+            QTest::mouseClick(button, Qt::LeftButton);
+            lineAtCancel = lineText(target, 2, 1);
+        });
+    });
+    whenModal<KORAAutoDownload>([&](KORAAutoDownload* shown) {
+        if (!QTest::qWaitFor([&] { return cancelLateMs >= 0; }, kRunBoundMs)) {
+            ADD_FAILURE() << "engine 2's conversion was never seen";
+            shown->close();
+        }
+    });
+    EXPECT_EQ(window->runModal(), kRejectedResult);
+    poll.stop();
+
+    EXPECT_GT(counter.paints(), 0) << "no paint while engine 1's data was converted";
+    EXPECT_TRUE(convertingAtCancel);
+    EXPECT_LT(cancelLateMs, 200);
+    EXPECT_EQ(lineAtCancel, line(1, QStringLiteral("Not performed - cancelled")));
+    EXPECT_FALSE(window->sequence().isConverting());
+    expectConvertedFiles(1);
+    expectConvertedFiles(2);
+    EXPECT_EQ(simulator.eraseCount(2, UnitMemory::Bearing4Data), 0);
 }
 
 TEST_F(ProgressWindow, UnansweredEraseTimesOutAndTheRunGoesOn) {

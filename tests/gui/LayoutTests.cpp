@@ -7,13 +7,19 @@
 #include "BrixAdminLoginDialog.h"
 #include "Controls.h"
 #include "DisplayFonts.h"
+#include "FleetHealthWindow.h"
+#include "FlightIndex.h"
 #include "HelpAboutDialog.h"
+#include "IndicatorTrendView.h"
+#include "IndicatorTrendWindow.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAddEngineTypeDialog.h"
 #include "KORAAircraftInfoDialog.h"
 #include "KORAAutoDownload.h"
+#include "KORABearingDialog.h"
 #include "KORACommDialog.h"
 #include "KORAEraseProgress.h"
+#include "KORALimitsDialog.h"
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
 #include "KORAWindow.h"
@@ -314,6 +320,48 @@ TEST_F(LayoutTest, TheDialogsFitOnEveryScreen) {
     expectFits(&addEngineTypeDialog, "add engine type dialog");
     KORARemoveEngineTypeDialog removeEngineTypeDialog(fonts.normal, persist, notifier);
     expectFits(&removeEngineTypeDialog, "remove engine type dialog");
+    KORABearingDialog bearingDialog(fonts.normal, persist, notifier);
+    expectFits(&bearingDialog, "bearing dialog");
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+TEST_F(LayoutTest, TheHealthWindowsFitOnEveryScreen) {
+    KORALimitsDialog limits(fonts.normal, persist, notifier);
+    expectFits(&limits, "limits dialog");
+
+    // The widest cells: a long type, serial number and the longest state word.
+    FleetRow row;
+    row.aircraftId = QStringLiteral("F-GZLK");
+    row.engineNumber = 2;
+    row.engineType = QStringLiteral("CFM56-7B27E/F");
+    row.serialNumber = QStringLiteral("874212-0001");
+    row.lastDownload = QDateTime(QDate(2026, 12, 8), QTime(9, 30));
+    row.flights = 12500;
+    row.suspect = 12;
+    row.health.state = HealthState::Warning;
+    row.health.driving = Indicator::Kurtosis;
+    row.health.value = 4.12345;
+    row.health.limit = 4;
+    row.health.flightsToAlarm = 123;
+    FleetRow unjudged = row;
+    unjudged.health = EngineHealth{};
+    unjudged.health.state = HealthState::NoReadings;
+    FleetHealthWindow fleet(fonts.normal, persist, notifier,
+                            [&] {
+                                return QList<FleetRow>{row, unjudged};
+                            },
+                            {});
+    expectFits(&fleet, "fleet health window");
+
+    QList<IndexedFlight> flights(40);
+    for (int position = 0; position < flights.size(); ++position) {
+        flights[position].flightNumber = position + 1;
+        flights[position].indicators[Indicator::Kurtosis] = 3 + 0.02 * position;
+    }
+    IndicatorTrendWindow trend(buildIndicatorTrendView(
+        flights, row.aircraftId, 2, Indicator::Kurtosis,
+        IndicatorLimits{.warning = 3.5, .alarm = 4.5, .change = std::nullopt}));
+    expectFits(&trend, "fleet health trend");
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
@@ -347,7 +395,8 @@ TEST_F(LayoutTest, TheViewerWindowsFitOnEveryScreen) {
         expectFits(dialog, "flight selection with ten flights selected");
         QTest::keyClick(list, Qt::Key_F5);
     });
-    Plot2D viewer(persist, fonts.normal, notifier);
+    Plot2D viewer(SelectDialog::chooseFlights(fonts.normal, persist, notifier), persist,
+                  fonts.normal, notifier);
     ASSERT_EQ(viewer.flights().size(), 10);
     viewer.handleEvent(kOpenViewerEvent);
     expectFits(&viewer, "plot window");

@@ -14,6 +14,7 @@
 #include "KORAWindow.h"
 #include "MainWindowCodes.h"
 #include "ModalDriver.h"
+#include "PaintCounter.h"
 #include "PrivilegeLevel.h"
 #include "ProgramVersion.h"
 #include "Protocol.h"
@@ -32,6 +33,8 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -49,6 +52,12 @@ namespace {
 
 const QString kAircraft = QStringLiteral("F-GZLK");
 constexpr int kRunBoundMs = 60000;
+
+// The main window's link waits for the unit and no dialog is up.
+bool waitingForTheUnit(KORAWindow* window) {
+    return window->connection().link().statusCode() == LinkStatusWorking &&
+           QApplication::activeModalWidget() == nullptr;
+}
 
 QString statusText(QWidget* window, const char* name) {
     auto* label = findControl<QLabel>(window, {QStringLiteral("StatusBar"), QLatin1String(name)});
@@ -119,6 +128,39 @@ TEST_F(MainWindowTest, OpensOnTheTitleScreen) {
     // Nothing was said and nothing sent to the unit while the window was built.
     EXPECT_TRUE(notifier.messages.isEmpty());
     EXPECT_TRUE(simulator.receivedCommands().isEmpty());
+}
+
+// The import file dialog costs more than the rest of the window: it is built by the first
+// import, on the data folder with the import filter, and kept, so that the next import opens
+// where the technician last picked a file.
+TEST_F(MainWindowTest, TheImportDialogIsBuiltByTheFirstImportAndKeptForTheNext) {
+    open();
+    QTest::qWait(50);
+    EXPECT_TRUE(window->findChildren<QFileDialog*>().isEmpty());
+
+    const QString folder = dataDirectory + QStringLiteral("/imports");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile csv(folder + QStringLiteral("/fleet.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("D-ABCD,S1,CFM56-3,111111,2020\n");
+    csv.close();
+    QStringList opened;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        opened << dialog->directory().absolutePath() << dialog->nameFilters().join(';');
+        chooseExistingFile(dialog, csv.fileName());
+    });
+    window->handleEvent(kImportAircraftCode);
+    EXPECT_EQ(opened, (QStringList{dataDirectory, QStringLiteral("*.csv")}));
+    EXPECT_TRUE(KORALibListAircraft().items.contains(QStringLiteral("D-ABCD")));
+
+    opened.clear();
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        opened << dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    window->handleEvent(kImportAircraftCode);
+    EXPECT_EQ(opened, QStringList{folder});
+    EXPECT_EQ(window->findChildren<QFileDialog*>().size(), 1);
 }
 
 TEST_F(MainWindowTest, FirstStartWritesTheDefaultsAndLeavesTheCommonStoreEmpty) {
@@ -219,6 +261,38 @@ TEST_F(MainWindowTest, F4WithNothingListeningShowsTheFailureDialog) {
     // A failure is not followed by the success notice.
     EXPECT_TRUE(notifier.messages.isEmpty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The window goes on painting while the check waits for a slow or a silent unit, and tells
+// the outcome as before.
+TEST_F(MainWindowTest, TheWindowPaintsWhileTheCheckWaitsForTheUnit) {
+    open();
+    {
+        SCOPED_TRACE("a slow unit, as at start-up");
+        simulator.addFault({ReadPartNumbersCommand, FaultKind::Delay, 1500, {}, 1});
+        const PaintCounter counter(window.get(),
+                                   [this] { return waitingForTheUnit(window.get()); });
+        EXPECT_TRUE(window->checkCommunication());
+        EXPECT_GT(counter.paints(), 0);
+        EXPECT_EQ(statusText(window.get(), "STATUS"), QStringLiteral("Communication OK!"));
+    }
+    {
+        SCOPED_TRACE("F4, the unit silent");
+        simulator.addFault({ReadPartNumbersCommand, FaultKind::NoAnswer, 0, {}, 1});
+        const PaintCounter counter(window.get(),
+                                   [this] { return waitingForTheUnit(window.get()); });
+        bool dialogShown = false;
+        whenModal<KORACommDialog>([&](KORACommDialog* dialog) {
+            dialogShown = true;
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        press(Qt::Key_F4);
+        EXPECT_TRUE(dialogShown);
+        EXPECT_GT(counter.paints(), 0);
+        EXPECT_EQ(statusText(window.get(), "STATUS"),
+                  QStringLiteral("Unable to communicate with the unit.  Check cabling"));
+        EXPECT_TRUE(notifier.messages.isEmpty());
+    }
 }
 
 TEST_F(MainWindowTest, WithNoAircraftF5F6AndF7WarnAndLeaveTheMenu) {
@@ -343,6 +417,7 @@ TEST_F(MainWindowTest, F5DownloadsBothEnginesThroughBothDialogs) {
     QString downloadHelpShown;
     QStringList lines;
     QString activity;
+    QString notice;
     QString button;
     whenModal<KORAAircraftInfoDialog>([&](KORAAircraftInfoDialog* dialog) {
         aircraftDialogTitle = dialog->windowTitle();
@@ -362,6 +437,7 @@ TEST_F(MainWindowTest, F5DownloadsBothEnginesThroughBothDialogs) {
                     lines.append(controlText(findControl<QWidget>(
                         progress, {QLatin1String(group), QStringLiteral("LINE%1").arg(kind)})));
             activity = controlText(progress->findChild<QWidget*>(QStringLiteral("P_STATUS")));
+            notice = controlText(progress->findChild<QWidget*>(QStringLiteral("P_NOTICE")));
             button = cancel->text();
             QTest::keyClick(cancel, Qt::Key_F5);
         });
@@ -378,6 +454,10 @@ TEST_F(MainWindowTest, F5DownloadsBothEnginesThroughBothDialogs) {
     for (const QString& line : lines)
         EXPECT_TRUE(line.endsWith(QStringLiteral("... Completed"))) << line.toStdString();
     EXPECT_EQ(activity, QStringLiteral("Processing complete"));
+    // Both engines got new flights: a verdict on each, and the aircraft's in the status bar.
+    EXPECT_EQ(notice, QStringLiteral("Engine 1 health: No limits\nEngine 2 health: No limits"));
+    EXPECT_EQ(statusText(window.get(), "STATUS"),
+              QStringLiteral("%1 health: No limits").arg(kAircraft));
     EXPECT_EQ(button, QStringLiteral("Done (F5)"));
     for (int engine = 0; engine < 2; ++engine) {
         const QDir directory(engineDirectory(dataDirectory, kAircraft, engine + 1));

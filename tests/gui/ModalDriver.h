@@ -106,3 +106,29 @@ inline void chooseExistingFile(QFileDialog* dialog, const QString& path) {
         dialog->reject();
     }
 }
+
+// Types `fileName` into an open file dialog's name field and presses Return, as the technician
+// would. The dialog lists its folder on a thread of its own: when the listing arrives while
+// the name is typed, the completion pop-up opens and takes the keyboard, so that Return goes
+// to the pop-up (which closes) and not to the field. Return is pressed where the keyboard is
+// until the dialog closes; a dialog still open after the bound is rejected, so that the test
+// fails instead of waiting for ever.
+inline void typeFileNameAndReturn(QFileDialog* dialog, const QString& fileName) {
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->clear();
+    QTest::keyClicks(name, fileName);
+    const bool closed = QTest::qWaitFor(
+        [&] {
+            if (!dialog->isVisible())
+                return true;
+            QWidget* popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup != nullptr ? popup : name, Qt::Key_Return);
+            return !dialog->isVisible();
+        },
+        kModalBoundMs);
+    if (!closed) {
+        ADD_FAILURE() << "the file dialog did not take " << qPrintable(fileName);
+        dialog->reject();
+    }
+}

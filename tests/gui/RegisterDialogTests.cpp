@@ -2,11 +2,13 @@
 // dialogs, the import through the file dialog, and the notices when there is nothing to
 // remove.
 #include "AircraftPaths.h"
+#include "BearingGeometryStore.h"
 #include "BrixAircraftSettings.h"
 #include "DisplayFonts.h"
 #include "FixedText.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAddEngineTypeDialog.h"
+#include "KORABearingDialog.h"
 #include "KORALib.h"
 #include "KORARemoveAircraftDialog.h"
 #include "KORARemoveEngineTypeDialog.h"
@@ -23,6 +25,7 @@
 #include "UnitSimulator.h"
 #include "UserPersist.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -130,6 +133,7 @@ protected:
     void chooseImport() { choose("PUI_AI_IMPORT", Qt::Key_I); }
     void chooseAddEngineType() { choose("PUI_AI_ADD_ENGINE_TYPE", Qt::Key_E); }
     void chooseRemoveEngineType() { choose("PUI_AI_REMOVE_ENGINE_TYPE", Qt::Key_T); }
+    void chooseBearing() { choose("PUI_AI_BEARING", Qt::Key_B); }
 
     // The technician's next key, as the window system delivers it: to the window that has the
     // keyboard or to the pop-up that holds it. F6 on the main menu shows the aircraft
@@ -442,10 +446,7 @@ TEST_F(RegisterDialogTest, ImportReadsThePickedFileAndCancelDoesNothing) {
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         startFolder = dialog->directory().absolutePath();
         filter = dialog->nameFilters().join(';');
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        QTest::keyClicks(name, QStringLiteral("fleet.csv"));
-        QTest::keyClick(name, Qt::Key_Return);
+        typeFileNameAndReturn(dialog, QStringLiteral("fleet.csv"));
     });
     chooseImport();
     EXPECT_EQ(startFolder, dataDirectory);
@@ -482,6 +483,82 @@ TEST_F(RegisterDialogTest, ImportReadsThePickedFileAndCancelDoesNothing) {
               QStringLiteral("F-GZLK"));
     EXPECT_EQ(KORALibCountAircraft(), 2);
     EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+QString fieldText(QWidget* dialog, const char* name) {
+    auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(name));
+    return edit == nullptr ? QStringLiteral("(none)") : edit->text();
+}
+
+TEST_F(RegisterDialogTest, BearingShowsSavesRefusesAndClearsTheChosenTypesGeometry) {
+    setEngineTypes({QStringLiteral("CFM56-3"), QStringLiteral("CFM56-7")});
+    ASSERT_TRUE(writeBearingGeometry(QStringLiteral("CFM56-7"),
+                                     {.elements = 16,
+                                      .ballDiameter = 7.9,
+                                      .pitchDiameter = 46,
+                                      .contactAngleDegrees = 0,
+                                      .shaft = BearingShaft::N1},
+                                     notifier));
+    QStringList texts;
+    QStringList shownForSecond;
+    QString helpContext;
+    QList<bool> openAfter;
+    whenModal<KORABearingDialog>([&](KORABearingDialog* dialog) {
+        texts = {dialog->windowTitle(), dialog->findChild<QPushButton*>("B_OK")->text(),
+                 dialog->findChild<QPushButton*>("B_CLEAR")->text(),
+                 dialog->findChild<QPushButton*>("B_CANCEL")->text(),
+                 fieldText(dialog, "E_ELEMENTS")};
+        helpContext = dialog->helpContext();
+        QTest::keyClick(dialog->findChild<QListWidget*>(QStringLiteral("CURRENT_ENGINE")),
+                        Qt::Key_Down);
+        shownForSecond = {fieldText(dialog, "E_ELEMENTS"), fieldText(dialog, "E_BALL_DIAMETER"),
+                          fieldText(dialog, "E_PITCH_DIAMETER"),
+                          fieldText(dialog, "E_CONTACT_ANGLE"),
+                          dialog->findChild<QComboBox*>(QStringLiteral("C_SHAFT"))->currentText()};
+        retype(dialog, "E_PITCH_DIAMETER", QStringLiteral("7.9"));
+        press(dialog, Qt::Key_F5);
+        openAfter.append(dialog->isVisible());
+        retype(dialog, "E_PITCH_DIAMETER", QStringLiteral("46.5"));
+        retype(dialog, "E_CONTACT_ANGLE", QStringLiteral("12,5"));
+        press(dialog, Qt::Key_F5);
+    });
+    chooseBearing();
+    EXPECT_EQ(texts,
+              (QStringList{" Thalvex  - Bearing", "Save (F5)", "Clear (F6)", "Cancel (F8)", ""}));
+    EXPECT_EQ(helpContext, QStringLiteral("HelpBearing"));
+    EXPECT_EQ(shownForSecond, (QStringList{"16", "7.9", "46", "0", "N1"}));
+    EXPECT_EQ(openAfter, QList<bool>{true});
+    EXPECT_EQ(notifier.messages,
+              QList<Message>{error(
+                  QStringLiteral("The pitch diameter must be a number above the ball diameter"))});
+    const std::optional<BearingGeometry> saved = readBearingGeometry(QStringLiteral("CFM56-7"));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->pitchDiameter, 46.5);
+    EXPECT_EQ(saved->contactAngleDegrees, 12.5);
+    EXPECT_EQ(saved->shaft, BearingShaft::N1);
+    EXPECT_FALSE(readBearingGeometry(QStringLiteral("CFM56-3")));
+
+    // Cancel keeps it; Clear removes the chosen type's geometry.
+    const auto editAndPress = [this](Qt::Key key) {
+        whenModal<KORABearingDialog>([key](KORABearingDialog* dialog) {
+            QTest::keyClick(dialog->findChild<QListWidget*>(QStringLiteral("CURRENT_ENGINE")),
+                            Qt::Key_Down);
+            retype(dialog, "E_ELEMENTS", QStringLiteral("99"));
+            press(dialog, key);
+        });
+        chooseBearing();
+    };
+    editAndPress(Qt::Key_F8);
+    ASSERT_TRUE(readBearingGeometry(QStringLiteral("CFM56-7")));
+    EXPECT_EQ(readBearingGeometry(QStringLiteral("CFM56-7"))->elements, 16);
+    editAndPress(Qt::Key_F6);
+    EXPECT_FALSE(readBearingGeometry(QStringLiteral("CFM56-7")));
+    EXPECT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

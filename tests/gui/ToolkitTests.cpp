@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -273,8 +274,11 @@ TEST(HelpSystem, KnowsThePagesOfTheHelpFile) {
 }
 
 // The machine's fontconfig picks other faces for these names where the URW base 35 faces are
-// installed ("Times" is Nimbus Roman there); the program's choice wins over it.
+// installed ("Times" is Nimbus Roman there); the program's choice wins over it. On a machine
+// without the program's faces (the test font set that hides them) there is nothing to win.
 TEST(ProgramFonts, TheNamedFamiliesResolveToTheProgramsFaces) {
+    if (!QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
+        GTEST_SKIP() << "the program's faces are not installed under this font set";
     const std::pair<const char*, const char*> expected[] = {
         {"Arial", "Liberation Sans"},
         {"Helvetica [Cronyx]", "Liberation Sans"},

@@ -319,8 +319,8 @@ TEST_F(UtilitiesScreenTest, FlightLineHasNoUtilities) {
     EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
 }
 
-// The words that spell "ZK4730-CF-0009", which the simulated unit takes as its new part
-// number of the kind uploaded.
+// The words that spell "ZK4730-CF-0009"; the simulated unit takes the hexadecimal digits of
+// their first 8 bytes as its new part number of the kind uploaded.
 const QByteArray kNamedImage = "5A4B3437 33302D43\n462D3030 30390000\n";
 // Two packets at one a second, and the part-number read.
 constexpr int kUploadBoundMs = 15000;
@@ -403,7 +403,7 @@ protected:
             EXPECT_TRUE(notifier.messages.isEmpty());
             EXPECT_TRUE(window->isVisible());
             EXPECT_TRUE(toolBar->isEnabled());
-            EXPECT_EQ(partNumber(c)->text(), QStringLiteral("  ZK4730-CF-0009"));
+            EXPECT_EQ(partNumber(c)->text(), QStringLiteral("5A4B343733302D43"));
             press(Qt::Key_Escape);
             EXPECT_EQ(window->currentScreen()->objectName(), QStringLiteral("MenuWindow"));
         }

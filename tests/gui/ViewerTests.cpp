@@ -3,8 +3,10 @@
 // its file, the waterfall's CSV export, and the main menu's way in. Raw flight data files
 // are written byte by byte into a fresh data directory.
 #include "ApplicationSettings.h"
+#include "BearingGeometryStore.h"
 #include "BrixAircraftSettings.h"
 #include "Controls.h"
+#include "FlightIndex.h"
 #include "FlightSelection.h"
 #include "KORAButton.h"
 #include "KORAWindow.h"
@@ -15,6 +17,7 @@
 #include "PrivilegeLevel.h"
 #include "RawFlightFiles.h"
 #include "RecordingNotifier.h"
+#include "RegisterEditing.h"
 #include "ResourceFiles.h"
 #include "SelectDialog.h"
 #include "SettingsSandbox.h"
@@ -114,7 +117,8 @@ protected:
     // Opens the viewer on the files already written, selecting the first `select` flights.
     Plot2D& show(int select = 99) {
         selectFlights(select);
-        viewer = new Plot2D(persist, font, notifier);
+        viewer = new Plot2D(SelectDialog::chooseFlights(font, persist, notifier), persist, font,
+                            notifier);
         EXPECT_TRUE(viewer->hasFlights());
         viewer->show();
         viewer->handleEvent(kOpenViewerEvent);
@@ -412,8 +416,7 @@ TEST_F(ViewerTest, TheSelectionCountsItsFlightsAndCanListTheNewestDownloadsOnly)
 }
 
 TEST_F(ViewerTest, WithoutStoredFlightsTheViewerSaysSoAndStaysClosed) {
-    Plot2D empty(persist, font, notifier);
-    EXPECT_FALSE(empty.hasFlights());
+    EXPECT_TRUE(SelectDialog::chooseFlights(font, persist, notifier).isEmpty());
     EXPECT_EQ(notifier.messages, (QList<RecordingNotifier::Message>{
                                      {QStringLiteral("critical"), QStringLiteral("Error"),
                                       QStringLiteral("No data exists for plotting")}}));
@@ -595,6 +598,23 @@ TEST_F(ViewerTest, F8AndB4OfTheMainMenuOpenTheViewerAndF1AndEscServeIt) {
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
+// The flight selection runs before the viewer is built: a cancelled one leaves nothing built.
+TEST_F(ViewerTest, TheMainWindowBuildsNoViewerWhileTheSelectionRuns) {
+    setPrivilegeLevel(kFlightLineLevel);
+    writeViewerRawFile(data, flightNumbers(2));
+    KORAWindow window(persist, notifier, {});
+    window.show();
+    window.handleEvent(kShowMainMenuCode);
+    qsizetype viewersDuringSelection = -1;
+    whenModal<SelectDialog>([&](SelectDialog* dialog) {
+        viewersDuringSelection = window.findChildren<Plot2D*>().size();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    QTest::keyClick(window.currentScreen(), Qt::Key_F8);
+    EXPECT_EQ(viewersDuringSelection, 0);
+    EXPECT_TRUE(window.findChildren<Plot2D*>().isEmpty());
+}
+
 // The trend: every stored flight of the engine over all its files, not only the loaded ones.
 TEST_F(ViewerTest, TheTrendShowsEveryStoredFlightOfTheEngineWithItsAlertLevel) {
     writeViewerRawFile(data, {201, 202, 203, 204, 205, 206, 207, 208}, {},
@@ -682,6 +702,61 @@ TEST_F(ViewerTest, TheTrendShowsEveryStoredFlightOfTheEngineWithItsAlertLevel) {
     EXPECT_EQ(viewer->plotWindow()->view().series.size(), 2);
 }
 
+// An indicator's trend comes from the index: its flight values there (here each slot's first
+// A4R, s + 7), the record views and the statistic off while it is shown; a parameter type
+// takes its place again.
+TEST_F(ViewerTest, AnIndicatorOfTheParameterMenuShowsItsTrendFromTheIndex) {
+    writeViewerRawFile(data, flightNumbers(3));
+    FlightIndexInputs inputs;
+    inputs.indicators = [](const FlightRecord& record, const std::optional<BearingGeometry>&) {
+        double a4r[FlightRecord::kBinCount];
+        record.steadyStateRow(valueOf(ParameterType::A4R), FlightRecord::kBinCount, a4r);
+        IndicatorValues values;
+        values[Indicator::Kurtosis] = a4r[0];
+        return values;
+    };
+    ASSERT_EQ(FlightIndex(data, inputs, notifier).lastUpdate().read, 1);
+    show(1);
+    auto* indicators = viewer->findChild<QMenu*>(QStringLiteral("PDI_INDICATORS"));
+    ASSERT_NE(indicators, nullptr);
+    EXPECT_EQ(indicators->title(), QStringLiteral("Indicators"));
+    QStringList names;
+    for (const QAction* action : indicators->actions())
+        names.append(action->text());
+    EXPECT_EQ(names, QStringList({"rms", "peak", "crest", "kurtosis", "n1x1", "n2x1", "bpfo",
+                                  "bpfi", "bsf", "ftf"}));
+
+    item(QStringLiteral("PUI_INDICATOR3"))->trigger();
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Engine Trend Viewer"));
+    const PlotView& shown = viewer->plotWindow()->view();
+    ASSERT_EQ(shown.series.size(), 2);
+    EXPECT_EQ(shown.series[0].x, QList<double>({101, 102, 103}));
+    EXPECT_EQ(shown.series[0].y, QList<double>({7, 8, 9}));
+    EXPECT_EQ(viewer->plotWindow()->yAxisTitle(), QStringLiteral("kurtosis"));
+    EXPECT_EQ(shown.footer, QStringLiteral("Maximum over 26 bins"));
+    EXPECT_TRUE(item(QStringLiteral("PUI_INDICATOR3"))->isChecked());
+    EXPECT_FALSE(item(QStringLiteral("PUI_PARAMETER6"))->isChecked());
+    EXPECT_TRUE(viewer->findChild<QAbstractButton*>(QStringLiteral("B_TREND"))->isChecked());
+    for (const char* view : {"B_STEADY_STATE", "B_TRANSIENT"})
+        EXPECT_FALSE(viewer->findChild<QAbstractButton*>(QLatin1String(view))->isEnabled());
+    EXPECT_EQ(BrixAircraftSettings().value(kTrendIndicatorKey).toString(),
+              QStringLiteral("kurtosis"));
+    setUp([](SetupDialog* setup) {
+        EXPECT_FALSE(
+            setup->findChild<QAbstractButton*>(QStringLiteral("B_TREND_MAXIMUM"))->isEnabled());
+        EXPECT_FALSE(setup->findChild<QLineEdit*>(QStringLiteral("E_ALERT_LEVEL"))->isEnabled());
+        EXPECT_EQ(setup->findChild<QLabel*>(QStringLiteral("P_ALERT_LEVEL"))->text(),
+                  QStringLiteral("&Alert level (kurtosis):"));
+    });
+
+    choose(ParameterType::A4R);
+    EXPECT_FALSE(item(QStringLiteral("PUI_INDICATOR3"))->isChecked());
+    EXPECT_TRUE(item(QStringLiteral("PUI_PARAMETER6"))->isChecked());
+    EXPECT_EQ(viewer->plotWindow()->yAxisTitle(), QStringLiteral("A4R"));
+    EXPECT_TRUE(viewer->findChild<QAbstractButton*>(QStringLiteral("B_STEADY_STATE"))->isEnabled());
+    EXPECT_TRUE(notifier.messages.isEmpty());
+}
+
 // Stored views: the trend is reopened, and numbers that name no view or type fall back.
 TEST_F(ViewerTest, TheViewIsRememberedAndUnknownStoredNumbersFallBack) {
     {
@@ -755,6 +830,61 @@ TEST_F(ViewerTest, OrderMarkersMarkTheShaftOrdersOfTheSpectrumShown) {
     setUp([](SetupDialog* setup) { clickIn(setup, "B_ORDERS"); });
     EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
     EXPECT_FALSE(BrixAircraftSettings().value(kPlotOrdersKey).toBool());
+}
+
+// A flight of engine type "CFM56-7" with n = 10, d = 10, D = 50 on N2 at 12000 RPM (200 Hz):
+// BPFO 800 Hz, BPFI 1200 Hz, BSF 480 Hz and FTF 80 Hz, marked with the shaft orders off.
+TEST_F(ViewerTest, BearingMarkersMarkTheDefectFrequenciesOfTheFlightsEngineType) {
+    ASSERT_TRUE(addEngineType(QStringLiteral("CFM56-7"), notifier));
+    ASSERT_TRUE(writeBearingGeometry(QStringLiteral("CFM56-7"),
+                                     {.elements = 10, .ballDiameter = 10, .pitchDiameter = 50},
+                                     notifier));
+    const QString path = writeViewerRawFile(data, flightNumbers(1));
+    patchSteadyStateValue(path, 0, valueOf(ParameterType::N2), 0, 12000.0f);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(21));
+        ASSERT_EQ(file.write("CFM56-7", 8), 8);
+    }
+    show();
+    choose(ParameterType::Fft);
+    EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
+    setUp([](SetupDialog* setup) { clickIn(setup, "B_BEARING"); });
+    EXPECT_TRUE(BrixAircraftSettings().value(kPlotBearingKey).toBool());
+    QStringList labels;
+    for (const PlotWindow::Marker& marker : viewer->plotWindow()->orderMarkers())
+        labels.append(marker.label);
+    EXPECT_EQ(labels,
+              (QStringList{"BPFO 800.0 Hz", "BPFI 1200.0 Hz", "BSF 480.0 Hz", "FTF 80.0 Hz"}));
+    const QStringList lines = tabulated();
+    EXPECT_EQ(lines.filter(QStringLiteral("BPFO    800.00 Hz  line  84")).size(), 1)
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.filter(QStringLiteral("1xN1")).isEmpty());
+
+    setUp([](SetupDialog* setup) { clickIn(setup, "B_BEARING"); });
+    EXPECT_TRUE(viewer->plotWindow()->orderMarkers().isEmpty());
+    EXPECT_FALSE(BrixAircraftSettings().value(kPlotBearingKey).toBool());
+}
+
+// The envelope spectrum sits in the parameter menu after the waterfall, for the steady-state
+// bins only; the transient view shows the plain spectrum instead.
+TEST_F(ViewerTest, TheEnvelopeSpectrumIsOfferedForTheSteadyStateBinsOnly) {
+    open(1);
+    QAction* envelope = item(QStringLiteral("PUI_PARAMETER16"));
+    ASSERT_TRUE(envelope != nullptr);
+    EXPECT_EQ(envelope->text(), QStringLiteral("Envelope FFT"));
+    EXPECT_TRUE(envelope->isEnabled());
+    envelope->trigger();
+    EXPECT_TRUE(envelope->isChecked());
+    EXPECT_EQ(sampleCaption(), QStringLiteral("Envelope FFT: Sample Number"));
+    EXPECT_EQ(viewer->plotWindow()->yAxisTitle(), QStringLiteral("Envelope Magnitude (G)"));
+
+    keyClick(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_FALSE(envelope->isEnabled());
+    EXPECT_TRUE(item(QStringLiteral("PUI_PARAMETER14"))->isChecked());
+    EXPECT_EQ(sampleCaption(), QStringLiteral("FFT: Sample Number"));
+    keyClick(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_TRUE(envelope->isEnabled());
 }
 
 TEST_F(ViewerTest, ShiftClickSetsAReferenceCursorThatEscOrASecondClickRemoves) {

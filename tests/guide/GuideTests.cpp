@@ -166,7 +166,8 @@ TEST(GuideFile, DocumentsEveryUserTextOfTheProgram) {
     const QString laidOut = joinedAtHyphens(pageText(1, 0, true).remove(footer));
     QStringList missing;
     for (const SourceText& text : texts) {
-        if (isUsageText(text.name))
+        // The footer is the guide's own, on every page, and taken out of the text above.
+        if (isUsageText(text.name) || text.name == QStringLiteral("kFooterTitle"))
             continue;
         const QRegularExpression printed = printedPattern(text.value);
         if (!printed.match(inOrder).hasMatch() && !printed.match(laidOut).hasMatch())

@@ -13,9 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -56,6 +60,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"),
+                           home.path() + QStringLiteral("/cache"));
         // Dates in local time read the same on every machine.
         environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         // The desktop session's private folder, which the chart drawing looks for.
@@ -298,12 +304,21 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
         {{"trend", "--aircraft", "AC001", "--engine", "1"},
          "Error: --aircraft, --engine and --param are required"},
         {{"trend", "--aircraft", "AC001", "--engine", "1", "--param", "13"},
-         "Error: --param takes 0 to 12, not \"13\""},
+         "Error: --param takes 0 to 12 or an indicator (rms, peak, crest, kurtosis, n1x1, n2x1, "
+         "bpfo, bpfi, bsf, ftf), not \"13\""},
+        {{"trend", "--aircraft", "AC001", "--engine", "1", "--stat", "max", "--param", "kurtosis"},
+         "Error: --stat does not apply to the indicator kurtosis: its value per flight is the "
+         "maximum over the flight's bins"},
         {{"trend", "--aircraft", "AC001", "--engine", "1", "--param", "6", "--stat", "median"},
          "Error: --stat takes max or mean, not \"median\""},
         {{"trend", "--aircraft", "AC001", "--engine", "3", "--param", "6"},
          "Error: --engine takes 1 or 2, not \"3\""},
         {{"trend", "--aircraft", "AC001", "--engine", "1", "--param", "6", "--memory", "2"},
+         "Error: --memory takes 0 or 1, not \"2\""},
+        {{"ci", "--aircraft", "AC001"}, "Error: --aircraft and --engine are required"},
+        {{"ci", "--aircraft", "AC001", "--engine", "1", "--since", "5 March"},
+         "Error: --since takes a date yyyy-MM-dd, not \"5 March\""},
+        {{"ci", "--aircraft", "AC001", "--engine", "1", "--memory", "2"},
          "Error: --memory takes 0 or 1, not \"2\""},
         {{"orders", "--view", "steady", "a.raw:0"}, "Error: --view and --sample are required"},
         {{"orders", "--view", "steady", "--sample", "3", "a.raw:0", "b.raw:1"},
@@ -323,6 +338,16 @@ TEST_F(BrixCli, UsageErrorsAndArgumentsOfEveryCommand) {
         {{"--port", "0", "check"}, "Error: The port must be a number from 1 to 65535"},
         {{"--bogus", "1", "check"}, usageLine},
         {{"check", "--port", "1"}, usageLine},
+        {{"limits", "set", "T700", "--ci", "vibes", "--warning", "1", "--alarm", "2"},
+         "Error: \"vibes\" is no indicator; the indicators are rms, peak, crest, kurtosis, "
+         "n1x1, n2x1, bpfo, bpfi, bsf and ftf"},
+        {{"limits", "set", "T700", "--ci", "rms", "--warning", "1"},
+         "Error: --warning and --alarm are required"},
+        {{"limits", "suggest", "T700"}, "Error: --ci is required"},
+        {{"limits", "clear", "--ci", "rms"}, "Error: limits clear needs an engine type"},
+        {{"limits", "show", "T700", "--ci", "rms"}, "Error: Unknown option \"--ci\""},
+        {{"limits", "raise"}, "Error: Unknown command \"raise\""},
+        {{"fleet", "--format", "xml"}, "Error: --format takes csv or json, not \"xml\""},
     };
     for (const auto& [arguments, firstLine] : usageErrors) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
@@ -391,7 +416,8 @@ TEST_F(BrixCli, EraseNamesEachStepAndFailsWhenTheUnitRefusesOne) {
         refused.out.endsWith(QStringLiteral("Erase Processing complete - 1 of 1 steps failed\n")));
 }
 
-// The words "ZK4730-CF-0009" spells, which the simulated unit takes as the new part number.
+// The words that spell "ZK4730-CF-0009"; the simulated unit takes the hexadecimal digits of
+// their first 8 bytes as the new part number.
 const QByteArray kNamedImage = "5A4B3437 33302D43\n462D3030 30390000\n";
 
 TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
@@ -414,7 +440,7 @@ TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
          QStringLiteral("Uploading packet 1 of 2\nUploading packet 2 of 2\nUpload complete\n"
                         "Main Software PN:  ZK4712-SW-0305-C\n"
                         "DSP Software PN:     ZK4722-SW-0410\n"
-                        "CMFI Table PN:       ZK4730-CF-0009\n"),
+                        "CMFI Table PN:     5A4B343733302D43\n"),
          {}},
         {"main software asks for the restart",
          "main",
@@ -422,10 +448,10 @@ TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
          {},
          0,
          QStringLiteral("Uploading packet 1 of 1\nUpload complete\n"
-                        "Main Software PN:    ZK4730-CF-0009\n"
+                        "Main Software PN:  5A4B343733302D43\n"
                         "DSP Software PN:     ZK4722-SW-0410\n"
                         // the unit keeps the configuration of the case before
-                        "CMFI Table PN:       ZK4730-CF-0009\n"),
+                        "CMFI Table PN:     5A4B343733302D43\n"),
          restart},
         {"refused packet", "dsp", kNamedImage, SimulatorFault{242, FaultKind::AckError, 5, {}, 1},
          1, QStringLiteral("Uploading packet 1 of 1\nUpload failed at packet 1 of 1\n"),
@@ -443,7 +469,7 @@ TEST_F(BrixCli, UploadPrintsEachPacketAndEndsAsTheUploadEnds) {
          QStringLiteral("Uploading packet 1 of 1\n"
                         "Upload complete, but the part numbers could not be read back: Invalid "
                         "response detected, or unit returned error\n"
-                        "Main Software PN:    ZK4730-CF-0009\n"
+                        "Main Software PN:  5A4B343733302D43\n"
                         "DSP Software PN:     ZK4722-SW-0410\n"
                         "CMFI Table PN:     not read\n"),
          QStringLiteral("Warning: Upload complete, but the part numbers could not be read back: "
@@ -594,6 +620,56 @@ TEST_F(BrixCli, TrendPrintsTheCoresPoints) {
     EXPECT_TRUE(none.err.isEmpty());
 }
 
+// The indicators of every flight, from the index: each flight once from its newest download,
+// values as "%.6g", empty cells where a value cannot be computed.
+TEST_F(BrixCli, IndicatorsPrintOneLinePerFlightFromTheIndex) {
+    qputenv("TZ", "UTC");
+    tzset();
+    const QString data = home.path() + QStringLiteral("/ZELK-data");
+    const QString directory = engineDirectory(data, QStringLiteral("AC001"), 1);
+    ASSERT_TRUE(QDir().mkpath(directory));
+    CraftedRawFile older;
+    older.flightSlots = {CraftedSlot::filled(0, 12, 0, 0.5f), CraftedSlot::filled(1, 11, 1, 1)};
+    older.flightSlots[1].rows[6][3] = -1;
+    ASSERT_TRUE(writeCraftedRawFile(directory + QStringLiteral("/n4orig_a.raw"), older));
+    CraftedRawFile newer = older;
+    newer.creationTime += 86400;
+    newer.flightSlots = {CraftedSlot::filled(4, 12, 0, 0.75f)};
+    const QString newerPath = directory + QStringLiteral("/n4orig_b.raw");
+    ASSERT_TRUE(writeCraftedRawFile(newerPath, newer));
+    // Bin 0 of the newer flight 12 alternates between +1000 and -1000 counts: rms and peak
+    // 1000 x 200/65535 G, crest and kurtosis 1; the other bins are silent.
+    QFile file(newerPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray record(2 * 1024, '\0');
+    for (int sample = 0; sample < 1024; ++sample)
+        qToLittleEndian(qint16(sample % 2 ? -1000 : 1000), record.data() + 2 * sample);
+    ASSERT_TRUE(file.seek(RawFlightDataLayout::kHeaderSize + 4 * RawFlightDataLayout::kRecordSize +
+                          RawFlightDataLayout::kBinTimeOffset));
+    ASSERT_EQ(file.write(record), record.size());
+    file.close();
+
+    const QString header =
+        QStringLiteral("flight,date,memory,status,rms,peak,crest,kurtosis,n1x1,n2x1,bpfo,bpfi,bsf,"
+                       "ftf\n");
+    const QString flight11 = QStringLiteral("11,2006-03-05 14:13,1,Suspect,0,0,,,,,,,,\n");
+    const QString flight12 = QStringLiteral("12,2006-03-06 14:13,0,OK,3.0518,3.0518,1,1,,,,,,\n");
+    const QList<std::pair<QStringList, QString>> cases = {
+        {{}, header + flight11 + flight12},
+        {{"--memory", "1"}, header + flight11},
+        {{"--since", "2006-03-06"}, header + flight12},
+        {{"--since", "2006-03-07"}, header},
+    };
+    for (const auto& [options, expected] : cases) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        const CliRun run = cli(QStringList{"ci", "--aircraft", "AC001", "--engine", "1"} + options);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out, expected);
+        EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
+    }
+    EXPECT_TRUE(QFileInfo::exists(data + QStringLiteral("/.brix/index.sqlite")));
+}
+
 // The viewer's chart of each view drawn into the file its extension names, at the size given.
 TEST_F(BrixCli, PlotDrawsEachViewIntoAFile) {
     const QString directory =
@@ -704,6 +780,152 @@ TEST_F(BrixCli, OrdersPrintTheCoresTable) {
     }
     const CliRun missing = cli({"orders", "--view", "steady", "--sample", "0", raw + ":19"});
     EXPECT_EQ(missing.exitCode, 1);
+}
+
+// With a bearing registered for the engine type that the file's header names, the order table
+// goes on with the four defect frequencies in the same columns; without one it stops after
+// the shaft orders.
+TEST_F(BrixCli, OrdersListTheBearingOfTheSlotsEngineType) {
+    const QString raw = home.path() + QStringLiteral("/n4orig_engine2.raw");
+    ASSERT_TRUE(writeSimulatorRawFile(raw, QStringLiteral("AC001"), 2));
+    {
+        QFile file(raw);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.seek(21));
+        ASSERT_EQ(file.write("GE90-115B", 10), 10);
+    }
+    const QList<FlightListElement> listed = listRawFlightDataFile(raw);
+    ASSERT_FALSE(listed.isEmpty());
+    const QStringList orders = {"orders", "--view",
+                                "steady", "--sample",
+                                "3",      raw + QStringLiteral(":%1").arg(listed.first().slot)};
+    ASSERT_EQ(cli({"aircraft", "add-type", "GE90-115B"}).exitCode, 0);
+    const CliRun without = cli(orders);
+    EXPECT_EQ(without.out.count(QLatin1Char('\n')), 4);
+
+    ASSERT_EQ(cli({"aircraft", "bearing", "GE90-115B", "--elements", "9", "--ball-diameter", "12",
+                   "--pitch-diameter", "60", "--contact-angle", "10", "--shaft", "n2"})
+                  .exitCode,
+              0);
+    const CliRun with = cli(orders);
+    EXPECT_EQ(with.exitCode, 0) << qPrintable(with.err);
+    // The shaft orders as before, then the four in the same columns as 1xN2, of their shaft.
+    ASSERT_TRUE(with.out.startsWith(without.out));
+    const QStringList added = with.out.mid(without.out.size()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(added.size(), 4) << qPrintable(with.out);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(added[i].left(5), QStringList({"BPFO ", "BPFI ", "BSF  ", "FTF  "})[i]);
+    EXPECT_EQ(added[0].size(), without.out.section('\n', 2, 2).size());
+}
+
+// Limits set, refused, shown, suggested and cleared through brix-cli, and the fleet of this
+// station and of another station's data directory, which is read without writing there.
+TEST_F(BrixCli, LimitsAndTheFleet) {
+    const QString data = home.path() + QStringLiteral("/ZELK-data");
+    ASSERT_EQ(cli({"aircraft", "add-type", "T700"}).exitCode, 0);
+    ASSERT_EQ(cli({"aircraft", "add", "AC001"}).exitCode, 0);
+    for (const char* engine : {"1", "2"})
+        ASSERT_EQ(cli({"aircraft", "set", "AC001", "--engine", engine, "--type", "T700", "--sn",
+                       QStringLiteral("SN%1").arg(engine)})
+                      .exitCode,
+                  0);
+    for (int engine = 1; engine <= 2; ++engine) {
+        const QString directory = engineDirectory(data, QStringLiteral("AC001"), engine);
+        ASSERT_TRUE(QDir().mkpath(directory));
+        ASSERT_TRUE(writeSimulatorRawFile(directory + QStringLiteral("/n4orig_a.raw"),
+                                          QStringLiteral("AC001"), engine));
+    }
+
+    const QStringList set = {"limits", "set", "T700", "--ci", "rms"};
+    const QList<std::pair<QStringList, QString>> refused = {
+        {{"--warning", "2", "--alarm", "2"}, "The warning level must be below the alarm level"},
+        {{"--warning", "3", "--alarm", "2"}, "The warning level must be below the alarm level"},
+        {{"--warning", "x", "--alarm", "2"}, "The warning and alarm levels must be finite numbers"},
+        {{"--warning", "1", "--alarm", "1e999"},
+         "The warning and alarm levels must be finite numbers"},
+        {{"--warning", "1", "--alarm", "2", "--change", "0"},
+         "The critical change must be a finite number above 0"},
+    };
+    for (const auto& [values, text] : refused) {
+        SCOPED_TRACE(values.join(' ').toStdString());
+        const CliRun run = cli(set + values);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, QStringLiteral("Error: ") + text + QLatin1Char('\n'));
+    }
+    EXPECT_EQ(
+        cli({"limits", "set", "PW100", "--ci", "rms", "--warning", "1", "--alarm", "2"}).exitCode,
+        1);
+    const QString header = QStringLiteral("type,indicator,warning,alarm,change\n");
+    EXPECT_EQ(cli({"limits", "show"}).out, header);
+
+    ASSERT_EQ(
+        cli(set + QStringList{"--warning", "0,5", "--alarm", "1.5", "--change", "0.25"}).exitCode,
+        0);
+    const CliRun suggest = cli({"limits", "suggest", "T700", "--ci", "kurtosis", "--apply"});
+    EXPECT_EQ(suggest.exitCode, 0) << qPrintable(suggest.err);
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^warning (\\S+) alarm (\\S+) from \\d+ flights of 2 "
+                                          "engines\n$"))
+            .match(suggest.out);
+    ASSERT_TRUE(match.hasMatch()) << qPrintable(suggest.out);
+    EXPECT_EQ(cli({"limits", "show", "T700"}).out,
+              header + QStringLiteral("T700,rms,0.5,1.5,0.25\nT700,kurtosis,%1,%2,\n")
+                           .arg(match.captured(1), match.captured(2)));
+    ASSERT_EQ(cli({"limits", "clear", "T700", "--ci", "rms"}).exitCode, 0);
+    EXPECT_EQ(cli({"limits", "show", "T700"}).out.count(QLatin1Char('\n')), 2);
+
+    const CliRun fleet = cli({"fleet"});
+    EXPECT_EQ(fleet.exitCode, 0) << qPrintable(fleet.err);
+    const QStringList lines = fleet.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << qPrintable(fleet.out);
+    EXPECT_EQ(lines[0], QStringLiteral("aircraft,engine,type,serial,last_download,flights,suspect,"
+                                       "state,indicator,value,limit,flights_to_alarm"));
+    for (const QString& line : lines.mid(1)) {
+        const QStringList cells = line.split(QLatin1Char(','));
+        ASSERT_EQ(cells.size(), 12) << qPrintable(line);
+        EXPECT_EQ(cells[2], QStringLiteral("T700"));
+        EXPECT_TRUE(QStringList({"Normal", "Warning", "Alarm"}).contains(cells[7]));
+        EXPECT_EQ(cells[8], QStringLiteral("kurtosis"));
+    }
+    const CliRun json = cli({"fleet", "--format", "json"});
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array().size(), 2);
+
+    // Another station's folder: one aircraft this station knows, one it does not.
+    const QString shared = home.path() + QStringLiteral("/shared");
+    const QString copied = engineDirectory(shared, QStringLiteral("AC001"), 1);
+    ASSERT_TRUE(QDir().mkpath(copied));
+    ASSERT_TRUE(QFile::copy(engineDirectory(data, QStringLiteral("AC001"), 1) +
+                                QStringLiteral("/n4orig_a.raw"),
+                            copied + QStringLiteral("/n4orig_a.raw")));
+    ASSERT_TRUE(QDir().mkpath(engineDirectory(shared, QStringLiteral("AC009"), 1)));
+    const CliRun foreign = cli({"fleet", "--data-dir", shared});
+    EXPECT_EQ(foreign.exitCode, 0) << qPrintable(foreign.err);
+    EXPECT_TRUE(foreign.out.contains(QStringLiteral("\nAC001,1,T700,SN1,")));
+    EXPECT_TRUE(foreign.out.contains(QStringLiteral("\nAC009,1,,,,0,0,No limits,,,,\n")));
+    EXPECT_TRUE(foreign.out.contains(QStringLiteral("\nAC001,2,T700,SN2,,0,0,No readings,,,,\n")));
+    const QStringList ci = {"ci", "--aircraft", "AC001", "--engine", "1"};
+    const CliRun own = cli(ci);
+    EXPECT_EQ(cli(ci + QStringList{"--data-dir", shared}).out, own.out);
+    EXPECT_GT(own.out.count(QLatin1Char('\n')), 1);
+    // The trends read it as well, of an indicator and of a parameter.
+    for (const char* parameter : {"kurtosis", "1"}) {
+        const QStringList trend = {"trend", "--aircraft", "AC001",  "--engine",
+                                   "1",     "--param",    parameter};
+        const CliRun ownTrend = cli(trend);
+        EXPECT_EQ(cli(trend + QStringList{"--data-dir", shared}).out, ownTrend.out) << parameter;
+        EXPECT_GT(ownTrend.out.count(QLatin1Char('\n')), 1) << parameter;
+    }
+    EXPECT_FALSE(QFileInfo::exists(shared + QStringLiteral("/.brix")));
+    EXPECT_EQ(QDir(shared).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"AC001_data", "AC009_data"}));
+
+    const CliRun missing = cli({"fleet", "--data-dir", shared + QStringLiteral("/none")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, QStringLiteral("Error: \"%1/none\" is no folder\n").arg(shared));
+    const CliRun noTrend = cli({"trend", "--aircraft", "AC001", "--engine", "1", "--param", "1",
+                                "--data-dir", shared + QStringLiteral("/none")});
+    EXPECT_EQ(noTrend.exitCode, 1);
+    EXPECT_EQ(noTrend.err, missing.err);
 }
 
 } // namespace

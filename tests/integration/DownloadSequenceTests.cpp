@@ -8,8 +8,12 @@
 #include "DownloadCommand.h"
 #include "DownloadSequence.h"
 #include "DownloadView.h"
+#include "DownloadedData.h"
+#include "EngineDataFiles.h"
 #include "FixedText.h"
+#include "FlightIndex.h"
 #include "KORALib.h"
+#include "PartNumberRecord.h"
 #include "PreDownloadChecks.h"
 #include "Protocol.h"
 #include "RecordingNotifier.h"
@@ -23,6 +27,9 @@
 #include "UnitResponses.h"
 #include "UnitSimulator.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -521,15 +528,34 @@ TEST_F(DownloadRun, ADownloadAnsweredLikeAnotherCommandErasesNothingOfThatEngine
     EXPECT_EQ(codesReceived(), QList<quint32>({96, 96, 101, 102, 103}));
 }
 
-// The raw file fits under the file-size limit, the transient text file does not: the files
-// are not all there, so the data memory stays, and the response is kept where the message
-// says. Without the file-size signal ignored, the test process itself would die here.
+// The size of the transient text file of the simulated unit's engine 1, whose length
+// follows the recorded values.
+qint64 transientFileSize() {
+    const auto response = UnitSimulator::hostOrderResponse(UnitSimulator::downloadResponse(1, {}));
+    const DownloadedData data(response.value_or(QByteArray()));
+    const AircraftRecord aircraft{};
+    const PartNumberRecord partNumbers;
+    ConversionProgress progress;
+    QBuffer transient;
+    transient.open(QIODevice::WriteOnly);
+    writeTransientFile(transient, QStringLiteral("n4ts_05MAR2006_1432.dat"),
+                       {data, 0, aircraft, partNumbers}, QDateTime::currentDateTime(), progress);
+    return transient.size();
+}
+
+// The raw file and the response fit under the file-size limit, the transient text file does
+// not: the files are not all there, so the data memory stays, and the response is kept where
+// the message says. Without the file-size signal ignored, the test process itself would die
+// here.
 TEST_F(DownloadRun, DataIsErasedOnlyWhenAllThreeFilesAreSaved) {
     prepareForDataWork(QDir::homePath(), dataDirectory);
+    const qint64 responseSize = unit_responses::kDownloadResponseSize;
+    const qint64 transientSize = transientFileSize();
+    ASSERT_GT(transientSize, responseSize + 1000);
     rlimit previous{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
     rlimit limited = previous;
-    limited.rlim_cur = 3 * 1000 * 1000;
+    limited.rlim_cur = rlim_t((responseSize + transientSize) / 2);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     auto sequence = makeSequence(registerSwitches(kAllOn, kAllOff));
     sequence->start();
@@ -567,6 +593,53 @@ TEST_F(DownloadRun, ACancelDuringTheConversionSendsNothingMore) {
     EXPECT_FALSE(simulator.isErased(1, UnitMemory::Bearing4Data));
     EXPECT_EQ(view.lines[0][2], line(2, "Not performed - cancelled"));
     EXPECT_EQ(view.ended.size(), 10) << "every line says what was and was not done";
+}
+
+// A window converts on a thread of its own: its thread ticks on while the files are written,
+// the erase is sent only once all three are on disk, and a cancel followed by the window's end
+// still leaves them whole.
+TEST_F(DownloadRun, AConversionOnItsOwnThreadLeavesTheTickingThreadFree) {
+    const QString converting = QStringLiteral("Post-processing Bearing 4 Data for Engine 1");
+    for (const bool cancelDuringConversion : {false, true}) {
+        SCOPED_TRACE(cancelDuringConversion ? "cancelled" : "to its end");
+        resetSettingsAndHome();
+        pointSettingsAtSimulator(simulator.port());
+        dataDirectory = freshDataDirectory();
+        ASSERT_TRUE(addAircraft(kAircraft, notifier));
+        view = RecordingView();
+        simulator.clearReceivedCommands();
+        DownloadSequence::Options options;
+        options.convertOnOwnThread = true;
+        auto sequence =
+            makeSequence(registerSwitches({true, true, false, false}, kAllOff), options);
+        sequence->start();
+        int ticksDuringConversion = 0;
+        QElapsedTimer bound;
+        bound.start();
+        while (sequence->isRunning() && bound.elapsed() < kRunBoundMs) {
+            sequence->tick();
+            const bool underWay =
+                view.activities.last() == converting &&
+                sequence->outcome(0, DownloadStepKind::PostProcess) == DownloadOutcome::Pending;
+            ticksDuringConversion += underWay;
+            if (underWay && cancelDuringConversion)
+                sequence->cancel();
+            QThread::msleep(kTestTickMs);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_GT(ticksDuringConversion, 0) << "the conversion held the ticking thread";
+        sequence.reset();
+        expectConvertedFiles(1);
+        if (cancelDuringConversion) {
+            EXPECT_EQ(codesReceived(), QList<quint32>({96}));
+            EXPECT_EQ(view.lines[0][1], line(1, "Not performed - cancelled"));
+        } else {
+            EXPECT_EQ(codesReceived(), QList<quint32>({96, EraseBearing4Command}));
+            EXPECT_EQ(view.lines[0][1], line(1, "Completed"));
+            EXPECT_EQ(view.lines[0][2], line(2, "Completed"));
+        }
+        EXPECT_TRUE(notifier.messages.isEmpty());
+    }
 }
 
 // The pre-download dialog's OK.
@@ -636,6 +709,8 @@ protected:
     QString output;
 };
 
+// Each step's line as it ends, then the health of each engine that got new flights (its type
+// has no limits here), then the final text.
 TEST_F(CliDownload, PrintsEachStepAsItEnds) {
     registerSwitches(kAllOn, kDownloadOnly);
     EXPECT_EQ(download({kAircraft}), 0);
@@ -650,10 +725,30 @@ TEST_F(CliDownload, PrintsEachStepAsItEnds) {
                              "Engine 2: Bearing 4 Data Memory Erase      ... Not requested\n"
                              "Engine 2: Bearing 4 Defect History Erase   ... Not requested\n"
                              "Engine 2: Accel Line Defect History Erase  ... Not requested\n"
+                             "Engine 1 health: No limits\n"
+                             "Engine 2 health: No limits\n"
                              "Processing complete\n"));
     EXPECT_TRUE(notifier.messages.isEmpty());
     expectConvertedFiles(2);
     EXPECT_EQ(BrixAircraftSettings().value(kLastAircraftKey).toString(), kAircraft);
+}
+
+// Each engine's raw file is in the index as soon as it is written: opening the index later
+// finds nothing left to read.
+TEST_F(CliDownload, PutsEachDownloadInTheIndexAtOnce) {
+    registerSwitches(kDownloadOnly, kDownloadOnly);
+    ASSERT_EQ(download({kAircraft}), 0);
+    ASSERT_TRUE(
+        QFileInfo::exists(QDir(FlightIndex::folderPath(dataDirectory)).filePath(kIndexFileName)));
+    FlightIndex index(dataDirectory, registerIndexInputs(), notifier);
+    EXPECT_EQ(index.lastUpdate().unchanged, 2);
+    EXPECT_EQ(index.lastUpdate().read, 0);
+    for (int engine = 1; engine <= 2; ++engine) {
+        const QList<IndexedFlight> flights = index.flights(kAircraft, engine, {});
+        ASSERT_FALSE(flights.isEmpty()) << "engine " << engine;
+        EXPECT_TRUE(flights[0].indicators[Indicator::Rms].has_value());
+    }
+    EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
 TEST_F(CliDownload, OneEngineLeavesTheOtherAloneAndTheRegisterUnchanged) {

@@ -8,8 +8,10 @@
 #include "UnitResponses.h"
 #include "UnitSimulator.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <thread>
@@ -280,6 +282,42 @@ TEST_F(WorkerAgainstSimulator, LateCompletionIsNotTakenForTheNextCommand) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.size(), 296) << "the file is the part numbers', not the download's";
     ASSERT_TRUE(simulator.waitForCommands(2, kCommandWaitMs));
+}
+
+// Records the types of the events it receives.
+class EventLog : public QObject {
+public:
+    QList<QEvent::Type> types;
+
+protected:
+    bool event(QEvent* event) override {
+        types.append(event->type());
+        return true;
+    }
+};
+
+// Keys that the program sends itself while it waits for the unit (a queued call that types
+// one) are held until the wait is over and then delivered in their order; the queued call
+// itself runs during the wait.
+TEST_F(WorkerAgainstSimulator, KeysSentDuringAWaitArriveAfterIt) {
+    ASSERT_EQ(startWorker(), LinkStatusThreadInitialised);
+    simulator.addFault({ReadPartNumbersCommand, FaultKind::Delay, 300, {}, 1});
+    EventLog window;
+    bool typed = false;
+    QTimer::singleShot(0, [&] {
+        QEvent press(QEvent::KeyPress);
+        QEvent release(QEvent::KeyRelease);
+        QCoreApplication::sendEvent(&window, &press);
+        QCoreApplication::sendEvent(&window, &release);
+        typed = true;
+    });
+    const quint32 read[] = {0};
+    const quint64 sequence = link->submit(ReadPartNumbersCommand, read, sizeof read);
+    ASSERT_TRUE(link->waitForCompletion(sequence, kCommandWaitMs));
+    EXPECT_TRUE(typed);
+    EXPECT_TRUE(window.types.isEmpty()) << "a key acted in the middle of the wait";
+    QCoreApplication::sendPostedEvents(&window);
+    EXPECT_EQ(window.types, (QList<QEvent::Type>{QEvent::KeyPress, QEvent::KeyRelease}));
 }
 
 TEST_F(WorkerAgainstSimulator, ReconnectedLinkKeepsItsTimeOuts) {

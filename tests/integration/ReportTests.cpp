@@ -159,7 +159,8 @@ TEST_F(Report, HoldsTheAircraftEnginesFlightsAndSuspectFlights) {
           "Engine 2: type TX-9, S/N SN-TWO-22, installed 2023-05-06", "Main Software PN: MAIN-77-A",
           "DSP Software PN: DSP-88-B", "n4orig_01MAR2024_0000.raw", "2024-04-01 00:00 2 flights",
           "n4orig_01APR2024_0000.raw, n4ss_01APR2024_0000.dat", "Trend of A4R",
-          "Steady-state waterfall of the latest flight"})
+          "Steady-state waterfall of the latest flight", "Trend of kurtosis (maximum per flight)",
+          "Trend of bpfo (maximum per flight)"})
         EXPECT_TRUE(all.simplified().contains(QLatin1String(expected))) << expected;
     for (int flight : {101, 102, 103, 104, 105, 201})
         EXPECT_TRUE(all.contains(QStringLiteral("Flight 0%1").arg(flight))) << flight;
@@ -175,7 +176,8 @@ TEST_F(Report, HoldsTheAircraftEnginesFlightsAndSuspectFlights) {
 // A long history as a technician's copies leave it: many downloads, some under long names, and
 // many suspect flights. Every word stays within the page's margins, the suspect list gives each
 // suspect flight once with its reason instead of repeating its row of the flight list, no
-// heading ends a page, and an engine's two charts share a page.
+// heading ends a page, an engine's A4R trend and waterfall share a page and so do its indicator
+// trends.
 TEST_F(Report, ALongHistoryReadsWellOnItsPages) {
     const QString longName =
         QStringLiteral("n4orig_01MAY2024_0000_copied_from_the_line_maintenance_laptop_before_the_"
@@ -216,7 +218,9 @@ TEST_F(Report, ALongHistoryReadsWellOnItsPages) {
                                       "Flights",
                                       "Suspect flights",
                                       "Trend of A4R (maximum per flight)",
-                                      "Steady-state waterfall of the latest flight"};
+                                      "Steady-state waterfall of the latest flight",
+                                      "Trend of kurtosis (maximum per flight)",
+                                      "Trend of bpfo (maximum per flight)"};
         QStringList suspectRows;
         QString text;
         QStringList foot; // the last lines of the page before
@@ -254,6 +258,8 @@ TEST_F(Report, ALongHistoryReadsWellOnItsPages) {
             }
             EXPECT_EQ(pageText.count(QStringLiteral("Trend of A4R")),
                       pageText.count(QStringLiteral("Steady-state waterfall")));
+            EXPECT_EQ(pageText.count(QStringLiteral("Trend of kurtosis")),
+                      pageText.count(QStringLiteral("Trend of bpfo")));
             text += pageText;
         }
         // Each suspect flight once, with why it is suspect.
@@ -266,6 +272,37 @@ TEST_F(Report, ALongHistoryReadsWellOnItsPages) {
         // The long name is wrapped, none of it lost.
         EXPECT_TRUE(
             QString(text).remove(QRegularExpression(QStringLiteral("\\s"))).contains(longName));
+    }
+}
+
+// Each engine's Health section: without limits it says so; with limits on rms (0 in these
+// silent records) each engine is Normal, its row gives the limits and its rms trend follows.
+TEST_F(Report, JudgesEachEnginesHealthOnTheLimitsOfItsType) {
+    for (const bool withLimits : {false, true}) {
+        SCOPED_TRACE(withLimits);
+        if (withLimits) {
+            ASSERT_EQ(run(QStringLiteral("brix-cli"), {"aircraft", "add-type", "TX-9"}).exitCode,
+                      0);
+            ASSERT_EQ(run(QStringLiteral("brix-cli"), {"limits", "set", "TX-9", "--ci", "rms",
+                                                       "--warning", "0.5", "--alarm", "1"})
+                          .exitCode,
+                      0);
+        }
+        const ProcessRun report =
+            run(QStringLiteral("brix-cli"), {"report", "AC001", "--out", out("h.pdf")});
+        ASSERT_EQ(report.exitCode, 0) << qPrintable(report.err);
+        const QString all = pages(out("h.pdf")).join(QLatin1Char('\n')).simplified();
+        for (int engine = 1; engine <= 2; ++engine) {
+            const QString section = all.section(QStringLiteral("Health"), engine, engine);
+            const QStringList expected =
+                withLimits ? QStringList{QStringLiteral("Engine %1 health: Normal").arg(engine),
+                                         "rms: Normal, latest 0, warning 0.5, alarm 1",
+                                         "Trend of rms with its limits"}
+                           : QStringList{QStringLiteral("Engine %1 health: No limits").arg(engine),
+                                         "No limits are set for engine type TX-9."};
+            for (const QString& line : expected)
+                EXPECT_TRUE(section.contains(line)) << qPrintable(line);
+        }
     }
 }
 

@@ -65,9 +65,10 @@ private:
     const RecordingNotifier& notifier_;
 };
 
-// The first four words spell a part number, as the simulated unit reads it from an image.
+// The first four words of an image; the simulated unit reads the hexadecimal digits of their
+// first 8 bytes as its part number.
 const QList<quint32> kNamedStart = {0x5A4B3437, 0x33302D43, 0x462D3030, 0x30390000};
-const QString kNamedPartNumber = QStringLiteral("  ZK4730-CF-0009");
+const QString kNamedPartNumber = QStringLiteral("5A4B343733302D43");
 
 QList<quint32> imageWords(int count) {
     QList<quint32> words = kNamedStart;

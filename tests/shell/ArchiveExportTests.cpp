@@ -120,6 +120,9 @@ TEST_F(ArchiveExportTest, HostileFolderNamesAreArchivedAndNothingIsRun) {
     parent = QDir::homePath() + QStringLiteral("/it's $(touch x) `touch y`; touch z");
     data = parent + QStringLiteral("/ZELK \"data\" $HOME");
     writeFile(data + QStringLiteral("/engine 1/n4orig1.raw"), QByteArray(4096, '\x5a'));
+    // The program's index is left out of the archive; a folder of that name deeper down is not.
+    writeFile(data + QStringLiteral("/.brix/index.sqlite"), "index");
+    writeFile(data + QStringLiteral("/engine 1/.brix"), "kept");
     const QString target = parent + QStringLiteral("/backup");
 
     const ArchiveResult result = exportTo(target);
@@ -130,6 +133,7 @@ TEST_F(ArchiveExportTest, HostileFolderNamesAreArchivedAndNothingIsRun) {
     EXPECT_EQ(listArchive(result.path),
               QStringList({QStringLiteral("ZELK \"data\" $HOME/"),
                            QStringLiteral("ZELK \"data\" $HOME/engine 1/"),
+                           QStringLiteral("ZELK \"data\" $HOME/engine 1/.brix"),
                            QStringLiteral("ZELK \"data\" $HOME/engine 1/n4orig1.raw")}));
     for (const QString& folder : {QDir::currentPath(), QDir::homePath(), parent, data})
         for (const char* name : {"x", "y", "z"})
@@ -144,13 +148,15 @@ TEST_F(ArchiveExportTest, AFailingToolIsReportedWithItsCommandLineAndTheOldTarge
     plantFailingTool(QStringLiteral("tar"));
     EXPECT_FALSE(exportTo(target).saved);
     const QStringList tarArguments = toolArguments(QStringLiteral("tar"));
-    ASSERT_EQ(tarArguments.size(), 6);
+    ASSERT_EQ(tarArguments.size(), 9);
     const QString archive = tarArguments[1];
     EXPECT_TRUE(archive.endsWith(QStringLiteral("/ZELK-data.tar")));
     EXPECT_EQ(notifier.messages,
               QList<Message>({{QStringLiteral("critical"), QStringLiteral("Error"),
                                QStringLiteral("Failed to build archive file.: %1/tar cf %2 -C %3 "
-                                              "-- ZELK-data\nit went wrong")
+                                              "--anchored --no-wildcards "
+                                              "--exclude=ZELK-data/.brix -- ZELK-data\nit went "
+                                              "wrong")
                                    .arg(programDirectory, archive, parent)}}));
     // The intermediate archive's folder was private to the run and has gone with it.
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(archive).absolutePath()));
@@ -206,7 +212,9 @@ TEST_F(ArchiveExportTest, AToolFoundNowhereFailsItsStep) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("Failed to build archive file.: "
                                                "no-such-tar-program cf /")))
         << qPrintable(text);
-    EXPECT_TRUE(text.endsWith(QStringLiteral(" -C %1 -- ZELK-data").arg(parent)))
+    EXPECT_TRUE(text.endsWith(
+        QStringLiteral(" -C %1 --anchored --no-wildcards --exclude=ZELK-data/.brix -- ZELK-data")
+            .arg(parent)))
         << qPrintable(text);
     EXPECT_FALSE(QFile::exists(QDir::homePath() + QStringLiteral("/backup.gz")));
 }
@@ -300,6 +308,7 @@ TEST_F(ArchiveExportTest, ATargetInsideTheDataDirectoryIsRefusedBeforeAnythingRu
 TEST_F(ArchiveExportTest, ADataDirectoryThatIsALinkIsArchivedAsItsFolderUnderTheLinksName) {
     const QString link = QDir::homePath() + QStringLiteral("/ZELK & \\ link");
     ASSERT_TRUE(QFile::link(data, link));
+    writeFile(data + QStringLiteral("/.brix/index.sqlite"), "index");
     const ArchiveResult result = exportArchive(link, QDir::homePath() + QStringLiteral("/backup"),
                                                locateArchiveTools(programDirectory), notifier);
     EXPECT_TRUE(notifier.messages.isEmpty());

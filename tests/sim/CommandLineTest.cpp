@@ -72,6 +72,23 @@ TEST(SimulatorCommandLine, PartNumbersAndSlotLists) {
     EXPECT_FALSE(parseSlotList(QStringLiteral("1,,2"), &error));
 }
 
+TEST(SimulatorCommandLine, BearingDefects) {
+    QString error;
+    const auto defect = parseBearingDefectOption(QStringLiteral("2:8"), &error);
+    ASSERT_TRUE(defect);
+    EXPECT_EQ(defect->engine, 2);
+    EXPECT_EQ(defect->firstSlot, 8);
+    EXPECT_EQ(parseBearingDefectOption(QStringLiteral("1:0"), &error)->engine, 1);
+    EXPECT_EQ(parseBearingDefectOption(QStringLiteral("1:19"), &error)->firstSlot, 19);
+    for (const char* text : {"", "2", "2:", ":8", "0:8", "3:8", "2:20", "2:-1", "2:8:1", "x:1"}) {
+        error.clear();
+        EXPECT_FALSE(parseBearingDefectOption(QString::fromLatin1(text), &error)) << text;
+        EXPECT_EQ(error, QStringLiteral("bad bearing defect '%1': expected ENGINE:FIRST_SLOT with "
+                                        "ENGINE 1 or 2 and FIRST_SLOT 0 to 19")
+                             .arg(QString::fromLatin1(text)));
+    }
+}
+
 QString simulatorProgram() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/zelk-sim");
 }
@@ -101,6 +118,30 @@ TEST(SimulatorProgram, AnnouncesItsPortServesAndEndsOnTerminate) {
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
+}
+
+// The help names the simulated bearing in the terms the register's bearing command takes.
+TEST(SimulatorProgram, HelpNamesTheSimulatedBearing) {
+    QProcess program;
+    program.start(simulatorProgram(), {QStringLiteral("--help")});
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QString help = QString::fromLatin1(program.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(help.contains(QStringLiteral(
+        "--elements 10 --ball-diameter 14 --pitch-diameter 70 --contact-angle 15 --shaft n2 "
+        "(millimetres; outer race at 537.9 to 1042.1 Hz)")))
+        << qPrintable(help);
+    EXPECT_TRUE(help.contains(QStringLiteral("--bearing-defect <ENGINE:FIRST_SLOT>")));
+}
+
+TEST(SimulatorProgram, RefusesABadBearingDefect) {
+    QProcess program;
+    program.start(simulatorProgram(), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                       QStringLiteral("--bearing-defect"), QStringLiteral("3:8")});
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(program.readAllStandardError().contains("bad bearing defect '3:8'"));
 }
 
 TEST(SimulatorProgram, RefusesAnAddressOtherThanLoopback) {

@@ -143,14 +143,14 @@ TEST(ResponseLayout, HostOrderCopyHoldsPlausibleValuesAtTheDocumentedOffsets) {
         EXPECT_EQ(hostInt(host, flight + 32), slot == 5 ? 1 : 0);
         for (qsizetype bin = 0; bin < 26; ++bin) {
             const qsizetype reals = flight + 36 + 2116 * bin + 8;
-            EXPECT_GE(hostReal(host, reals + 4 * 8), 20.0f); // N1
-            EXPECT_LE(hostReal(host, reals + 4 * 8), 105.0f);
+            EXPECT_GE(hostReal(host, reals + 4 * 8), 2500.0f); // N1, RPM
+            EXPECT_LE(hostReal(host, reals + 4 * 8), 5600.0f);
             EXPECT_GE(hostReal(host, reals + 4 * 6), 0.0f); // A4R
             EXPECT_LE(hostReal(host, reals + 4 * 6), 8.0f);
         }
         // The last phase's last sample: its reals and the last of its 1024 samples.
         const qsizetype sample = flight + 55052 + 20952 * 3 + 32 + 2092 * 9;
-        EXPECT_GE(hostReal(host, sample + 8 + 4 * 2), 20.0f);
+        EXPECT_GE(hostReal(host, sample + 8 + 4 * 2), 2500.0f);
         std::set<qint16> values;
         for (qsizetype i = 0; i < 1024; ++i)
             values.insert(hostSample(host, sample + 44 + 2 * i));

@@ -70,7 +70,11 @@ TEST(UnitModel, AnUploadPacketContinuesItsImageOnlyRightAfterOneOfItsKind) {
     unit.noteReceived(243);
     exchange(unit, first);
     EXPECT_EQ(unit.uploadedImage(243), second.payload + first.payload);
-    EXPECT_EQ(unit.partNumbers()[size_t(PartNumberField::Configuration)], "EFGHEFGHEFGHEFGH");
+    // The part number is printable whatever the image holds: the digits of its first 8 bytes.
+    EXPECT_EQ(unit.partNumbers()[size_t(PartNumberField::Configuration)], "4546474845464748");
+    exchange(unit, received(1, {0}));
+    exchange(unit, received(242, QList<quint32>(1280, 0x00FF7F0A)));
+    EXPECT_EQ(unit.partNumbers()[size_t(PartNumberField::DspSoftware)], "00FF7F0A00FF7F0A");
     unit.setPartNumber(PartNumberField::BootDsp, "ZK4721-BT-0201-LONGER");
     EXPECT_EQ(unit.partNumbers()[size_t(PartNumberField::BootDsp)], "ZK4721-BT-0201-L");
 }

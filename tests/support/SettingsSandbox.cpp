@@ -38,6 +38,8 @@ TemporaryHome::~TemporaryHome() {
 void useOwnHome(const QString& home) {
     qputenv("HOME", home.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
+    // The index of another station's data directory is cached here.
+    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toLocal8Bit());
 }
 
 void resetSettingsAndHome() {

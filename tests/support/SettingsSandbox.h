@@ -21,7 +21,8 @@ private:
     QString path_;
 };
 
-// Makes `home` the process's home and its ".config" the settings folder; called by every
+// Makes `home` the process's home, its ".config" the settings folder and its ".cache" the
+// cache folder; called by every
 // test program before its application object exists.
 void useOwnHome(const QString& home);
 

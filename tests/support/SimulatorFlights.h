@@ -1,9 +1,12 @@
 #pragma once
 
 #include "FlightDataElement.h"
+#include "UnitSimulatorConfig.h"
 
 #include <QList>
 
-// The first `count` flights (at most 20) of engine 1 as the simulated unit records them,
-// loaded as the viewer loads them, for tests and benchmarks that plot realistic data.
-QList<FlightDataElement> simulatorFlights(int count);
+// The first `count` flight slots (at most 20) of engine `engine` as a simulated unit of
+// `config` records them, loaded as the viewer loads them, for tests and benchmarks that plot
+// realistic data.
+QList<FlightDataElement> simulatorFlights(int count, int engine = 1,
+                                          const UnitSimulatorConfig& config = {});

@@ -4,7 +4,9 @@
 // simulator and compared with the download's own reader; spectra are compared with the
 // spectrum routine, which has tests of its own.
 #include "AircraftRecord.h"
+#include "Decibels.h"
 #include "DownloadedData.h"
+#include "EnvelopeSpectrum.h"
 #include "FlightDataElement.h"
 #include "FlightRecord.h"
 #include "PlotSeries.h"
@@ -326,15 +328,24 @@ TEST(DataStatusTest, TheIndicatorsToolTipSaysWhichFlightsAreSuspect) {
 // ---- Steady-state view --------------------------------------------------------------------
 
 TEST(PlotViewTest, MenuTextsAndYAxisTitlesOfEveryParameterType) {
-    const char* texts[][2] = {{"A4R_avg", "A4R_avg"},   {"TR4R_avg", "TR4R_avg"},
-                              {"TR4R_std", "TR4R_std"}, {"CN1_avg", "CN1_avg"},
-                              {"CN2_avg", "CN2_avg"},   {"CDN_avg", "CDN_avg"},
-                              {"A4R", "A4R"},           {"TR4R", "TR4R"},
-                              {"N1", "N1 (RPM)"},       {"N2", "N2 (RPM)"},
-                              {"CN1", "CN1"},           {"CN2", "CN2"},
-                              {"CDN", "CDN"},           {"Time History", "Amplitude (G)"},
-                              {"FFT", "Magnitude (G)"}, {"Waterfall FFT", "Bin"}};
-    for (int type = 0; type < 16; ++type) {
+    const char* texts[][2] = {{"A4R_avg", "A4R_avg"},
+                              {"TR4R_avg", "TR4R_avg"},
+                              {"TR4R_std", "TR4R_std"},
+                              {"CN1_avg", "CN1_avg"},
+                              {"CN2_avg", "CN2_avg"},
+                              {"CDN_avg", "CDN_avg"},
+                              {"A4R", "A4R"},
+                              {"TR4R", "TR4R"},
+                              {"N1", "N1 (RPM)"},
+                              {"N2", "N2 (RPM)"},
+                              {"CN1", "CN1"},
+                              {"CN2", "CN2"},
+                              {"CDN", "CDN"},
+                              {"Time History", "Amplitude (G)"},
+                              {"FFT", "Magnitude (G)"},
+                              {"Waterfall FFT", "Bin"},
+                              {"Envelope FFT", "Envelope Magnitude (G)"}};
+    for (int type = 0; type < 17; ++type) {
         EXPECT_EQ(parameterMenuText(static_cast<ParameterType>(type)),
                   QLatin1String(texts[type][0]));
         EXPECT_EQ(buildPlotView(selection(PlotType::SteadyState, type), twoFlights()).yAxisTitle,
@@ -353,7 +364,7 @@ TEST(PlotViewTest, MenuTextsAndYAxisTitlesOfEveryParameterType) {
 // Types come back from the settings as numbers: one that names no entry has no texts and
 // no view, and never reads beside a table.
 TEST(PlotViewTest, NumbersThatNameNoTypeHaveEmptyTexts) {
-    for (int number : {-1, 16, 1 << 30}) {
+    for (int number : {-1, 17, 1 << 30}) {
         SCOPED_TRACE(number);
         const auto type = static_cast<ParameterType>(number);
         EXPECT_EQ(parameterMenuText(type), QString());
@@ -363,7 +374,7 @@ TEST(PlotViewTest, NumbersThatNameNoTypeHaveEmptyTexts) {
         EXPECT_FALSE(parameterTypeFromValue(number));
         EXPECT_FALSE(plotTypeFromValue(number));
     }
-    EXPECT_EQ(parameterTypeFromValue(15), ParameterType::Waterfall);
+    EXPECT_EQ(parameterTypeFromValue(16), ParameterType::EnvelopeFft);
     EXPECT_EQ(plotTypeFromValue(1), PlotType::Transient);
     EXPECT_EQ(memoryTypeHeader(MemoryType::PreDefect), QStringLiteral("Pre-Defect"));
     EXPECT_EQ(memoryTypeHeader(static_cast<MemoryType>(7)), QStringLiteral("Post-Defect"));
@@ -404,6 +415,21 @@ TEST(SteadyStateViewTest, TimeHistoryAndSpectrumOfTheSelectedBin) {
         for (int f = 0; f < 2; ++f)
             EXPECT_EQ(fft.series[f].y,
                       spectrum(binRecord(flights[f], 4), window, SpectrumView::SteadyState));
+
+        // The envelope spectrum: the same lines, of the bin's envelope, in G or in dB.
+        s.parameterType = ParameterType::EnvelopeFft;
+        const PlotView envelope = buildPlotView(s, flights);
+        expectShape(envelope, 2, 512, false, "Frequency (Hz)", QStringLiteral("Bin Number 5"));
+        EXPECT_EQ(envelope.series[1].x, fft.series[1].x);
+        EXPECT_EQ(envelope.headerLine1, fft.headerLine1);
+        for (int f = 0; f < 2; ++f) {
+            QList<double> expected(512);
+            envelopeSpectrum(binRecord(flights[f], 4).constData(), window, expected.data());
+            EXPECT_EQ(envelope.series[f].y, expected);
+        }
+        const PlotView decibels = decibelView(envelope, s);
+        EXPECT_EQ(decibels.yAxisTitle, QStringLiteral("Envelope Magnitude (dB re 1 G)"));
+        EXPECT_EQ(decibels.series[0].y[7], amplitudeToDecibels(envelope.series[0].y[7]));
     }
 }
 
@@ -468,11 +494,12 @@ TEST(TransientViewTest, AveragesAreMarkersAtNamedBinsAndTR4RBuildsNothing) {
                   (QList<double>{2000 + 10 * type + 0.25, 2000 + 10 * type + 1.25,
                                  2000 + 10 * type + 2.25, 2000 + 10 * type + 3.25}));
     }
-    for (int type : {1, 2}) {
+    // Nor has it an envelope spectrum.
+    for (int type : {1, 2, 16}) {
         const PlotView view = buildPlotView(selection(PlotType::Transient, type), flights);
         EXPECT_FALSE(view.seriesBuilt);
         EXPECT_TRUE(view.series.isEmpty());
-        EXPECT_EQ(view.footer, type == 1 ? QStringLiteral("TR4R_avg") : QStringLiteral("TR4R_std"));
+        EXPECT_EQ(view.footer, parameterMenuText(static_cast<ParameterType>(type)));
     }
 }
 
@@ -679,7 +706,7 @@ TEST(PlotViewTest, HeaderKeepsAnIdentifierThatLooksLikeAPlaceholder) {
 TEST(PlotViewTest, UnknownViewsAndTypesBuildNothing) {
     const QList<FlightDataElement> flights = twoFlights();
     for (auto [plot, type] :
-         {std::pair{2, 6}, std::pair{-1, 6}, std::pair{0, 16}, std::pair{1, -1}}) {
+         {std::pair{2, 6}, std::pair{-1, 6}, std::pair{0, 17}, std::pair{1, -1}}) {
         const PlotView view = buildPlotView(selection(static_cast<PlotType>(plot), type), flights);
         EXPECT_FALSE(view.seriesBuilt);
         EXPECT_TRUE(view.series.isEmpty());
@@ -841,7 +868,8 @@ TEST_F(SeriesCommandTest, UsageErrorsExitTwo) {
     const QList<QStringList> wrong = {
         {"--view", "steady", slot},
         {"--param", "6", slot},
-        {"--view", "steady", "--param", "16", slot},
+        {"--view", "steady", "--param", "17", slot},
+        {"--view", "transient", "--param", "16", slot},
         {"--view", "steady", "--param", "6", "--bin", "4", slot},
         {"--view", "steady", "--param", "13", "--sample", "26", slot},
         {"--view", "transient", "--param", "13", "--sample", "10", slot},
@@ -858,6 +886,11 @@ TEST_F(SeriesCommandTest, UsageErrorsExitTwo) {
     }
     EXPECT_EQ(runSeries({"--view", "transient", "--param", "13", "--sample", "9", slot}).exitCode,
               0);
+    EXPECT_TRUE(runSeries({"--view", "transient", "--param", "16", slot})
+                    .messages.value(0)
+                    .text.startsWith(
+                        QStringLiteral("--param 16 (Envelope FFT) is for --view steady only\n")));
+    EXPECT_EQ(runSeries({"--view", "steady", "--param", "16", slot}).exitCode, 0);
 }
 
 } // namespace

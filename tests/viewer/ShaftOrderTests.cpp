@@ -1,15 +1,21 @@
 // Shaft-order markers and the dB axis of the spectra: orders from known N1 and N2 values on
 // their frequencies and nearest lines, no marker without a speed, the table's lines; dB of
 // known amplitudes, the floor, and the converted views that tabulation and export take.
+#include "BearingGeometryStore.h"
 #include "Decibels.h"
 #include "FlightDataElement.h"
+#include "RecordingNotifier.h"
+#include "RegisterEditing.h"
+#include "SettingsSandbox.h"
 #include "ShaftOrders.h"
+#include "SimulatorFlights.h"
 #include "Spectrum.h"
 #include "Tabulation.h"
 
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -165,6 +171,127 @@ TEST(ShaftOrders, OrdersOfTheViews) {
     PlotSelection history = steady;
     history.parameterType = ParameterType::TimeHistory;
     EXPECT_TRUE(viewShaftOrders(buildPlotView(history, flights), history, flights, 0).isEmpty());
+}
+
+// n = 10, d = 10, D = 50: d/D = 0.2. At 12000 RPM on N2 (200 Hz) with no contact angle,
+// BPFO = 5 x 200 x 0.8 = 800 Hz, BPFI = 5 x 200 x 1.2 = 1200 Hz, BSF = 2.5 x 200 x 0.96 = 480 Hz,
+// FTF = 100 x 0.8 = 80 Hz. At 60 degrees d/D cos = 0.1: on N1 at 6000 RPM (100 Hz) 450, 550,
+// 247.5 and 45 Hz.
+TEST(BearingMarkers, FrequenciesLinesLabelsAndTableOfAKnownGeometry) {
+    const BearingGeometry radial{.elements = 10, .ballDiameter = 10, .pitchDiameter = 50};
+    const QList<ShaftOrder> markers = bearingMarkers(radial, {6000, 12000}, lineNumbers());
+    ASSERT_EQ(markers.size(), 4);
+    const QStringList labels = {"BPFO 800.0 Hz", "BPFI 1200.0 Hz", "BSF 480.0 Hz", "FTF 80.0 Hz"};
+    const std::array<int, 4> lines = {84, 126, 50, 8};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(markers[i].bearing);
+        EXPECT_EQ(markers[i].shaft, QStringLiteral("N2"));
+        EXPECT_EQ(markers[i].state, ShaftOrderState::Marked);
+        EXPECT_EQ(markers[i].markerLabel(), labels[i]);
+        EXPECT_EQ(markers[i].line, lines[i]);
+    }
+    EXPECT_EQ(shaftOrderTableText(markers, false),
+              QStringLiteral("BPFO    800.00 Hz  line  84    801.09 Hz     0.0840 G\n"
+                             "BPFI   1200.00 Hz  line 126   1201.63 Hz     0.1260 G\n"
+                             "BSF     480.00 Hz  line  50    476.84 Hz     0.0500 G\n"
+                             "FTF      80.00 Hz  line   8     76.29 Hz     0.0080 G\n"));
+
+    BearingGeometry angled = radial;
+    angled.contactAngleDegrees = 60;
+    angled.shaft = BearingShaft::N1;
+    const QList<ShaftOrder> onN1 = bearingMarkers(angled, {6000, 12000}, lineNumbers());
+    const std::array<double, 4> frequencies = {450, 550, 247.5, 45};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(onN1[i].frequencyHz, frequencies[i], 1e-9) << i;
+    EXPECT_EQ(shaftOrderLine(bearingMarkers(angled, {kNaN, 12000}, {})[0], false),
+              QStringLiteral("BPFO no marker: N1 = nan RPM"));
+    EXPECT_EQ(shaftOrderLine(bearingMarkers(radial, {0, 200000}, {})[1], false),
+              QStringLiteral("BPFI  20000.00 Hz  no marker: above the spectrum"));
+}
+
+// A view's bearing markers follow its flight's engine type, after the shaft orders and only
+// when asked for: the spectrum's own flight, the waterfall's trace.
+TEST(BearingMarkers, MarkersOfTheViewsFollowTheFlightsEngineType) {
+    resetSettingsAndHome();
+    RecordingNotifier notifier;
+    ASSERT_TRUE(addEngineType(QStringLiteral("CFM56-7"), notifier));
+    ASSERT_TRUE(writeBearingGeometry(QStringLiteral("CFM56-7"),
+                                     {.elements = 10, .ballDiameter = 10, .pitchDiameter = 50},
+                                     notifier));
+    QList<FlightDataElement> flights = {orderFlight(7), orderFlight(8)};
+    flights[1].fileHeader.replace(21, 7, "CFM56-7");
+    PlotSelection selection;
+    selection.parameterType = ParameterType::Fft;
+    selection.sample = 4;
+    const auto labels = [&](int series, MarkerChoice choice) {
+        QStringList listed;
+        for (const ShaftOrder& marker :
+             viewShaftOrders(buildPlotView(selection, flights), selection, flights, series, choice))
+            listed.append(marker.markerLabel());
+        return listed;
+    };
+    EXPECT_EQ(labels(1, {true, true}).mid(3),
+              (QStringList{"2xN2 400.0 Hz", "BPFO 800.0 Hz", "BPFI 1200.0 Hz", "BSF 480.0 Hz",
+                           "FTF 80.0 Hz"}));
+    EXPECT_EQ(labels(1, {false, true}).size(), 4);
+    EXPECT_EQ(labels(1, {}).size(), 4);
+    // The first flight's type has no geometry.
+    EXPECT_EQ(labels(0, {true, true}).size(), 4);
+
+    selection.parameterType = ParameterType::Waterfall;
+    selection.flightNumber = 8;
+    EXPECT_EQ(labels(4, {false, true}).value(1), QStringLiteral("BPFI 1200.0 Hz"));
+}
+
+// Engine 2 of a unit whose bearing wears from slot 8 on: the impacts ring at 2 kHz, and the
+// envelope spectrum of the worn flights' steady-state bins shows their repetition rate, its
+// highest line at the BPFO marker; engine 1's envelope holds nothing like it there. Bins 1
+// to 16 (N2 below about 12,800 RPM, BPFO below 860 Hz): above, the impacts come about every
+// millisecond and their ringing overlaps, so that the random strength of each impact puts
+// lines near 0 Hz that rival the BPFO line.
+TEST(EnvelopeView, AnOuterRaceDefectPeaksAtTheBpfoMarker) {
+    constexpr int kLastSlowBin = 15;
+    resetSettingsAndHome();
+    RecordingNotifier notifier;
+    ASSERT_TRUE(addEngineType(QStringLiteral("CFM56-7"), notifier));
+    ASSERT_TRUE(writeBearingGeometry(QStringLiteral("CFM56-7"), kSimulatedBearing, notifier));
+    UnitSimulatorConfig config;
+    config.bearingDefect = BearingDefect{2, 8};
+    const auto lateFlights = [&config](int engine) {
+        // Slots 17 to 19 of the simulated unit are empty.
+        QList<FlightDataElement> flights = simulatorFlights(17, engine, config).mid(10);
+        for (FlightDataElement& flight : flights)
+            flight.fileHeader.replace(21, 7, "CFM56-7");
+        return flights;
+    };
+    const QList<FlightDataElement> worn = lateFlights(2);
+    const QList<FlightDataElement> healthy = lateFlights(1);
+    PlotSelection selection;
+    selection.parameterType = ParameterType::EnvelopeFft;
+    selection.windowType = kHannWindow;
+    const MarkerChoice bearingOnly{false, true};
+    for (int bin = 0; bin <= kLastSlowBin; bin += 3) {
+        selection.sample = bin;
+        const PlotView view = buildPlotView(selection, worn);
+        const PlotView healthyView = buildPlotView(selection, healthy);
+        ASSERT_EQ(view.series.size(), worn.size());
+        for (int series = 0; series < view.series.size(); ++series) {
+            SCOPED_TRACE(testing::Message() << "bin " << bin << " flight " << series);
+            const QList<ShaftOrder> markers =
+                viewShaftOrders(view, selection, worn, series, bearingOnly);
+            ASSERT_EQ(markers.size(), 4);
+            ASSERT_EQ(markers[0].name, QStringLiteral("BPFO"));
+            ASSERT_EQ(markers[0].state, ShaftOrderState::Marked);
+            const QList<double>& y = view.series[series].y;
+            const int highest = int(std::max_element(y.cbegin(), y.cend()) - y.cbegin());
+            EXPECT_LE(std::abs(highest - markers[0].line), 1);
+            const QList<ShaftOrder> healthyMarkers =
+                viewShaftOrders(healthyView, selection, healthy, series, bearingOnly);
+            ASSERT_EQ(healthyMarkers.size(), 4);
+            EXPECT_GT(markers[0].amplitude, 3 * healthyMarkers[0].amplitude);
+        }
+    }
 }
 
 TEST(Decibels, KnownAmplitudesAndTheFloor) {

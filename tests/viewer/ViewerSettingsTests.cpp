@@ -22,6 +22,7 @@ TEST(ViewerSettingsTest, AFirstStartOpensWithTheDefaults) {
     EXPECT_FALSE(read.xGrid || read.yGrid || read.trend);
     EXPECT_EQ(read.trendStatistic, TrendStatistic::Maximum);
     EXPECT_EQ(read.orders, kPlotOrdersDefault);
+    EXPECT_EQ(read.bearing, kPlotBearingDefault);
     EXPECT_EQ(read.decibels, kPlotDecibelsDefault);
 }
 
@@ -33,7 +34,8 @@ TEST(ViewerSettingsTest, EveryKeptChoiceIsReadBack) {
         {kLastSampleKey, 7},    {kXGridKey, true},
         {kYGridKey, true},      {kWindowTypeKey, 1},
         {kTrendShownKey, true}, {kTrendStatisticKey, 1},
-        {kPlotOrdersKey, true}, {kPlotDecibelsKey, true}};
+        {kPlotOrdersKey, true}, {kPlotDecibelsKey, true},
+        {kPlotBearingKey, true}};
     for (const auto& [key, value] : kept)
         storeViewerSetting(key, value);
     const ViewerSettings read = readViewerSettings();
@@ -43,7 +45,8 @@ TEST(ViewerSettingsTest, EveryKeptChoiceIsReadBack) {
     EXPECT_EQ(read.selection.flightNumber, 204);
     EXPECT_EQ(read.selection.sample, 7);
     EXPECT_EQ(read.selection.windowType, 1);
-    EXPECT_TRUE(read.xGrid && read.yGrid && read.trend && read.orders && read.decibels);
+    EXPECT_TRUE(read.xGrid && read.yGrid && read.trend && read.orders && read.decibels &&
+                read.bearing);
     EXPECT_EQ(read.trendStatistic, TrendStatistic::Mean);
 }
 

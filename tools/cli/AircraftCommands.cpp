@@ -2,12 +2,14 @@
 
 #include "AircraftMessages.h"
 #include "AircraftRecord.h"
+#include "BearingGeometryStore.h"
 #include "CommandLine.h"
 #include "FixedText.h"
 #include "KORALib.h"
 #include "Notifier.h"
 #include "RegisterEditing.h"
 
+#include <QHash>
 #include <QTextStream>
 
 #include <functional>
@@ -30,7 +32,13 @@ const QString kUsageText = QStringLiteral(
     "                        change a record; engine fields need --engine 1 or 2\n"
     "  types                 engine types, one a line\n"
     "  add-type TYPE         append an engine type\n"
-    "  remove-type TYPE      remove an engine type");
+    "  remove-type TYPE      remove an engine type\n"
+    "  bearing TYPE          the engine type's bearing geometry, one \"field: value\" line each\n"
+    "  bearing TYPE --elements N --ball-diameter D --pitch-diameter P\n"
+    "          --contact-angle DEG --shaft n1|n2\n"
+    "                        set it (all five values; the diameters in any one length unit,\n"
+    "                        the shaft that turns the inner race)\n"
+    "  bearing TYPE --clear  remove it");
 const QString kUnknownCommandText = QStringLiteral("Unknown command \"%1\"");
 const QString kWrongArgumentsText = QStringLiteral("Wrong arguments for \"%1\"");
 const QString kTwoEnginesText = QStringLiteral(
@@ -44,6 +52,17 @@ const QString kValueNotEightBitText =
     QStringLiteral("The value of %1 holds a character that the aircraft record cannot store; "
                    "nothing was changed");
 const QString kDeleteFilesOption = QStringLiteral("--delete-files");
+const QString kNoBearingText = QStringLiteral("Engine type \"%1\" has no bearing geometry");
+const QString kBearingValuesNeededText =
+    QStringLiteral("A bearing needs all of --elements, --ball-diameter, --pitch-diameter, "
+                   "--contact-angle and --shaft");
+const QString kClearAloneText = QStringLiteral("--clear takes no other option");
+const QString kBadShaftText = QStringLiteral("--shaft takes n1 or n2, not \"%1\"");
+const QString kClearOption = QStringLiteral("--clear");
+const QString kShaftOption = QStringLiteral("--shaft");
+const QStringList kBearingValueOptions = {
+    QStringLiteral("--elements"), QStringLiteral("--ball-diameter"),
+    QStringLiteral("--pitch-diameter"), QStringLiteral("--contact-angle"), kShaftOption};
 const QString kFilesKeptText =
     QStringLiteral("Aircraft \"%1\" was kept with its files; give --delete-files to remove it");
 
@@ -246,6 +265,77 @@ int removeEngineType(const QString& type, Notifier& notifier) {
     return kExitSuccess;
 }
 
+int showBearing(const QString& type, QTextStream& out) {
+    const std::optional<BearingGeometry> geometry = readBearingGeometry(type);
+    if (!geometry) {
+        out << escaped(kNoBearingText.arg(type)) << '\n';
+        return kExitSuccess;
+    }
+    out << "elements: " << geometry->elements << '\n';
+    out << "ball-diameter: " << bearingNumberText(geometry->ballDiameter) << '\n';
+    out << "pitch-diameter: " << bearingNumberText(geometry->pitchDiameter) << '\n';
+    out << "contact-angle: " << bearingNumberText(geometry->contactAngleDegrees) << '\n';
+    out << "shaft: " << bearingShaftName(geometry->shaft).toLower() << '\n';
+    return kExitSuccess;
+}
+
+// Shows, sets or clears the geometry of a registered type (exact spelling, as remove-type).
+// The whole command line is understood before the register is looked at.
+int bearing(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
+    const QString& command = arguments[0];
+    if (arguments.size() < 2)
+        return usageError(notifier, kWrongArgumentsText.arg(command));
+    // Taken as it stands: a type may begin with "-".
+    const QString& type = arguments[1];
+    QList<QCommandLineOption> definitions{QCommandLineOption(kClearOption.mid(2))};
+    for (const QString& option : kBearingValueOptions)
+        definitions.append({option.mid(2), {}, QStringLiteral("VALUE")});
+    CommandLine commandLine(definitions);
+    if (const std::optional<QString> problem = commandLine.parse(arguments.mid(2)))
+        return usageError(notifier, *problem);
+    if (!commandLine.arguments().isEmpty())
+        return usageError(notifier, kUnknownOptionText.arg(commandLine.arguments().first()));
+    QHash<QString, QString> values;
+    bool clear = false;
+    for (const auto& [option, value] : commandLine.options()) {
+        if (option == kClearOption)
+            clear = true;
+        else if (kBearingValueOptions.contains(option))
+            values.insert(option, value);
+        else
+            return usageError(notifier, kUnknownOptionText.arg(option));
+    }
+    if (clear && !values.isEmpty())
+        return usageError(notifier, kClearAloneText);
+    if (!clear && !values.isEmpty() && values.size() != kBearingValueOptions.size())
+        return usageError(notifier, kBearingValuesNeededText);
+    std::optional<BearingShaft> shaft;
+    if (!values.isEmpty()) {
+        const QString name = values.value(kShaftOption);
+        for (const BearingShaft candidate : {BearingShaft::N1, BearingShaft::N2}) {
+            if (name.compare(bearingShaftName(candidate), Qt::CaseInsensitive) == 0)
+                shaft = candidate;
+        }
+        if (!shaft)
+            return usageError(notifier, kBadShaftText.arg(name));
+    }
+
+    if (!KORALibListEngineTypes().contains(type)) {
+        notifier.critical(kErrorTitle, kEngineTypeNotFoundText.arg(type));
+        return kExitFailed;
+    }
+    if (clear) {
+        clearBearingGeometry(type);
+        return kExitSuccess;
+    }
+    if (values.isEmpty())
+        return showBearing(type, out);
+    const BearingGeometry geometry = bearingGeometryFromText(
+        values.value(kBearingValueOptions[0]), values.value(kBearingValueOptions[1]),
+        values.value(kBearingValueOptions[2]), values.value(kBearingValueOptions[3]), *shaft);
+    return writeBearingGeometry(type, geometry, notifier) ? kExitSuccess : kExitFailed;
+}
+
 } // namespace
 
 int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextStream& out) {
@@ -259,6 +349,8 @@ int runAircraftCommand(const QStringList& arguments, Notifier& notifier, QTextSt
 
     if (command == QStringLiteral("set"))
         return setAircraft(arguments, notifier);
+    if (command == QStringLiteral("bearing"))
+        return bearing(arguments, notifier, out);
     // The identifier is taken as it stands, as it may begin with "-"; the option follows it.
     if (command == QStringLiteral("remove") && count == 3) {
         if (arguments[2] != kDeleteFilesOption)

@@ -4,6 +4,7 @@
 #include "AircraftRecord.h"
 #include "CommandLine.h"
 #include "DownloadSequence.h"
+#include "DownloadVerdicts.h"
 #include "DownloadView.h"
 #include "KORALib.h"
 #include "Notifier.h"
@@ -148,6 +149,12 @@ int runDownloadCommand(const QStringList& arguments, UnitConnection& connection,
     DownloadSequence::Options sequenceOptions;
     // A Ctrl-C during the conversion is seen before the next step starts.
     sequenceOptions.cancelRequested = [] { return interrupted.load(); };
+    DownloadVerdicts verdicts(notifier);
+    sequenceOptions.rawFileSaved = [&verdicts](const QString& dataDirectory,
+                                               const QString& rawFilePath) {
+        verdicts.rawFileSaved(dataDirectory, rawFilePath);
+    };
+    sequenceOptions.closingLines = [&verdicts] { return verdicts.lines(); };
     DownloadSequence sequence(connection.link(), connection.partNumbers(), record, view, notifier,
                               sequenceOptions);
     sequence.start();

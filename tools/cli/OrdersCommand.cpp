@@ -13,7 +13,8 @@ const QString kOrdersUsageText = QStringLiteral(
     "usage: brix-cli orders --view steady|transient [--bin B] --sample S [--window W]\n"
     "                       FILE:SLOT\n"
     "  the shaft orders 1xN1, 2xN1, 1xN2 and 2xN2 of one spectrum, one line each:\n"
-    "  frequency, nearest spectral line, its frequency and amplitude\n"
+    "  frequency, nearest spectral line, its frequency and amplitude; then, when the\n"
+    "  flight's engine type has a bearing geometry, BPFO, BPFI, BSF and FTF alike\n"
     "  --bin B      transient bin 0..3 (default 0)\n"
     "  --sample S   steady-state bin 0..25 or transient sample 0..9\n"
     "  --window W   spectrum window, 1 for Hann (default 0)\n"
@@ -36,7 +37,9 @@ int runOrdersCommand(const QStringList& arguments, Notifier& notifier, QTextStre
     if (!flights)
         return kExitFailed;
     const PlotView view = buildPlotView(parsed.selection, *flights);
-    out << shaftOrderTableText(viewShaftOrders(view, parsed.selection, *flights, 0), view.decibels);
+    const MarkerChoice everyMarker{.shaftOrders = true, .bearing = true};
+    out << shaftOrderTableText(viewShaftOrders(view, parsed.selection, *flights, 0, everyMarker),
+                               view.decibels);
     out.flush();
     return kExitSuccess;
 }

@@ -19,8 +19,8 @@ namespace {
 const QString kPlotUsageText = QStringLiteral(
     "usage: brix-cli plot --view steady|transient --param N [--bin B] [--sample S]\n"
     "                     [--flight F] [--window W] FILE:SLOT... --out FILE [--size WxH]\n"
-    "       brix-cli plot --view trend --param N --aircraft ID --engine N [--stat max|mean]\n"
-    "                     [--memory 0|1] --out FILE [--size WxH]\n"
+    "       brix-cli plot --view trend --param N|INDICATOR --aircraft ID --engine N\n"
+    "                     [--stat max|mean] [--memory 0|1] --out FILE [--size WxH]\n"
     "  the viewer's chart drawn into FILE: .png, .svg or .pdf\n"
     "  --size WxH   the chart's size in pixels (default 1366x768)\n"
     "  the other options as for brix-cli series, and for the trend as for brix-cli trend");
@@ -83,11 +83,14 @@ int runPlotCommand(const QStringList& arguments, Notifier& notifier, QTextStream
         TrendRequest request;
         if (const std::optional<QString> error = parseTrendRequest(words.viewArguments, request))
             return reportUsageError(notifier, *error, kPlotUsageText);
-        const TrendResult trend = computeTrend(dataDirectory(), request);
+        const TrendResult trend = engineTrend(dataDirectory(), request, notifier);
         if (const QString skipped = trendSkippedNote(trend); !skipped.isEmpty())
             notifier.warning(kWarningTitle, skipped);
         selection.parameterType = request.parameterType;
-        view = buildTrendView(trend, request, readTrendAlertLevel(request.parameterType));
+        // The alert levels belong to the parameter types.
+        view = buildTrendView(trend, request,
+                              request.indicator ? std::nullopt
+                                                : readTrendAlertLevel(request.parameterType));
     } else {
         ViewArguments parsed;
         const ViewSyntax syntax{.requiredText = kPlotRequiredText};

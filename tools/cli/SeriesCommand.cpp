@@ -11,7 +11,7 @@ namespace {
 const QString kSeriesUsageText = QStringLiteral(
     "usage: brix-cli series --view steady|transient --param N [--bin B] [--sample S]\n"
     "                       [--flight F] [--window W] FILE:SLOT...\n"
-    "  --param N    parameter type 0..15\n"
+    "  --param N    parameter type 0..16 (16, the envelope spectrum: steady view only)\n"
     "  --bin B      transient bin 0..3 (default 0)\n"
     "  --sample S   steady-state bin 0..25 or transient sample 0..9 (default 0)\n"
     "  --flight F   the waterfall's flight number (default: the first slot's)\n"

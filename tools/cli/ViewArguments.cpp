@@ -18,6 +18,9 @@ const QString kBadSlotText = QStringLiteral("\"%1\" is not FILE:SLOT with a slot
 const QString kNoSlotText = QStringLiteral("No FILE:SLOT given");
 const QString kSeriesRangeText = QStringLiteral("0 to %1");
 const QString kRangeValuesText = QStringLiteral("two numbers MIN <= MAX");
+// %1 the parameter type's number, %2 its menu text.
+const QString kSteadyOnlyParameterText =
+    QStringLiteral("--param %1 (%2) is for --view steady only");
 // %1 slot, %2 file.
 const QString kSlotUnreadableText =
     QStringLiteral("Slot %1 of \"%2\" holds no flight that can be read");
@@ -68,7 +71,7 @@ struct IntegerOption {
 
 constexpr int kAnyMinimum = std::numeric_limits<int>::min();
 constexpr int kAnyMaximum = std::numeric_limits<int>::max();
-constexpr IntegerOption kParameterOption{"--param", 0, kParameterTypeCount - 1, "0 to 15"};
+constexpr IntegerOption kParameterOption{"--param", 0, kParameterTypeCount - 1, "0 to 16"};
 constexpr IntegerOption kBinOption{"--bin", 0, FlightRecord::kTransientBinCount - 1, "0 to 3"};
 constexpr IntegerOption kFlightOption{"--flight", kAnyMinimum, kAnyMaximum, "a flight number"};
 constexpr IntegerOption kWindowOption{"--window", kAnyMinimum, kAnyMaximum, "a window type"};
@@ -171,6 +174,10 @@ std::optional<QString> parseViewArguments(const QStringList& arguments, const Vi
     if (!viewGiven || (syntax.parameter && !parameterGiven) ||
         (syntax.flightRequired && !parsed.flightGiven) || (syntax.sampleRequired && !sampleText))
         return syntax.requiredText;
+    if (selection.parameterType == ParameterType::EnvelopeFft &&
+        !offeredInView(selection.plotType, selection.parameterType))
+        return kSteadyOnlyParameterText.arg(QString::number(valueOf(selection.parameterType)),
+                                            parameterMenuText(selection.parameterType));
     if (sampleText) {
         const IntegerOption& sample = selection.plotType == PlotType::SteadyState
                                           ? kSteadySampleOption

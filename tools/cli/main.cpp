@@ -11,6 +11,8 @@
 #include "DownloadCommand.h"
 #include "EraseMemoryCommand.h"
 #include "FlightsCommand.h"
+#include "HealthCommands.h"
+#include "IndicatorsCommand.h"
 #include "OrdersCommand.h"
 #include "PlotCommand.h"
 #include "ProgramFonts.h"
@@ -57,12 +59,23 @@ const QString kUsage = QStringLiteral(
     "                                     one series' tabulation, as its window saves it\n"
     "  waterfall-csv --view steady|transient --flight F [--bin B] [--window W]\n"
     "      [--range MIN MAX] FILE:SLOT...  the waterfall's export of flight F as CSV\n"
-    "  trend --aircraft ID --engine N --param P [--stat max|mean] [--memory 0|1]\n"
+    "  trend --aircraft ID --engine N --param P|INDICATOR [--stat max|mean] [--memory 0|1]\n"
     "                                     one value per stored flight of an engine, as CSV\n"
+    "                                     (an indicator: rms, peak, crest, kurtosis, n1x1,\n"
+    "                                     n2x1, bpfo, bpfi, bsf or ftf, from the index)\n"
+    "  ci --aircraft ID --engine N [--memory 0|1] [--since yyyy-MM-dd] [--data-dir DIR]\n"
+    "                                     the condition indicators of every stored flight\n"
+    "  limits show [TYPE] | set TYPE --ci C --warning W --alarm A [--change X]\n"
+    "      | clear TYPE --ci C | suggest TYPE --ci C [--apply]\n"
+    "                                     an engine type's health limits per indicator\n"
+    "  fleet [--format csv|json] [--data-dir DIR]\n"
+    "                                     every aircraft and engine with its health, worst\n"
+    "                                     first\n"
     "  orders --view steady|transient [--bin B] --sample S [--window W] FILE:SLOT\n"
     "                                     the shaft orders of one spectrum\n"
     "  plot --view steady|transient|trend --param N [the series options, or for the trend\n"
-    "      --aircraft ID --engine N [--stat max|mean]] --out FILE.png|svg|pdf [--size WxH]\n"
+    "      --aircraft ID --engine N [--stat max|mean], N or an INDICATOR]\n"
+    "      --out FILE.png|svg|pdf [--size WxH]\n"
     "                                     the viewer's chart drawn into a file\n"
     "  upload main|dsp|config FILE        load software or configuration into the unit\n"
     "  aircraft list                      registered aircraft, the selected one marked *\n"
@@ -228,6 +241,12 @@ int main(int argc, char** argv) {
         return runWaterfallCsvCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("trend"))
         return runTrendCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("ci"))
+        return runIndicatorsCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("limits"))
+        return runLimitsCommand(options->command.mid(1), notifier, out);
+    if (command == QStringLiteral("fleet"))
+        return runFleetCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("orders"))
         return runOrdersCommand(options->command.mid(1), notifier, out);
     if (command == QStringLiteral("plot"))

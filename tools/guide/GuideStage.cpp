@@ -5,6 +5,7 @@
 #include "BrixAircraftSettings.h"
 #include "DisplayFonts.h"
 #include "FixedText.h"
+#include "FlightSelection.h"
 #include "FormPictures.h"
 #include "KORAAddAircraftDialog.h"
 #include "KORAAircraftInfoDialog.h"
@@ -18,7 +19,6 @@
 #include "RegisterEditing.h"
 #include "ResourceFiles.h"
 #include "Screen.h"
-#include "SelectDialog.h"
 #include "UnitSimulator.h"
 #include "UserPersist.h"
 #include "ViewerEvents.h"
@@ -27,11 +27,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QThread>
-#include <QTimer>
 #include <cstdio>
 #include <functional>
 
@@ -234,30 +232,22 @@ QWidget* GuideStage::Private::viewer() {
         settings.setValue(kPlotTypeKey, valueOf(PlotType::SteadyState));
         settings.setValue(kParameterTypeKey, valueOf(ParameterType::Fft));
     }
-    // The selection runs modally while the viewer is built: it is answered from the loop.
-    bool selected = false;
-    QTimer answer;
-    answer.setInterval(kPollMs);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<SelectDialog*>(QApplication::activeModalWidget());
-        auto* list =
-            dialog ? dialog->findChild<QListWidget*>(QStringLiteral("FLIGHT_LIST")) : nullptr;
-        if (list == nullptr || !dialog->isVisible())
-            return;
-        answer.stop();
-        for (int row = 0; row < kFlightsInTheViewer && row < list->count(); ++row)
-            list->item(row)->setSelected(true);
-        selected = list->count() > 0;
-        dialog->handleEvent(SelectDialog::kConfirmEvent);
-    });
-    answer.start();
-    auto* plot = new Plot2D(persist, fonts.normal, notifier);
+    // The flights that the selection lists first, loaded as its OK loads them.
+    const FlightSelection selection;
+    QList<int> first;
+    for (const FlightEntry& entry : selection.entries().mid(0, kFlightsInTheViewer))
+        first.append(entry.value);
+    const std::optional<QList<FlightDataElement>> flights = selection.load(first, notifier);
+    if (!flights || flights->isEmpty()) {
+        fail(QStringLiteral("the viewer found no flights of the download"));
+        return nullptr;
+    }
+    auto* plot = new Plot2D(*flights, persist, fonts.normal, notifier);
     // Closed by its owner, not by itself.
     plot->setAttribute(Qt::WA_DeleteOnClose, false);
     shown.reset(plot);
-    answer.stop();
-    if (!selected || !plot->hasFlights()) {
-        fail(QStringLiteral("the viewer found no flights of the download"));
+    if (!plot->isBuilt()) {
+        fail(QStringLiteral("the viewer could not be built"));
         return nullptr;
     }
     plot->resize(kViewerSize);

@@ -131,6 +131,41 @@ std::optional<std::pair<PartNumberField, QByteArray>> parsePartNumberOption(cons
     return std::nullopt;
 }
 
+std::optional<BearingDefect> parseBearingDefectOption(const QString& text, QString* error) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool engineOk = false;
+    bool slotOk = false;
+    BearingDefect defect;
+    if (parts.size() == 2) {
+        defect.engine = parts[0].toInt(&engineOk);
+        defect.firstSlot = parts[1].toInt(&slotOk);
+    }
+    if (!engineOk || !slotOk || (defect.engine != 1 && defect.engine != 2) ||
+        defect.firstSlot < 0 || defect.firstSlot >= unit_responses::kFlightSlots) {
+        *error = QStringLiteral("bad bearing defect '%1': expected ENGINE:FIRST_SLOT with ENGINE "
+                                "1 or 2 and FIRST_SLOT 0 to 19")
+                     .arg(text);
+        return std::nullopt;
+    }
+    return defect;
+}
+
+QString simulatedBearingText() {
+    const BearingGeometry& bearing = kSimulatedBearing;
+    const bool onN2 = bearing.shaft == BearingShaft::N2;
+    const double lowRpm = onN2 ? kN2MinRpm : kN1MinRpm;
+    const double highRpm = onN2 ? kN2MaxRpm : kN1MaxRpm;
+    return QStringLiteral("--elements %1 --ball-diameter %2 --pitch-diameter %3 --contact-angle "
+                          "%4 --shaft %5 (millimetres; outer race at %6 to %7 Hz)")
+        .arg(bearing.elements)
+        .arg(bearing.ballDiameter)
+        .arg(bearing.pitchDiameter)
+        .arg(bearing.contactAngleDegrees)
+        .arg(onN2 ? QLatin1String("n2") : QLatin1String("n1"))
+        .arg(bearingFrequencies(bearing, lowRpm / 60).outerRace, 0, 'f', 1)
+        .arg(bearingFrequencies(bearing, highRpm / 60).outerRace, 0, 'f', 1);
+}
+
 std::optional<QList<int>> parseSlotList(const QString& text, QString* error) {
     QList<int> slotList;
     if (text.isEmpty())

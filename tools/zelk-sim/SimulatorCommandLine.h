@@ -26,5 +26,12 @@ std::optional<SimulatorFault> parseFaultOption(const QString& text, QString* err
 std::optional<std::pair<PartNumberField, QByteArray>> parsePartNumberOption(const QString& text,
                                                                             QString* error);
 
+// "ENGINE:FIRST_SLOT": ENGINE 1 or 2, FIRST_SLOT 0 to 19.
+std::optional<BearingDefect> parseBearingDefectOption(const QString& text, QString* error);
+
+// The simulated bearing as the register takes it (the options of its bearing command), and
+// the outer-race frequency it gives over the N2 range, for the help page.
+QString simulatedBearingText();
+
 // A comma-separated list of flight slots 0 to 19; an empty text is an empty list.
 std::optional<QList<int>> parseSlotList(const QString& text, QString* error);

@@ -39,12 +39,13 @@ QByteArray normalisedPartNumber(const QByteArray& text) {
     return text.left(kPartNumberLength);
 }
 
-// The part number an image carries: its first four words in wire order.
+// The part number an image carries: the hexadecimal digits of its first 8 bytes in wire
+// order, so that it prints whatever the image holds and fills the 16-byte field exactly.
 QByteArray imagePartNumber(const QList<quint32>& image) {
-    QByteArray text(kPartNumberLength, '\0');
-    for (int word = 0; word < kPartNumberLength / 4 && word < image.size(); ++word)
-        qToBigEndian(image[word], text.data() + word * 4);
-    return text;
+    QByteArray bytes(kPartNumberLength / 2, '\0');
+    for (int word = 0; word < bytes.size() / 4 && word < image.size(); ++word)
+        qToBigEndian(image[word], bytes.data() + word * 4);
+    return bytes.toHex().toUpper();
 }
 
 } // namespace

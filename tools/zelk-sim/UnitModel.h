@@ -23,10 +23,10 @@ enum class UnitMemory { Bearing4Data, Bearing4History, AccelHistory };
 // a kind after any other command starts the image afresh, and each packet taken appends
 // its words. There is no last-packet marker on the wire, so the image counts as complete
 // whenever a packet has been taken: the kind's part number (main software, DSP software,
-// configuration) becomes the image's first 16 bytes, its first four words as they travel
-// (big-endian), NULs included. A file that starts with the words 5A4B3437 33302D43
-// 462D3030 30390000 thus reads back as "ZK4730-CF-0009". A refused or unanswered packet
-// changes nothing.
+// configuration) becomes the 16 hexadecimal digits (upper case) of the image's first 8
+// bytes, its first two words as they travel (big-endian). A file that starts with the words
+// 5A4B3437 33302D43 thus reads back as "5A4B343733302D43", whatever bytes follow. A refused
+// or unanswered packet changes nothing.
 class UnitModel {
 public:
     explicit UnitModel(UnitSimulatorConfig config = {});

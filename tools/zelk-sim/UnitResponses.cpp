@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <numbers>
@@ -75,25 +76,128 @@ void putFlightBlockHeaders(char* flight) {
     putBlockHeader(flight + kFlightTrailerOffset, ByteBlock, 4);
 }
 
-// One acceleration time record: the N1 and N2 shaft orders, the second N1 order and
-// broadband noise, scaled by the vibration amplitude.
-void putTimeRecord(char* at, Random& random, double n1Percent, double n2Percent, double amplitude) {
-    constexpr double sampleRate = 2048.0;
-    constexpr double n1FullSpeedHz = 85.0;
-    constexpr double n2FullSpeedHz = 250.0;
-    const double w1 = 2 * std::numbers::pi * n1FullSpeedHz * n1Percent / 100.0 / sampleRate;
-    const double w2 = 2 * std::numbers::pi * n2FullSpeedHz * n2Percent / 100.0 / sampleRate;
-    const double a1 = 2400.0 * std::abs(amplitude) + 200.0;
-    const double a2 = 0.45 * a1;
-    const double a3 = 0.2 * a1;
-    const double noise = 120.0 + 0.05 * a1;
+struct FlightValues {
+    float a4r, tr4r, n1, n2, cn1, cn2, cdn;
+};
+
+// The unit samples its accelerometer at 9765.625 Hz; a count is 200/65535 G (±100 G over
+// the 16 bits).
+constexpr double kSampleRateHz = 9765.625;
+constexpr double kCountsPerG = 65535.0 / 200.0;
+
+// Broadband noise: every spectrum line from 3 (29 Hz) to 420 (4 kHz) at one amplitude, each
+// line a quarter turn ahead of or behind the one below it at random. Neighbouring lines of
+// that kind add no cross terms to a Hann-windowed spectrum, so the noise floor any few lines
+// show is nearly the same from record to record, while the waveform stays noise-like. Nothing lies
+// near 0 Hz or near half the sample rate. A handful of such records is made once per engine; each
+// time record takes one of them, possibly reversed, negated or shifted by half a record (none of
+// which changes its windowed spectrum).
+class NoiseBank {
+public:
+    static constexpr int kLowestLine = 3;
+    static constexpr int kHighestLine = 420;
+    static constexpr double kRmsG = 0.04;
+
+    explicit NoiseBank(quint64 seed) {
+        std::array<double, kTimeRecordLength> cosine{};
+        for (int i = 0; i < kTimeRecordLength; ++i)
+            cosine[size_t(i)] = std::cos(2 * std::numbers::pi * i / kTimeRecordLength);
+        constexpr int lines = kHighestLine - kLowestLine + 1;
+        const double lineAmplitude = kRmsG * std::sqrt(2.0 / lines);
+        constexpr int quarter = kTimeRecordLength / 4;
+        Random random(seed);
+        for (auto& record : records_) {
+            int quarters = random.below(4);
+            for (int k = kLowestLine; k <= kHighestLine; ++k) {
+                quarters += random.below(2) == 0 ? 1 : 3;
+                for (int n = 0; n < kTimeRecordLength; ++n)
+                    record[size_t(n)] +=
+                        lineAmplitude *
+                        cosine[size_t((k * n + quarters * quarter) % kTimeRecordLength)];
+            }
+        }
+    }
+
+    void addTo(double* values, Random& random) const {
+        const auto& record = records_[size_t(random.below(int(records_.size())))];
+        const int direction = random.below(2) == 0 ? 1 : -1;
+        const int shift = random.below(2) * kTimeRecordLength / 2;
+        const double sign = random.below(2) == 0 ? 1.0 : -1.0;
+        for (int n = 0; n < kTimeRecordLength; ++n)
+            values[n] +=
+                sign *
+                record[size_t((direction * n + shift + kTimeRecordLength) % kTimeRecordLength)];
+    }
+
+private:
+    std::array<std::array<double, kTimeRecordLength>, 16> records_{};
+};
+
+// The outer-race defect of one flight: every time a rolling element passes the damaged spot
+// (at the bearing's outer-race frequency of the shaft speed), a burst ringing at 2 kHz that
+// rises and dies away within a millisecond, of a strength that varies from pass to pass.
+struct DefectRinging {
+    static constexpr double kRingHz = 2000.0;
+    static constexpr double kWidthSeconds = 0.25e-3;
+    // Mean peak of a burst in the defect's first flight slot, and its growth per slot after.
+    static constexpr double kFirstPeakG = 0.12;
+    static constexpr double kGrowthPerSlot = 1.35;
+
+    double meanPeakG = 0;
+
+    void addTo(double* values, Random& random, double shaftRpm) const {
+        const double passHz = bearingFrequencies(kSimulatedBearing, shaftRpm / 60).outerRace;
+        if (!(passHz > 0))
+            return;
+        const double period = kSampleRateHz / passHz; // in samples
+        const double width = kWidthSeconds * kSampleRateHz;
+        const double ring = 2 * std::numbers::pi * kRingHz / kSampleRateHz;
+        const int reach = int(std::ceil(4 * width));
+        for (double at = -random.between(0, period); at < kTimeRecordLength + reach; at += period) {
+            // Exponentially distributed strengths (mean 1): most passes knock lightly, a few
+            // hard, as a spall does.
+            const double peak = meanPeakG * -std::log(1.0 - random.uniform());
+            const int first = std::max(0, int(std::ceil(at - reach)));
+            const int last = std::min(kTimeRecordLength - 1, int(std::floor(at + reach)));
+            for (int n = first; n <= last; ++n) {
+                const double t = (n - at) / width;
+                values[n] += peak * std::exp(-0.5 * t * t) * std::sin(ring * (n - at));
+            }
+        }
+    }
+};
+
+// What one flight's time records hold beyond their bin's values: the engine's noise and any
+// bearing defect, which draws from a sequence of its own so that every other value of the
+// flight is the same with and without it.
+struct RecordSources {
+    const NoiseBank& noise;
+    std::optional<DefectRinging> defect;
+    Random defectRandom;
+};
+
+// One acceleration time record in counts: tones at 1x and 2x N1 and at 1x N2 (the 1x tones
+// of amplitudes CN1 and CN2, in G), the engine's noise and any bearing defect.
+void putTimeRecord(char* at, Random& random, const FlightValues& v, RecordSources& sources) {
+    std::array<double, kTimeRecordLength> values{};
+    const double w1 = 2 * std::numbers::pi * (double(v.n1) / 60) / kSampleRateHz;
+    const double w2 = 2 * std::numbers::pi * (double(v.n2) / 60) / kSampleRateHz;
+    const double a1 = v.cn1;
+    const double a2 = 0.4 * a1;
+    const double a3 = v.cn2;
     const double p1 = random.between(0, 2 * std::numbers::pi);
     const double p2 = random.between(0, 2 * std::numbers::pi);
     const double p3 = random.between(0, 2 * std::numbers::pi);
+    for (int i = 0; i < kTimeRecordLength; ++i)
+        values[size_t(i)] = a1 * std::sin(w1 * i + p1) + a2 * std::sin(2 * w1 * i + p2) +
+                            a3 * std::sin(w2 * i + p3);
+    sources.noise.addTo(values.data(), random);
+    if (sources.defect)
+        sources.defect->addTo(values.data(), sources.defectRandom,
+                              kSimulatedBearing.shaft == BearingShaft::N2 ? v.n2 : v.n1);
     for (int i = 0; i < kTimeRecordLength; ++i) {
-        const double value = a1 * std::sin(w1 * i + p1) + a2 * std::sin(w2 * i + p2) +
-                             a3 * std::sin(2 * w1 * i + p3) + random.between(-noise, noise);
-        const auto sample = qint16(std::clamp(std::lround(value), -32768L, 32767L));
+        const auto sample =
+            qint16(std::clamp(std::lround(values[size_t(i)] * kCountsPerG), -32768L, 32767L));
         qToBigEndian(sample, at + 2 * i);
     }
 }
@@ -119,48 +223,56 @@ EngineTotals engineTotals(int engine, quint64 seed) {
     return totals;
 }
 
-struct FlightValues {
-    float a4r, tr4r, n1, n2, cn1, cn2, cdn;
-};
-
-FlightValues steadyValues(Random& random, int bin, double severity) {
+// The values at a power setting from 0 (ground idle) to 1 (take-off). N2 follows N1 over its
+// own range, so that it stays well above twice N1 and their lines never meet. CN1 and CN2
+// are the amplitudes in G of the N1 and N2 tones of the time record.
+FlightValues shaftValues(Random& random, double power, double severity) {
     FlightValues v{};
-    // The 26 bins cover the N1 speed range from ground idle to take-off.
-    v.n1 = float(20.0 + 85.0 * bin / (kBinCount - 1) + random.between(-0.8, 0.8));
-    v.n1 = std::clamp(v.n1, 20.0f, 105.0f);
-    v.n2 = std::clamp(float(58.0 + 0.45 * v.n1 + random.between(-1.0, 1.0)), 20.0f, 105.0f);
-    v.a4r = float(severity * (0.3 + 3.2 * v.n1 / 105.0) * random.between(0.85, 1.15));
+    const double n1 =
+        std::clamp(kN1MinRpm + (kN1MaxRpm - kN1MinRpm) * power + random.between(-40.0, 40.0),
+                   kN1MinRpm, kN1MaxRpm);
+    const double n1Fraction = (n1 - kN1MinRpm) / (kN1MaxRpm - kN1MinRpm);
+    v.n1 = float(n1);
+    v.n2 = float(
+        std::clamp(kN2MinRpm + (kN2MaxRpm - kN2MinRpm) * n1Fraction + random.between(-120.0, 120.0),
+                   kN2MinRpm, kN2MaxRpm));
+    const double load = 0.2 + 0.8 * n1Fraction;
+    v.a4r = float(severity * (0.3 + 3.2 * load) * random.between(0.85, 1.15));
     v.tr4r = float(v.a4r * random.between(0.5, 0.8));
-    v.cn1 = float(random.between(0.05, 1.2) * (0.5 + v.n1 / 105.0));
-    v.cn2 = float(random.between(0.05, 1.5) * (0.5 + v.n2 / 105.0));
+    v.cn1 = float(severity * random.between(0.15, 0.3) * (0.6 + 0.4 * load));
+    v.cn2 = float(severity * random.between(0.1, 0.25) * (0.6 + 0.4 * load));
     v.cdn = float(random.between(0.0, 0.4) * severity);
     return v;
 }
 
-// Speeds at the 10 samples of a transient phase, in the order TOC, TOD, AOD, AOA.
-double transientN1(int phase, int sample, Random& random) {
+// Power at the 10 samples of a transient phase, in the order TOC, TOD, AOD, AOA.
+double transientPower(int phase, int sample) {
     const double t = sample / double(kTransientSampleCount - 1);
-    double n1 = 0;
     switch (phase) {
     case 0:
-        n1 = 96.0 - 6.0 * t;
-        break; // top of climb: settling from climb power
+        return 0.9 - 0.07 * t; // top of climb: settling from climb power
     case 1:
-        n1 = 42.0 - 10.0 * t;
-        break; // top of descent: pulled back to idle
+        return 0.26 - 0.12 * t; // top of descent: pulled back to idle
     case 2:
-        n1 = 100.0 - 75.0 * t;
-        break; // deceleration
+        return 0.94 - 0.88 * t; // deceleration
     default:
-        n1 = 25.0 + 75.0 * t;
-        break; // acceleration
+        return 0.06 + 0.88 * t; // acceleration
     }
-    return std::clamp(n1 + random.between(-0.7, 0.7), 20.0, 105.0);
+}
+
+std::optional<DefectRinging> flightDefect(int engine, int slot, const UnitSimulatorConfig& config) {
+    const std::optional<BearingDefect>& defect = config.bearingDefect;
+    if (!defect || defect->engine != engine || slot < defect->firstSlot)
+        return std::nullopt;
+    return DefectRinging{DefectRinging::kFirstPeakG *
+                         std::pow(DefectRinging::kGrowthPerSlot, slot - defect->firstSlot)};
 }
 
 void putFlight(char* flight, int engine, int slot, quint32 flightNumber, bool postDefect,
-               const UnitSimulatorConfig& config) {
+               const UnitSimulatorConfig& config, const NoiseBank& noise) {
     Random random(mixSeed(config.seed, quint64(engine), quint64(slot) + 1));
+    RecordSources sources{noise, flightDefect(engine, slot, config),
+                          Random(mixSeed(config.seed, quint64(engine), quint64(slot) + 0x100))};
     put32(flight + 24, flightNumber);
     put32(flight + 28, 45 + quint32(random.below(360))); // flight duration, minutes
     put32(flight + 32, postDefect ? 1 : 0);
@@ -168,9 +280,12 @@ void putFlight(char* flight, int engine, int slot, quint32 flightNumber, bool po
     // Engine 2 runs a little rougher; a post-defect flight clearly so.
     const double severity =
         (engine == 2 ? 1.25 : 1.0) * (postDefect ? 1.6 : 1.0) * random.between(0.8, 1.2);
+    // Each flight sets its power a little differently; the 26 bins then cover the range from
+    // ground idle to take-off.
+    const double flightTrim = random.between(-0.02, 0.02);
     for (int bin = 0; bin < kBinCount; ++bin) {
         char* at = flight + kFlightHeaderSize + bin * kBinSize;
-        FlightValues v = steadyValues(random, bin, severity);
+        FlightValues v = shaftValues(random, double(bin) / (kBinCount - 1) + flightTrim, severity);
         if (config.negativeValues && bin == 3)
             v.a4r = -v.a4r;
         const float reals[kBinFloatCount] = {float(v.a4r * random.between(0.92, 1.08)),
@@ -188,7 +303,7 @@ void putFlight(char* flight, int engine, int slot, quint32 flightNumber, bool po
                                              v.cdn};
         for (int p = 0; p < kBinFloatCount; ++p)
             putReal(at + kBlockHeaderSize + 4 * p, reals[p]);
-        putTimeRecord(at + kBinSamplesHeaderOffset + kBlockHeaderSize, random, v.n1, v.n2, v.a4r);
+        putTimeRecord(at + kBinSamplesHeaderOffset + kBlockHeaderSize, random, v, sources);
     }
     for (int phase = 0; phase < kPhaseCount; ++phase) {
         char* at = flight + kPhasesOffset + phase * kPhaseSize;
@@ -196,19 +311,15 @@ void putFlight(char* flight, int engine, int slot, quint32 flightNumber, bool po
         double tr4rSquares = 0;
         for (int sample = 0; sample < kTransientSampleCount; ++sample) {
             char* s = at + kTransientSamplesOffset + sample * kTransientSampleSize;
-            const double n1 = transientN1(phase, sample, random);
-            const int nearestBin = int(std::lround((n1 - 20.0) * (kBinCount - 1) / 85.0));
             FlightValues v =
-                steadyValues(random, std::clamp(nearestBin, 0, kBinCount - 1), severity * 1.1);
-            v.n1 = float(n1);
+                shaftValues(random, transientPower(phase, sample) + flightTrim, severity * 1.1);
             if (config.negativeValues && phase == 2 && sample == 4)
                 v.tr4r = -v.tr4r;
             const float reals[kTransientFloatCount] = {v.a4r, v.tr4r, v.n1, v.n2,
                                                        v.cn1, v.cn2,  v.cdn};
             for (int q = 0; q < kTransientFloatCount; ++q)
                 putReal(s + kBlockHeaderSize + 4 * q, reals[q]);
-            putTimeRecord(s + kTransientSamplesHeaderOffset + kBlockHeaderSize, random, v.n1, v.n2,
-                          v.a4r);
+            putTimeRecord(s + kTransientSamplesHeaderOffset + kBlockHeaderSize, random, v, sources);
             sums[0] += v.a4r;
             sums[1] += v.tr4r;
             tr4rSquares += double(v.tr4r) * v.tr4r;
@@ -281,6 +392,7 @@ QByteArray downloadResponse(int engine, const UnitSimulatorConfig& config, bool 
 
     // Flight numbers rise slot by slot and end at the engine's last flight.
     Random numbering(mixSeed(config.seed, quint64(engine), 0xF1));
+    const NoiseBank noise(mixSeed(config.seed, quint64(engine), 0xA5));
     quint32 flightNumber = totals.flights - quint32(recordedSlots) * 3;
     for (int slot = 0; slot < kFlightSlots; ++slot) {
         char* flight = data + kFlightsOffset + slot * kFlightBlockSize;
@@ -288,8 +400,8 @@ QByteArray downloadResponse(int engine, const UnitSimulatorConfig& config, bool 
         if (erased || config.emptySlots.contains(slot))
             continue;
         flightNumber += 1 + quint32(numbering.below(3));
-        putFlight(flight, engine, slot, flightNumber, config.postDefectSlots.contains(slot),
-                  config);
+        putFlight(flight, engine, slot, flightNumber, config.postDefectSlots.contains(slot), config,
+                  noise);
     }
     return response;
 }

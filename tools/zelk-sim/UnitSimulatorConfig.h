@@ -5,6 +5,9 @@
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
+
+#include "BearingFrequencies.h"
 
 // The five part numbers the unit reports, in the order they sit in its part-number record.
 enum class PartNumberField { BootMain, MainSoftware, BootDsp, DspSoftware, Configuration };
@@ -19,6 +22,23 @@ inline PartNumbers defaultPartNumbers() {
             QByteArrayLiteral("ZK4730-CF-0007")};
 }
 
+// The shaft speeds the unit records, in RPM: from ground idle to take-off.
+inline constexpr double kN1MinRpm = 2500;
+inline constexpr double kN1MaxRpm = 5600;
+inline constexpr double kN2MinRpm = 8000;
+inline constexpr double kN2MaxRpm = 15500;
+
+// The bearing whose outer race wears when a bearing defect is simulated: its inner race turns
+// with N2, diameters in millimetres.
+inline constexpr BearingGeometry kSimulatedBearing{10, 14.0, 70.0, 15.0, BearingShaft::N2};
+
+// An outer-race defect of kSimulatedBearing on one engine, present from a flight slot on and
+// growing slot after slot.
+struct BearingDefect {
+    int engine = 2;    // 1 or 2
+    int firstSlot = 0; // 0..19, as the flights are listed
+};
+
 // Everything that shapes what the simulated unit holds. Fixed for the life of a simulator;
 // the part numbers are only its starting values.
 struct UnitSimulatorConfig {
@@ -32,6 +52,8 @@ struct UnitSimulatorConfig {
     QList<int> postDefectSlots = {14, 15, 16};
     // Puts a few negative amplitudes into every recorded flight, as a faulty sensor would.
     bool negativeValues = false;
+    // A wearing bearing; none by default.
+    std::optional<BearingDefect> bearingDefect;
     // A packet whose announced length has not fully arrived within this time is answered
     // as malformed instead of being waited for forever.
     int packetCompletionTimeoutMs = 2000;

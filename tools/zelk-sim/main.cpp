@@ -43,8 +43,12 @@ int main(int argc, char** argv) {
                        "instead), delay (ms, default 1000), silent, close (after ARG bytes), "
                        "trickle (ARG = ms between pieces); TIMES a count or 'always'; AFTER "
                        "the matching commands let through first.\n"
-                       "Uploads: the first 16 bytes of an uploaded image become the part "
-                       "number of its kind."));
+                       "Uploads: the hexadecimal digits of the first 8 bytes of an uploaded "
+                       "image become the part number of its kind.\n"
+                       "Bearing defect: from flight slot FIRST_SLOT on, the outer race of "
+                       "engine ENGINE's bearing wears, more with every slot. The bearing, as "
+                       "brix-cli aircraft bearing takes it: %1.")
+            .arg(simulatedBearingText()));
     parser.addHelpOption();
     const QCommandLineOption listen(
         QStringLiteral("listen"), QStringLiteral("Address to listen on; PORT 0 picks a free one."),
@@ -68,10 +72,14 @@ int main(int argc, char** argv) {
         QStringLiteral("Flight slots in the post-defect memory."), QStringLiteral("LIST"));
     const QCommandLineOption negativeValues(QStringLiteral("negative-values"),
                                             QStringLiteral("Records a few negative amplitudes."));
+    const QCommandLineOption bearingDefect(
+        QStringLiteral("bearing-defect"),
+        QStringLiteral("Wears the outer race of an engine's bearing from a flight slot on."),
+        QStringLiteral("ENGINE:FIRST_SLOT"));
     const QCommandLineOption refuse(QStringLiteral("refuse-connections"),
                                     QStringLiteral("Starts without accepting connections."));
-    parser.addOptions(
-        {listen, seed, fault, partNumber, emptySlots, postDefectSlots, negativeValues, refuse});
+    parser.addOptions({listen, seed, fault, partNumber, emptySlots, postDefectSlots, negativeValues,
+                       bearingDefect, refuse});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
@@ -116,6 +124,11 @@ int main(int argc, char** argv) {
         config.postDefectSlots = *slotList;
     }
     config.negativeValues = parser.isSet(negativeValues);
+    if (parser.isSet(bearingDefect)) {
+        config.bearingDefect = parseBearingDefectOption(parser.value(bearingDefect), &error);
+        if (!config.bearingDefect)
+            return usageError(error);
+    }
 
     UnitSimulator simulator(config);
     for (const QString& text : parser.values(fault)) {

@@ -27,8 +27,9 @@ enum class ParameterType : int {
     TimeHistory = 13,
     Fft = 14,
     Waterfall = 15,
+    EnvelopeFft = 16, // the envelope spectrum of a steady-state bin's record
 };
-inline constexpr int kParameterTypeCount = 16;
+inline constexpr int kParameterTypeCount = 17;
 
 // A flight's memory as its raw file states it; the file may hold any other number too.
 enum class MemoryType : qint32 { PreDefect = 0, PostDefect = 1 };

@@ -1,0 +1,3 @@
+#include "HealthLogging.h"
+
+Q_LOGGING_CATEGORY(lcHealth, "zelk.health", QtCriticalMsg)
