@@ -6,10 +6,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <memory>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -64,8 +67,15 @@ private:
 
 } // namespace
 
-UnitLink::UnitLink() : host_(kDefaultIpAddress), port_(kDefaultPort) {
+UnitLink::UnitLink()
+    : wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), host_(kDefaultIpAddress),
+      port_(kDefaultPort) {
     commandBuffer_.fill(0xFF);
+}
+
+UnitLink::~UnitLink() {
+    if (wakeFd_ >= 0)
+        close(wakeFd_);
 }
 
 void UnitLink::setAddress(const QString& host, int port) {
@@ -198,9 +208,9 @@ bool UnitLink::waitForReport(int timeoutMs) {
     return doneEvent.wait(timeoutMs);
 }
 
-bool UnitLink::waitsOnEvents(int timeoutMs) {
+bool UnitLink::waitsOnEvents(int timeoutMs) const {
     const QCoreApplication* application = QCoreApplication::instance();
-    return timeoutMs > 0 && application != nullptr &&
+    return timeoutMs > 0 && wakeFd_ >= 0 && application != nullptr &&
            QThread::currentThread() == application->thread();
 }
 
@@ -212,18 +222,18 @@ bool UnitLink::waitOnEvents(const std::function<bool()>& done, int timeoutMs) {
     timeout.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     // A wait begun within another (from a timer of the enclosing wait's loop) wakes both.
-    std::function<void()> enclosing;
-    {
-        std::lock_guard lock(waiterMutex_);
-        enclosing = wakeWaiter_;
-        // Queued by name: the event carries no object of ours from the worker's thread to
-        // this one, so nothing of ours is shared beyond what waiterMutex_ guards.
-        wakeWaiter_ = [&loop, enclosing] {
-            QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-            if (enclosing)
-                enclosing();
-        };
-    }
+    std::function<void()> enclosing = std::move(endWaits_);
+    endWaits_ = [&loop, enclosing] {
+        loop.quit();
+        if (enclosing)
+            enclosing();
+    };
+    QSocketNotifier wake(qintptr(wakeFd_), QSocketNotifier::Read);
+    QObject::connect(&wake, &QSocketNotifier::activated, &loop, [this] {
+        quint64 reports = 0;
+        if (read(wakeFd_, &reports, sizeof reports) > 0)
+            endWaits_();
+    });
     timeout.start(timeoutMs);
     bool result = done();
     {
@@ -233,17 +243,15 @@ bool UnitLink::waitOnEvents(const std::function<bool()>& done, int timeoutMs) {
             result = done();
         }
     }
-    {
-        std::lock_guard lock(waiterMutex_);
-        wakeWaiter_ = std::move(enclosing);
-    }
+    endWaits_ = std::move(enclosing);
     return result;
 }
 
 void UnitLink::wakeWaiter() {
-    std::lock_guard lock(waiterMutex_);
-    if (wakeWaiter_)
-        wakeWaiter_();
+    const quint64 one = 1;
+    // A failed write needs nothing more: the counter is then as high as it goes, and the
+    // waiter is woken already.
+    [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
 }
 
 UnitLink::Command UnitLink::takeCommand() const {

@@ -34,6 +34,7 @@ inline constexpr int kLinkSocketTimeoutMs = 300000;
 class UnitLink {
 public:
     UnitLink();
+    ~UnitLink();
     UnitLink(const UnitLink&) = delete;
     UnitLink& operator=(const UnitLink&) = delete;
 
@@ -118,7 +119,7 @@ public:
 
 private:
     // True when a wait of `timeoutMs` runs an event loop: on the application's thread.
-    static bool waitsOnEvents(int timeoutMs);
+    bool waitsOnEvents(int timeoutMs) const;
     // Runs a local event loop until `done` holds or `timeoutMs` passes; the worker's
     // reports wake it to look again.
     bool waitOnEvents(const std::function<bool()>& done, int timeoutMs);
@@ -126,9 +127,13 @@ private:
     void wakeWaiter();
 
     mutable std::mutex mutex_;
-    // Ends the wait of the event loop that waits for the worker, from any thread.
-    std::mutex waiterMutex_;
-    std::function<void()> wakeWaiter_;
+    // The worker's reports count up this event counter, which a waiting event loop
+    // watches: the worker touches nothing of Qt's to wake it. -1 when none could be made;
+    // waits then block.
+    const int wakeFd_;
+    // Ends the innermost wait and those it was begun within; used on the application's
+    // thread only.
+    std::function<void()> endWaits_;
     QString host_;
     int port_;
     std::array<unsigned char, kCommandBufferSize> commandBuffer_;

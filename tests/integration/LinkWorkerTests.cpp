@@ -320,6 +320,38 @@ TEST_F(WorkerAgainstSimulator, KeysSentDuringAWaitArriveAfterIt) {
     EXPECT_EQ(window.types, (QList<QEvent::Type>{QEvent::KeyPress, QEvent::KeyRelease}));
 }
 
+// Posts itself another event for each one it gets, so that the thread is never idle.
+class BusyObject : public QObject {
+public:
+    int handled = 0;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        ++handled;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        return true;
+    }
+};
+
+// The worker's reports end waits whose thread is busy handling events of its own, as a
+// window is while it repaints: each report is seen, and none of the worker's wake-ups is
+// handled as if it were input.
+TEST_F(WorkerAgainstSimulator, ReportsEndWaitsOfABusyThread) {
+    ASSERT_EQ(startWorker(), LinkStatusThreadInitialised);
+    BusyObject busy;
+    QCoreApplication::postEvent(&busy, new QEvent(QEvent::User));
+    for (int round = 0; round < 200; ++round) {
+        const quint32 read[] = {0};
+        const quint64 sequence = link->submit(ReadPartNumbersCommand, read, sizeof read);
+        ASSERT_TRUE(link->waitForCompletion(sequence, kCommandWaitMs)) << "round " << round;
+        ASSERT_EQ(link->statusCode(), LinkStatusOk);
+        link->discardResponseFile();
+    }
+    EXPECT_GT(busy.handled, 200);
+}
+
 TEST_F(WorkerAgainstSimulator, ReconnectedLinkKeepsItsTimeOuts) {
     link->socketTimeoutMs = 400;
     ASSERT_EQ(startWorker(), LinkStatusThreadInitialised);
