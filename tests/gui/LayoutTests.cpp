@@ -49,6 +49,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -61,6 +62,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
@@ -225,15 +227,37 @@ void expectWhole(QWidget* window, const char* what, const QString& where) {
         << at << cutTexts(window).join(QStringLiteral(", ")).toStdString();
 }
 
+// Every menu of fixed entries lists them in one column on the screen the window is on: a
+// menu taller than the screen is wrapped into columns, its entries no longer in one list.
+// The viewer's data status menu has two entries for each flight shown; with many flights it
+// takes a second column, as a list that grows with the data may.
+void expectMenusInOneColumn(QWidget* window, const char* what) {
+    for (QMenu* menu : window->findChildren<QMenu*>()) {
+        if (menu->objectName() == QLatin1String("PUI_DATA_STATUS"))
+            continue;
+        std::optional<int> column;
+        for (QAction* action : menu->actions()) {
+            if (!action->isVisible())
+                continue;
+            const int x = menu->actionGeometry(action).x();
+            EXPECT_EQ(x, column.value_or(x))
+                << what << ": the menu \"" << menu->title().toStdString() << "\" wraps at \""
+                << action->text().toStdString() << "\"";
+            column = x;
+        }
+    }
+}
+
 // The window opens as the program opens it, with its whole title; it can be made as small as
 // `limit`; and at its smallest, as opened and maximised on each screen, every text in it is
-// whole. A picture is taken as opened and on each screen.
+// whole, and its menus are single lists. A picture is taken as opened and on each screen.
 void expectFits(QWidget* window, const char* what, QSize limit = kSmallScreen) {
     placeWindow(window);
     window->show();
     EXPECT_GE(window->width(), titleBarWidth(window))
         << what << ": \"" << window->windowTitle().toStdString() << "\" is cut";
     expectWhole(window, what, QStringLiteral("its opening size"));
+    expectMenusInOneColumn(window, what);
     saveScreenshot(window, what, QStringLiteral("opened"));
     const QSize smallest = window->minimumSizeHint().expandedTo(window->minimumSize());
     EXPECT_LE(smallest.width(), limit.width()) << what;
